@@ -1,0 +1,3 @@
+#include "app/HeadlessHost.h"
+
+void registerMenuCommands(HeadlessHost&) {}

@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <optional>
+
+struct HostOptions {
+    bool headless = false;
+    bool once = false;
+    bool demo = false;
+    QString settingsPath;   // empty: the default file
+    QString pluginFolder;   // empty: the default folder
+    float viewWidth = 1280;
+    float viewHeight = 24;
+    bool viewSizeGiven = false;
+};
+
+// Parses the command line; on a bad argument returns nothing and sets error.
+std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked);
+QString hostUsage();

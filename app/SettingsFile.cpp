@@ -1,0 +1,92 @@
+#include "app/SettingsFile.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+SettingsFile::SettingsFile(QString path) : path_(std::move(path)) {}
+
+QString SettingsFile::defaultPath() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/pennant/settings.json");
+}
+
+QString SettingsFile::setAside(bool move) {
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    const QString aside = path_ + QStringLiteral(".corrupt-") + stamp;
+    const bool ok = move ? QFile::rename(path_, aside) : QFile::copy(path_, aside);
+    if (!ok) return {};
+    return aside;
+}
+
+QString SettingsFile::load() {
+    dictionaries_.clear();
+    others_.clear();
+    QFile file(path_);
+    existed_ = file.exists();
+    if (!existed_) return {};
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read the settings file %1: %2").arg(path_, file.errorString());
+    const QByteArray bytes = file.readAll();
+    file.close();
+    if (bytes.trimmed().isEmpty()) return {};
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        const QString reason = error.error != QJsonParseError::NoError
+                                   ? QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset)
+                                   : QStringLiteral("it does not hold a JSON object");
+        const QString aside = setAside(true);
+        existed_ = false;
+        readOnly_ = aside.isEmpty();
+        if (aside.isEmpty())
+            return QStringLiteral("the settings file %1 is unreadable (%2) and could not be moved aside; "
+                                  "starting from empty settings, and the file will not be written")
+                .arg(path_, reason);
+        return QStringLiteral("the settings file %1 is unreadable (%2); it was moved to %3 and the "
+                              "settings start empty")
+            .arg(path_, reason, aside);
+    }
+    QStringList wrong;
+    const QJsonObject top = document.object();
+    for (auto it = top.begin(); it != top.end(); ++it) {
+        if (it.value().isObject())
+            dictionaries_.insert(it.key(), std::make_shared<QVariantMap>(it.value().toObject().toVariantMap()));
+        else
+            wrong << it.key();
+    }
+    if (!wrong.isEmpty()) {
+        const QString aside = setAside(false);
+        return QStringLiteral("the settings of %1 in %2 are not a dictionary; they start empty (the file "
+                              "was copied to %3)")
+            .arg(wrong.join(QStringLiteral(", ")), path_, aside);
+    }
+    return {};
+}
+
+QVariantMap& SettingsFile::dictionaryFor(const QString& identifier) {
+    auto& slot = dictionaries_[identifier];
+    if (!slot) slot = std::make_shared<QVariantMap>();
+    return *slot;
+}
+
+QString SettingsFile::save() {
+    if (readOnly_) return QStringLiteral("the settings file %1 was not written: it could not be set aside").arg(path_);
+    QJsonObject top = QJsonObject::fromVariantMap(others_);
+    for (auto it = dictionaries_.begin(); it != dictionaries_.end(); ++it)
+        top.insert(it.key(), QJsonObject::fromVariantMap(*it.value()));
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
+    file.write(QJsonDocument(top).toJson(QJsonDocument::Indented));
+    if (!file.commit()) return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
+    existed_ = true;
+    return {};
+}

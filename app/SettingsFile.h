@@ -1,0 +1,35 @@
+#pragma once
+#include <QHash>
+#include <QString>
+#include <QVariantMap>
+#include <memory>
+
+// The host's settings file: a JSON object from bundle identifier to that plug-in's
+// settings dictionary. Written atomically; a file that cannot be read as such is
+// moved aside, never overwritten unread.
+class SettingsFile {
+public:
+    explicit SettingsFile(QString path);
+
+    // Reads the file. Returns a note for the user when something was set aside
+    // (empty when all went well).
+    QString load();
+    // Writes every dictionary; returns an error text, or empty on success.
+    QString save();
+    bool existed() const { return existed_; }
+    const QString& path() const { return path_; }
+
+    // The dictionary for an identifier; the reference stays valid for the life of
+    // this object (plug-ins edit it in place).
+    QVariantMap& dictionaryFor(const QString& identifier);
+    static QString defaultPath();
+
+private:
+    QString setAside(bool move);
+
+    QString path_;
+    bool existed_ = false;
+    bool readOnly_ = false; // an unreadable file that could not be moved aside
+    QHash<QString, std::shared_ptr<QVariantMap>> dictionaries_;
+    QVariantMap others_; // entries of the file that no plug-in asked for, kept as read
+};

@@ -1,0 +1,99 @@
+// pennant: the desktop ticker host.
+#include "app/DemoFeeds.h"
+#include "app/HeadlessHost.h"
+#include "app/HostOptions.h"
+#include "app/JsonLine.h"
+#include "app/PluginHost.h"
+#include "app/SettingsFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+
+int runTickerWindow(const HostOptions& options, SettingsFile& settings, PluginHost& plugins, const QString& notice);
+bool tickerWindowAvailable();
+
+namespace {
+
+void say(const QString& text) { std::cerr << "pennant: " << text.toStdString() << std::endl; }
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QString problem;
+    bool help = false;
+    std::optional<HostOptions> parsed = parseHostOptions(arguments, &problem, &help);
+    if (help) {
+        std::fputs(hostUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (!parsed) {
+        say(problem);
+        std::fputs(hostUsage().toUtf8().constData(), stderr);
+        return 2;
+    }
+    HostOptions options = *parsed;
+
+    // Without a display the window cannot open: the demo falls back to headless.
+    const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                             qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
+    if (!options.headless && (!haveDisplay || !tickerWindowAvailable())) {
+        if (!options.demo && !options.once) {
+            say(QStringLiteral("no display can be opened; run `pennant --headless` to use the ticker without a window"));
+            return 1;
+        }
+        options.headless = true;
+    }
+    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("pennant"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<QTemporaryDir> demoDir;
+    QString settingsPath = options.settingsPath.isEmpty() ? SettingsFile::defaultPath() : options.settingsPath;
+    if (options.demo) {
+        const QString folder = demoFeedFolder();
+        if (folder.isEmpty()) {
+            say(QStringLiteral("the demo feeds are not installed"));
+            return 1;
+        }
+        demoDir = std::make_unique<QTemporaryDir>();
+        settingsPath = demoDir->filePath(QStringLiteral("settings.json"));
+    }
+
+    SettingsFile settings(settingsPath);
+    const QString notice = settings.load();
+    if (!notice.isEmpty()) say(notice);
+
+    PluginHost plugins;
+    const QString folder = options.pluginFolder.isEmpty() ? PluginHost::defaultFolder() : options.pluginFolder;
+    for (const QString& error : plugins.loadFrom(folder)) say(error);
+    if (plugins.plugins().isEmpty()) say(QStringLiteral("no plug-in was loaded from %1").arg(folder));
+
+    if (options.demo) {
+        for (LoadedPlugin* p : plugins.plugins())
+            if (p->bundle->bundleIdentifier() == QLatin1String("org.pennant.newsreel"))
+                settings.dictionaryFor(p->bundle->bundleIdentifier()) = demoSettings(demoFeedFolder());
+    }
+
+    int code = 0;
+    if (options.headless) {
+        HeadlessHost host(options, settings, plugins);
+        host.start();
+        code = app.exec();
+        events::silence();
+        for (LoadedPlugin* p : plugins.plugins()) p->plugin->deactivate();
+        plugins.unloadAll();
+        const QString saveProblem = settings.save();
+        if (!saveProblem.isEmpty()) say(saveProblem);
+    } else {
+        code = runTickerWindow(options, settings, plugins, notice);
+    }
+    return code;
+}

@@ -1,0 +1,87 @@
+#pragma once
+#include "host/PNTickerSign.h"
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <QtPlugin>
+#include <memory>
+
+class QWidget;
+class PNPennantClientProtocol;
+class PNPennantPluginProtocol;
+namespace platform {
+class Bundle;
+}
+
+// The ticker server as plug-ins see it. Sign calls may come from any thread and
+// never wait for the host's main thread.
+class PNTickerServer {
+public:
+    virtual ~PNTickerServer();
+
+    // The plug-in's settings dictionary, kept alive and persisted by the host. The
+    // plug-in edits it in place on the main thread.
+    virtual QVariantMap* preferencesForIdentifier(const QString& identifier) = 0;
+    virtual void addSign(const PNSignRef& sign) = 0;
+    virtual void addSign(const PNSignRef& sign, PNPennantClientProtocol* client) = 0;
+    virtual void removeSign(const PNSignRef& sign) = 0;
+    virtual QWidget* tickerView() = 0;
+    virtual PNSize viewSize() = 0;
+
+    // Optional extensions a plug-in may use; the defaults do nothing.
+    // Called on the main thread after the plug-in wrote into its settings dictionary.
+    virtual void preferencesDidChange(const QString& identifier);
+    // Called from any thread when the plug-in's last running update has ended.
+    virtual void pluginDidBecomeIdle(PNPennantPluginProtocol* plugin);
+};
+
+class PNPennantPluginProtocol {
+public:
+    virtual ~PNPennantPluginProtocol();
+    virtual PNPennantPluginProtocol* initWithBundle(std::shared_ptr<platform::Bundle> bundle) = 0;
+    virtual void activateWithServer(PNTickerServer* server) = 0;
+    virtual void deactivate() = 0;
+};
+
+class PNPennantClientProtocol {
+public:
+    virtual ~PNPennantClientProtocol();
+    virtual void performAction(const QString& action) = 0;
+};
+
+class PNPrefPaneProtocol {
+public:
+    virtual ~PNPrefPaneProtocol();
+    virtual bool hasPrefsPane() const = 0;
+    // A null QString / QIcon stands for "none".
+    virtual QString identifier() const = 0;
+    virtual QString label() const = 0;
+    virtual QIcon icon() const = 0;
+    virtual QString category() const = 0;
+    virtual QString version() const = 0;
+    virtual std::shared_ptr<platform::Bundle> bundle() const = 0;
+    virtual QWidget* mainView() const = 0;
+    virtual QString userInfo() const = 0;
+    virtual void loadMainView() = 0;
+    virtual void willSelect() = 0;
+    virtual void willUnselect() = 0;
+};
+
+// Optional: lets a host ask whether a plug-in has updates running or waiting.
+class PNUpdateActivity {
+public:
+    virtual ~PNUpdateActivity();
+    virtual bool updatesRunning() const = 0;
+};
+
+// What a bundle's module exports: it makes the principal object.
+class PNPluginFactory {
+public:
+    virtual ~PNPluginFactory();
+    virtual QObject* createPrincipalObject() = 0;
+};
+
+#define PNPluginFactory_iid "org.pennant.PNPluginFactory/1.0"
+Q_DECLARE_INTERFACE(PNPluginFactory, PNPluginFactory_iid)

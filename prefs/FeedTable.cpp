@@ -1,0 +1,74 @@
+#include "core/NewsreelPlugin.h"
+
+#include "platform/SystemLog.h"
+#include "prefs/FeedTableModel.h"
+
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+int selectedRow(QTableView* table) {
+    if (!table || !table->selectionModel()) return -1;
+    const QModelIndexList rows = table->selectionModel()->selectedRows();
+    if (!rows.isEmpty()) return rows.first().row();
+    const QModelIndex current = table->selectionModel()->currentIndex();
+    return table->selectionModel()->hasSelection() && current.isValid() ? current.row() : -1;
+}
+} // namespace
+
+int NewsreelPlugin::numberOfRowsInTableView(QTableView*) {
+    platform::systemLog(QStringLiteral("count feeds"));
+    std::lock_guard lock(dataMutex);
+    return int(feeds.size());
+}
+
+QVariant NewsreelPlugin::tableViewObjectValueForTableColumn(QTableView*, const QString& column, int row) {
+    platform::systemLog(QStringLiteral("get value"));
+    std::lock_guard lock(dataMutex);
+    if (row < 0 || row >= feeds.size()) return {};
+    return feeds.at(row).toMap().value(column);
+}
+
+void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column, int row) {
+    platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
+    {
+        std::lock_guard lock(dataMutex);
+        if (row < 0 || row >= feeds.size()) return;
+        // The record is replaced by a copy: the settings' own list keeps its record.
+        QVariantMap record = feeds.at(row).toMap();
+        record.insert(column, value);
+        feeds[row] = record;
+    }
+    feedsDidChange();
+}
+
+void NewsreelPlugin::tableViewSelectionDidChange(QTableView* table) {
+    platform::systemLog(QStringLiteral("selection changed"));
+    if (removeFeedButton) removeFeedButton->setEnabled(selectedRow(table) >= 0);
+}
+
+void NewsreelPlugin::addFeedToTable(QObject*) {
+    platform::systemLog(QStringLiteral("add feed"));
+    {
+        std::lock_guard lock(dataMutex);
+        feeds.append(QVariantMap{{QStringLiteral("url"), QStringLiteral("http://")},
+                                 {QStringLiteral("interval"), 60},
+                                 {QStringLiteral("enabled"), true}});
+    }
+    feedsDidChange();
+    if (feedTableModel) feedTableModel->reloadData();
+}
+
+void NewsreelPlugin::removeFeedFromTable(QObject*) {
+    platform::systemLog(QStringLiteral("remove feed"));
+    const int row = selectedRow(feedTable);
+    if (row < 0) return;
+    {
+        std::lock_guard lock(dataMutex);
+        if (row >= feeds.size()) return;
+        feeds.removeAt(row);
+    }
+    feedsDidChange();
+    if (feedTableModel) feedTableModel->reloadData();
+}

@@ -1,0 +1,114 @@
+#include "prefs/FeedTableModel.h"
+
+#include "core/NewsreelPlugin.h"
+#include "platform/Values.h"
+
+#include <QItemSelectionModel>
+#include <QStyledItemDelegate>
+#include <QSpinBox>
+#include <QTableView>
+
+namespace {
+
+// Intervals are edited as whole minutes within sensible bounds.
+class IntervalDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* spin = new QSpinBox(parent);
+        spin->setRange(FeedTableModel::kMinInterval, FeedTableModel::kMaxInterval);
+        spin->setSuffix(QStringLiteral(" min"));
+        return spin;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        static_cast<QSpinBox*>(editor)->setValue(platform::intValue(index.data(Qt::EditRole)));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        auto* spin = static_cast<QSpinBox*>(editor);
+        spin->interpretText();
+        model->setData(index, spin->value(), Qt::EditRole);
+    }
+};
+
+} // namespace
+
+FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
+    : QAbstractTableModel(table), plugin_(plugin), table_(table) {
+    identifiers_ = table->property("columnIdentifiers").toStringList();
+    titles_ = table->property("columnTitles").toStringList();
+    // Rows are counted when the pane is shown (reloadData), not at load time.
+    table->setModel(this);
+    const int interval = columnOf(QStringLiteral("interval"));
+    if (interval >= 0) table->setItemDelegateForColumn(interval, new IntervalDelegate(table));
+    connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { plugin_->tableViewSelectionDidChange(table_); });
+}
+
+int FeedTableModel::rowCount(const QModelIndex& parent) const {
+    // Views ask for the count all the time; the data source is asked once per reload.
+    return parent.isValid() ? 0 : rows_;
+}
+
+int FeedTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(identifiers_.size());
+}
+
+QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const QString column = columnIdentifier(index.column());
+    const bool isCheck = column == QStringLiteral("enabled");
+    // Only the roles the table shows or edits reach the data source, so a repaint
+    // asks once per visible cell.
+    if (isCheck) {
+        if (role != Qt::CheckStateRole) return {};
+        const QVariant value = plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
+        return platform::boolValue(value) ? Qt::Checked : Qt::Unchecked;
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    return plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
+}
+
+bool FeedTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid()) return false;
+    const QString column = columnIdentifier(index.column());
+    QVariant stored = value;
+    if (column == QStringLiteral("enabled")) {
+        if (role != Qt::CheckStateRole) return false;
+        stored = value.toInt() == Qt::Checked;
+    } else if (role != Qt::EditRole) {
+        return false;
+    }
+    plugin_->tableViewSetObjectValue(table_, stored, column, index.row());
+    emit dataChanged(index, index);
+    return true;
+}
+
+Qt::ItemFlags FeedTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (columnIdentifier(index.column()) == QStringLiteral("enabled")) f |= Qt::ItemIsUserCheckable;
+    else f |= Qt::ItemIsEditable;
+    return f;
+}
+
+QVariant FeedTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Vertical) return section + 1;
+    return titles_.value(section, identifiers_.value(section));
+}
+
+void FeedTableModel::reloadData() {
+    // Rows are added or taken at the end and the rest refreshed, so a selection
+    // survives an added row, as the user expects.
+    const int count = plugin_->numberOfRowsInTableView(table_);
+    if (count > rows_) {
+        beginInsertRows({}, rows_, count - 1);
+        rows_ = count;
+        endInsertRows();
+    } else if (count < rows_) {
+        beginRemoveRows({}, count, rows_ - 1);
+        rows_ = count;
+        endRemoveRows();
+    }
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+}

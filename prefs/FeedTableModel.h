@@ -1,0 +1,36 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QStringList>
+
+class NewsreelPlugin;
+class QTableView;
+
+// Lets the feed table ask the plug-in, its data source and delegate, for rows and
+// values, and hand edits back. Column identifiers are the record keys and come
+// from the table's "columnIdentifiers" property in the interface file.
+class FeedTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    FeedTableModel(NewsreelPlugin* plugin, QTableView* table);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    QString columnIdentifier(int column) const { return identifiers_.value(column); }
+    int columnOf(const QString& identifier) const { return int(identifiers_.indexOf(identifier)); }
+    void reloadData();
+
+    static constexpr int kMinInterval = 1;
+    static constexpr int kMaxInterval = 10080; // a week, in minutes
+
+private:
+    NewsreelPlugin* plugin_;
+    QTableView* table_;
+    QStringList identifiers_;
+    QStringList titles_;
+    int rows_ = 0;
+};

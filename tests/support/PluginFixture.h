@@ -1,0 +1,49 @@
+#pragma once
+#include "core/NewsreelPlugin.h"
+#include "tests/support/RecordingServer.h"
+
+#include <QStringList>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+
+// Captures system-log lines and beeps while it lives.
+class PlatformRecorder {
+public:
+    PlatformRecorder();
+    ~PlatformRecorder();
+    QStringList logLines() const;
+    int beeps() const { return beeps_.load(); }
+    QStringList openedURLs() const;
+    // What the opener answers (true: a handler took the URL).
+    std::function<bool(const QUrl&)> opener = [](const QUrl&) { return true; };
+
+private:
+    mutable std::mutex mutex_;
+    QStringList lines_;
+    QStringList opened_;
+    std::atomic<int> beeps_{0};
+};
+
+// Spins the event loop until the condition holds or the time runs out.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+
+// A plug-in made with the built bundle, set up against a recording server.
+class PluginTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Creates the plug-in (initWithBundle) without setting it up.
+    NewsreelPlugin& makePlugin();
+    // Creates it and runs the set-up with server's settings.
+    NewsreelPlugin& setUpPlugin();
+    // Waits until no update runs and the update lock is free.
+    bool waitForUpdates(int timeoutMs = 10000);
+
+    static QVariantMap record(const QString& url, QVariant interval, QVariant enabled);
+
+    RecordingServer server;
+    std::unique_ptr<PlatformRecorder> recorder;
+    std::unique_ptr<NewsreelPlugin> plugin;
+};

@@ -1,0 +1,44 @@
+#pragma once
+#include "host/PNProtocols.h"
+
+#include <QStringList>
+#include <QVariantMap>
+#include <QWidget>
+#include <atomic>
+#include <memory>
+#include <mutex>
+
+// A ticker server that records what the plug-in asks of it. Safe from any thread.
+class RecordingServer : public PNTickerServer {
+public:
+    struct Call {
+        enum Kind { Add, AddWithClient, Remove } kind;
+        PNSignRef sign;
+    };
+
+    QVariantMap settings;
+    PNSize size{1280, 24};
+
+    QVariantMap* preferencesForIdentifier(const QString& identifier) override;
+    void addSign(const PNSignRef& sign) override;
+    void addSign(const PNSignRef& sign, PNPennantClientProtocol* client) override;
+    void removeSign(const PNSignRef& sign) override;
+    QWidget* tickerView() override;
+    PNSize viewSize() override { return size; }
+    void preferencesDidChange(const QString&) override { ++preferenceChanges; }
+    void pluginDidBecomeIdle(PNPennantPluginProtocol*) override { ++idleReports; }
+
+    QList<Call> calls() const;
+    QList<PNSignRef> onTicker() const; // signs posted and not removed, in posting order
+    void clear();
+
+    QString askedIdentifier;
+    std::atomic<int> preferenceChanges{0};
+    std::atomic<int> idleReports{0};
+
+private:
+    mutable std::mutex mutex_;
+    QList<Call> calls_;
+    QList<PNSignRef> onTicker_;
+    std::unique_ptr<QWidget> view_;
+};
