@@ -14,7 +14,8 @@ QString demoFeedFolder() {
     if (QFileInfo(QStringLiteral(PENNANT_DEMO_DIR)).isDir()) return QStringLiteral(PENNANT_DEMO_DIR);
 #endif
 #ifdef PENNANT_INSTALLED_DEMO_DIR
-    if (QFileInfo(QStringLiteral(PENNANT_INSTALLED_DEMO_DIR)).isDir()) return QStringLiteral(PENNANT_INSTALLED_DEMO_DIR);
+    if (QFileInfo(QStringLiteral(PENNANT_INSTALLED_DEMO_DIR)).isDir())
+        return QStringLiteral(PENNANT_INSTALLED_DEMO_DIR);
 #endif
     return {};
 }
@@ -22,10 +23,12 @@ QString demoFeedFolder() {
 QVariantMap demoSettings(const QString& folder) {
     QVariantList feeds;
     const QDir dir(folder);
-    for (const QString& name : dir.entryList({QStringLiteral("*.xml"), QStringLiteral("*.rdf")}, QDir::Files, QDir::Name)) {
-        feeds.append(QVariantMap{{QStringLiteral("url"), QUrl::fromLocalFile(dir.absoluteFilePath(name)).toString()},
-                                 {QStringLiteral("interval"), 30},
-                                 {QStringLiteral("enabled"), true}});
+    for (const QString& name :
+         dir.entryList({QStringLiteral("*.xml"), QStringLiteral("*.rdf")}, QDir::Files, QDir::Name)) {
+        feeds.append(
+            QVariantMap{{QStringLiteral("url"), QUrl::fromLocalFile(dir.absoluteFilePath(name)).toString()},
+                        {QStringLiteral("interval"), 30},
+                        {QStringLiteral("enabled"), true}});
     }
     return QVariantMap{{QStringLiteral("feeds"), feeds},
                        {QStringLiteral("ignored"), QVariantMap()},

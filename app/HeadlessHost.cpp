@@ -33,8 +33,9 @@ JsonLine signAddedEvent(int id, const PNTickerSign& sign, bool withClient) {
             QJsonObject r;
             r.insert(QStringLiteral("start"), run.start);
             r.insert(QStringLiteral("length"), run.length);
-            r.insert(QStringLiteral("font"), run.font == PNAttributedString::Font::Small ? QStringLiteral("small")
-                                                                                         : QStringLiteral("standard"));
+            r.insert(QStringLiteral("font"), run.font == PNAttributedString::Font::Small
+                                                 ? QStringLiteral("small")
+                                                 : QStringLiteral("standard"));
             if (run.color) r.insert(QStringLiteral("color"), colorName(*run.color));
             if (run.underline) r.insert(QStringLiteral("underline"), *run.underline);
             runs.append(r);
@@ -44,10 +45,12 @@ JsonLine signAddedEvent(int id, const PNTickerSign& sign, bool withClient) {
         for (qsizetype i = 0; i < runs.size(); ++i) {
             const QJsonObject r = runs.at(i).toObject();
             JsonLine run;
-            run.add("start", r.value(QStringLiteral("start"))).add("length", r.value(QStringLiteral("length")));
+            run.add("start", r.value(QStringLiteral("start")))
+                .add("length", r.value(QStringLiteral("length")));
             run.add("font", r.value(QStringLiteral("font")));
             if (r.contains(QStringLiteral("color"))) run.add("color", r.value(QStringLiteral("color")));
-            if (r.contains(QStringLiteral("underline"))) run.add("underline", r.value(QStringLiteral("underline")));
+            if (r.contains(QStringLiteral("underline")))
+                run.add("underline", r.value(QStringLiteral("underline")));
             if (i) runsJson += ',';
             runsJson += run.text();
         }
@@ -59,7 +62,9 @@ JsonLine signAddedEvent(int id, const PNTickerSign& sign, bool withClient) {
     }
     line.add("actionType", int(sign.actionType()));
     if (sign.hasActionString()) line.add("actionString", sign.actionString());
-    line.add("loopCount", sign.loopCount()).add("continuous", sign.continuousScrolling()).add("client", withClient);
+    line.add("loopCount", sign.loopCount())
+        .add("continuous", sign.continuousScrolling())
+        .add("client", withClient);
     return line;
 }
 
@@ -89,9 +94,11 @@ void HeadlessHost::installPlatformHooks() {
     platform::setURLOpener([](const QUrl& url) {
         // Nothing is launched here: the answer says whether a desktop would take it.
         const QString scheme = url.scheme().toLower();
-        const bool ok = url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
-                                          scheme == QLatin1String("mailto"));
-        events::print(JsonLine().add("event", "open").add("url", url.toString(QUrl::FullyEncoded)).add("ok", ok));
+        const bool ok =
+            url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                              scheme == QLatin1String("mailto"));
+        events::print(
+            JsonLine().add("event", "open").add("url", url.toString(QUrl::FullyEncoded)).add("ok", ok));
         return ok;
     });
 }
@@ -104,7 +111,8 @@ LoadedPlugin* HeadlessHost::firstPlugin() const {
 void HeadlessHost::start() {
     if (!settings_.existed()) saveSettings();
     startReadingCommands();
-    for (LoadedPlugin* p : plugins_.plugins()) p->plugin->activateWithServer(this);
+    for (LoadedPlugin* p : plugins_.plugins())
+        p->plugin->activateWithServer(this);
     if (options_.once && !anyUpdateRunning()) quit(0);
 }
 
@@ -118,9 +126,13 @@ void HeadlessHost::postSign(const PNSignRef& sign, PNPennantClientProtocol* clie
     events::print(signAddedEvent(id, *sign, client != nullptr));
 }
 
-void HeadlessHost::addSign(const PNSignRef& sign) { postSign(sign, nullptr); }
+void HeadlessHost::addSign(const PNSignRef& sign) {
+    postSign(sign, nullptr);
+}
 
-void HeadlessHost::addSign(const PNSignRef& sign, PNPennantClientProtocol* client) { postSign(sign, client); }
+void HeadlessHost::addSign(const PNSignRef& sign, PNPennantClientProtocol* client) {
+    postSign(sign, client);
+}
 
 void HeadlessHost::removeSign(const PNSignRef& sign) {
     const int id = signs_.remove(sign);
@@ -135,11 +147,14 @@ QWidget* HeadlessHost::tickerView() {
     return view_.get();
 }
 
-PNSize HeadlessHost::viewSize() { return PNSize{options_.viewWidth, options_.viewHeight}; }
+PNSize HeadlessHost::viewSize() {
+    return PNSize{options_.viewWidth, options_.viewHeight};
+}
 
 void HeadlessHost::preferencesDidChange(const QString&) {
     // Coalesce bursts of changes into one write, on the main thread.
-    QMetaObject::invokeMethod(this, [this] { saveTimer_.start(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { saveTimer_.start(); }, Qt::QueuedConnection);
 }
 
 void HeadlessHost::pluginDidBecomeIdle(PNPennantPluginProtocol*) {
@@ -164,7 +179,9 @@ void HeadlessHost::saveSettings() {
     if (!problem.isEmpty()) std::cerr << "pennant: " << problem.toStdString() << std::endl;
 }
 
-void HeadlessHost::registerCommand(const QString& name, Command command) { commands_.insert(name, std::move(command)); }
+void HeadlessHost::registerCommand(const QString& name, Command command) {
+    commands_.insert(name, std::move(command));
+}
 
 void HeadlessHost::error(const QString& message) {
     events::print(JsonLine().add("event", "error").add("message", message));
@@ -189,8 +206,10 @@ void HeadlessHost::runCommand(const QString& rawLine) {
 void HeadlessHost::registerCoreCommands() {
     registerCommand(QStringLiteral("wait"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("wait takes no arguments"));
-        if (anyUpdateRunning()) waitPending_ = true;
-        else events::print(JsonLine().add("event", "idle"));
+        if (anyUpdateRunning())
+            waitPending_ = true;
+        else
+            events::print(JsonLine().add("event", "idle"));
     });
     registerCommand(QStringLiteral("settings"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("settings takes no arguments"));
@@ -200,11 +219,13 @@ void HeadlessHost::registerCoreCommands() {
     });
     registerCommand(QStringLiteral("activate"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("activate takes no arguments"));
-        for (LoadedPlugin* p : plugins_.plugins()) p->plugin->activateWithServer(this);
+        for (LoadedPlugin* p : plugins_.plugins())
+            p->plugin->activateWithServer(this);
     });
     registerCommand(QStringLiteral("deactivate"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("deactivate takes no arguments"));
-        for (LoadedPlugin* p : plugins_.plugins()) p->plugin->deactivate();
+        for (LoadedPlugin* p : plugins_.plugins())
+            p->plugin->deactivate();
     });
     registerCommand(QStringLiteral("quit"), [this](const QStringList&, const QString&) { quit(0); });
 }
@@ -231,6 +252,6 @@ void HeadlessHost::quit(int code) {
     if (quitting_) return;
     quitting_ = true;
     // Queued, so a quit decided before the event loop runs still takes effect.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [code] { QCoreApplication::exit(code); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);
 }

@@ -19,7 +19,7 @@ class QMenu;
 // window becomes a JSON line on stdout, and commands come one per line on stdin.
 class HeadlessHost : public QObject, public PNTickerServer {
     Q_OBJECT
-public:
+  public:
     HeadlessHost(const HostOptions& options, SettingsFile& settings, PluginHost& plugins);
     ~HeadlessHost() override;
 
@@ -51,7 +51,7 @@ public:
 
     void quit(int code);
 
-private:
+  private:
     void postSign(const PNSignRef& sign, PNPennantClientProtocol* client);
     bool anyUpdateRunning() const;
     void onIdle();

@@ -56,7 +56,8 @@ void dumpPane(HeadlessHost& host) {
             }
             rows.append(row);
         }
-        const QModelIndexList picked = table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
+        const QModelIndexList picked =
+            table->selectionModel() ? table->selectionModel()->selectedRows() : QModelIndexList();
         if (!picked.isEmpty()) selected = picked.first().row();
     }
     JsonLine line;
@@ -71,7 +72,8 @@ void dumpPane(HeadlessHost& host) {
 void registerPaneCommands(HeadlessHost& host) {
     host.registerCommand(QStringLiteral("pane"), [&host](const QStringList& args, const QString&) {
         LoadedPlugin* p = host.firstPlugin();
-        if (!p || !p->pane || !p->pane->hasPrefsPane()) return host.error(QStringLiteral("the plug-in has no pane"));
+        if (!p || !p->pane || !p->pane->hasPrefsPane())
+            return host.error(QStringLiteral("the plug-in has no pane"));
         const QString verb = args.value(0);
         if (verb == QLatin1String("show") && args.size() == 1) return p->pane->willSelect();
         if (verb == QLatin1String("hide") && args.size() == 1) return p->pane->willUnselect();
@@ -81,7 +83,8 @@ void registerPaneCommands(HeadlessHost& host) {
             bool ok = false;
             const int value = args.at(2).toInt(&ok);
             if (auto* box = paneControl<QCheckBox>(host, name)) {
-                if (!ok || value < 0 || value > 2) return host.error(QStringLiteral("a check box takes 0, 1 or 2"));
+                if (!ok || value < 0 || value > 2)
+                    return host.error(QStringLiteral("a check box takes 0, 1 or 2"));
                 box->setTristate(value == 2 || box->isTristate());
                 box->setCheckState(checkState(value));
                 emit box->clicked(value == 1);
@@ -112,15 +115,18 @@ void registerPaneCommands(HeadlessHost& host) {
             const int row = args.at(1).toInt(&ok);
             if (!table || !table->model() || !ok || row < -1 || row >= table->model()->rowCount())
                 return host.error(QStringLiteral("no such row: %1").arg(args.at(1)));
-            if (row < 0) table->selectionModel()->clearSelection();
-            else table->selectRow(row);
+            if (row < 0)
+                table->selectionModel()->clearSelection();
+            else
+                table->selectRow(row);
             return;
         }
         if (verb == QLatin1String("edit") && args.size() >= 4) {
             auto* table = paneControl<QTableView>(host, QStringLiteral("feedTable"));
             bool ok = false;
             const int row = args.at(1).toInt(&ok);
-            const QStringList ids = table ? table->property("columnIdentifiers").toStringList() : QStringList();
+            const QStringList ids =
+                table ? table->property("columnIdentifiers").toStringList() : QStringList();
             const int column = int(ids.indexOf(args.at(2)));
             if (!table || !table->model() || !ok || row < 0 || row >= table->model()->rowCount())
                 return host.error(QStringLiteral("no such row: %1").arg(args.at(1)));
@@ -134,7 +140,8 @@ void registerPaneCommands(HeadlessHost& host) {
                 bool isNumber = false;
                 const int minutes = value.toInt(&isNumber);
                 if (!isNumber || minutes < 1 || minutes > 10080)
-                    return host.error(QStringLiteral("an interval is a whole number of minutes from 1 to 10080"));
+                    return host.error(
+                        QStringLiteral("an interval is a whole number of minutes from 1 to 10080"));
                 table->model()->setData(index, minutes, Qt::EditRole);
             } else {
                 table->model()->setData(index, value, Qt::EditRole);

@@ -28,10 +28,14 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
             }
             return arguments.at(++i);
         };
-        if (arg == QLatin1String("--headless")) options.headless = true;
-        else if (arg == QLatin1String("--once")) options.once = true;
-        else if (arg == QLatin1String("--demo")) options.demo = true;
-        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) *helpAsked = true;
+        if (arg == QLatin1String("--headless"))
+            options.headless = true;
+        else if (arg == QLatin1String("--once"))
+            options.once = true;
+        else if (arg == QLatin1String("--demo"))
+            options.demo = true;
+        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
+            *helpAsked = true;
         else if (arg == QLatin1String("--settings")) {
             auto v = value("--settings");
             if (!v) return std::nullopt;
@@ -43,12 +47,13 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
         } else if (arg == QLatin1String("--view-size")) {
             auto v = value("--view-size");
             if (!v) return std::nullopt;
-            static const QRegularExpression pattern(QStringLiteral("^([0-9]+(?:\\.[0-9]*)?)x([0-9]+(?:\\.[0-9]*)?)$"));
+            static const QRegularExpression pattern(
+                QStringLiteral("^([0-9]+(?:\\.[0-9]*)?)x([0-9]+(?:\\.[0-9]*)?)$"));
             const auto match = pattern.match(*v);
             const float w = match.hasMatch() ? match.captured(1).toFloat() : 0;
             const float h = match.hasMatch() ? match.captured(2).toFloat() : 0;
-            if (!match.hasMatch() || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 || h > 10000 ||
-                w > 100000) {
+            if (!match.hasMatch() || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 ||
+                h > 10000 || w > 100000) {
                 *error = QStringLiteral("--view-size takes WIDTHxHEIGHT, such as 1280x24, not %1").arg(*v);
                 return std::nullopt;
             }

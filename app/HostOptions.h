@@ -6,8 +6,8 @@ struct HostOptions {
     bool headless = false;
     bool once = false;
     bool demo = false;
-    QString settingsPath;   // empty: the default file
-    QString pluginFolder;   // empty: the default folder
+    QString settingsPath; // empty: the default file
+    QString pluginFolder; // empty: the default folder
     float viewWidth = 1280;
     float viewHeight = 24;
     bool viewSizeGiven = false;

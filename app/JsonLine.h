@@ -7,10 +7,12 @@
 // One compact JSON object whose keys stay in the order they were added, so event
 // lines read "event" first.
 class JsonLine {
-public:
+  public:
     JsonLine& add(const char* key, const QJsonValue& value);
     JsonLine& add(const char* key, const QString& value) { return add(key, QJsonValue(value)); }
-    JsonLine& add(const char* key, const char* value) { return add(key, QJsonValue(QString::fromUtf8(value))); }
+    JsonLine& add(const char* key, const char* value) {
+        return add(key, QJsonValue(QString::fromUtf8(value)));
+    }
     JsonLine& add(const char* key, bool value) { return add(key, QJsonValue(value)); }
     JsonLine& add(const char* key, int value) { return add(key, QJsonValue(value)); }
     JsonLine& add(const char* key, double value) { return add(key, QJsonValue(value)); }
@@ -19,7 +21,7 @@ public:
 
     static QByteArray encode(const QJsonValue& value);
 
-private:
+  private:
     QByteArray body_ = "{";
 };
 

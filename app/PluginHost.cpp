@@ -6,7 +6,9 @@
 #include <QJsonObject>
 #include <QLibrary>
 
-PluginHost::~PluginHost() { unloadAll(); }
+PluginHost::~PluginHost() {
+    unloadAll();
+}
 
 QString PluginHost::defaultFolder() {
     const QString here = QCoreApplication::applicationDirPath();
@@ -15,7 +17,8 @@ QString PluginHost::defaultFolder() {
     const QString installed = QDir::cleanPath(here + QStringLiteral("/../lib/pennant/plugins"));
     if (QFileInfo(installed).isDir()) return installed;
 #ifdef PENNANT_INSTALLED_PLUGIN_DIR
-    if (QFileInfo(QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR)).isDir()) return QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR);
+    if (QFileInfo(QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR)).isDir())
+        return QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR);
 #endif
     return beside;
 }
@@ -27,13 +30,15 @@ QStringList PluginHost::loadFrom(const QString& folder) {
         errors << QStringLiteral("the plug-in folder %1 does not exist").arg(folder);
         return errors;
     }
-    const QStringList bundles = dir.entryList({QStringLiteral("*.bundle")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList bundles =
+        dir.entryList({QStringLiteral("*.bundle")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : bundles) {
         const QString bundlePath = dir.filePath(name);
         const QStringList modules =
             QDir(bundlePath).entryList({QStringLiteral("*.so")}, QDir::Files | QDir::Readable, QDir::Name);
         if (modules.isEmpty()) {
-            errors << QStringLiteral("cannot load plug-in bundle %1: it holds no module (*.so)").arg(bundlePath);
+            errors
+                << QStringLiteral("cannot load plug-in bundle %1: it holds no module (*.so)").arg(bundlePath);
             continue;
         }
         const QString modulePath = QDir(bundlePath).filePath(modules.first());
@@ -45,24 +50,29 @@ QStringList PluginHost::loadFrom(const QString& folder) {
         const QString identifier = meta.value(QStringLiteral("CFBundleIdentifier")).toString();
         QObject* root = entry->loader->instance();
         if (!root) {
-            errors << QStringLiteral("cannot load plug-in bundle %1: %2").arg(modulePath, entry->loader->errorString());
+            errors << QStringLiteral("cannot load plug-in bundle %1: %2")
+                          .arg(modulePath, entry->loader->errorString());
             continue;
         }
         auto* factory = qobject_cast<PNPluginFactory*>(root);
         if (!factory) {
-            errors << QStringLiteral("cannot load plug-in bundle %1: its module is not a Pennant plug-in").arg(modulePath);
+            errors << QStringLiteral("cannot load plug-in bundle %1: its module is not a Pennant plug-in")
+                          .arg(modulePath);
             entry->loader->unload();
             continue;
         }
         if (identifier.isEmpty()) {
-            errors << QStringLiteral("cannot load plug-in bundle %1: its metadata names no CFBundleIdentifier").arg(modulePath);
+            errors << QStringLiteral(
+                          "cannot load plug-in bundle %1: its metadata names no CFBundleIdentifier")
+                          .arg(modulePath);
             entry->loader->unload();
             continue;
         }
         entry->object = factory->createPrincipalObject();
         entry->plugin = dynamic_cast<PNPennantPluginProtocol*>(entry->object);
         if (!entry->plugin) {
-            errors << QStringLiteral("cannot load plug-in bundle %1: its principal object is not a plug-in").arg(modulePath);
+            errors << QStringLiteral("cannot load plug-in bundle %1: its principal object is not a plug-in")
+                          .arg(modulePath);
             delete entry->object;
             entry->loader->unload();
             continue;
@@ -79,7 +89,8 @@ QStringList PluginHost::loadFrom(const QString& folder) {
 
 QList<LoadedPlugin*> PluginHost::plugins() const {
     QList<LoadedPlugin*> out;
-    for (const auto& p : plugins_) out.append(p.get());
+    for (const auto& p : plugins_)
+        out.append(p.get());
     return out;
 }
 

@@ -21,7 +21,7 @@ struct LoadedPlugin {
 // Finds bundles ("NAME.bundle" folders holding a module) in a plug-in folder and
 // loads them. A bundle that fails gives one readable error and the rest go on.
 class PluginHost {
-public:
+  public:
     ~PluginHost();
     // Returns the errors, one line each.
     QStringList loadFrom(const QString& folder);
@@ -30,6 +30,6 @@ public:
 
     static QString defaultFolder();
 
-private:
+  private:
     QList<std::shared_ptr<LoadedPlugin>> plugins_;
 };

@@ -8,7 +8,7 @@
 // settings dictionary. Written atomically; a file that cannot be read as such is
 // moved aside, never overwritten unread.
 class SettingsFile {
-public:
+  public:
     explicit SettingsFile(QString path);
 
     // Reads the file. Returns a note for the user when something was set aside
@@ -24,7 +24,7 @@ public:
     QVariantMap& dictionaryFor(const QString& identifier);
     static QString defaultPath();
 
-private:
+  private:
     QString setAside(bool move);
 
     QString path_;

@@ -9,7 +9,7 @@
 // The signs on the ticker, in posting order, each with the id the host gave it and
 // the client its clicks go to. Safe from any thread.
 class SignRegistry {
-public:
+  public:
     struct Entry {
         int id = 0;
         PNSignRef sign;
@@ -24,7 +24,7 @@ public:
     // Drops every sign of a client (the host does so when the client goes away).
     void removeClient(PNPennantClientProtocol* client);
 
-private:
+  private:
     mutable std::mutex mutex_;
     int nextId_ = 1;
     QList<Entry> entries_;

@@ -13,18 +13,22 @@
 #include <iostream>
 #include <memory>
 
-int runTickerWindow(const HostOptions& options, SettingsFile& settings, PluginHost& plugins, const QString& notice);
+int runTickerWindow(const HostOptions& options, SettingsFile& settings, PluginHost& plugins,
+                    const QString& notice);
 bool tickerWindowAvailable();
 
 namespace {
 
-void say(const QString& text) { std::cerr << "pennant: " << text.toStdString() << std::endl; }
+void say(const QString& text) {
+    std::cerr << "pennant: " << text.toStdString() << std::endl;
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QString problem;
     bool help = false;
     std::optional<HostOptions> parsed = parseHostOptions(arguments, &problem, &help);
@@ -40,23 +44,27 @@ int main(int argc, char** argv) {
     HostOptions options = *parsed;
 
     // Without a display the window cannot open: the demo falls back to headless.
-    const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+    const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") ||
+                             !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
                              qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
     if (!options.headless && (!haveDisplay || !tickerWindowAvailable())) {
         if (!options.demo && !options.once) {
-            say(QStringLiteral("no display can be opened; run `pennant --headless` to use the ticker without a window"));
+            say(QStringLiteral(
+                "no display can be opened; run `pennant --headless` to use the ticker without a window"));
             return 1;
         }
         options.headless = true;
     }
-    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pennant"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     std::unique_ptr<QTemporaryDir> demoDir;
-    QString settingsPath = options.settingsPath.isEmpty() ? SettingsFile::defaultPath() : options.settingsPath;
+    QString settingsPath =
+        options.settingsPath.isEmpty() ? SettingsFile::defaultPath() : options.settingsPath;
     if (options.demo) {
         const QString folder = demoFeedFolder();
         if (folder.isEmpty()) {
@@ -72,8 +80,10 @@ int main(int argc, char** argv) {
     if (!notice.isEmpty()) say(notice);
 
     PluginHost plugins;
-    const QString folder = options.pluginFolder.isEmpty() ? PluginHost::defaultFolder() : options.pluginFolder;
-    for (const QString& error : plugins.loadFrom(folder)) say(error);
+    const QString folder =
+        options.pluginFolder.isEmpty() ? PluginHost::defaultFolder() : options.pluginFolder;
+    for (const QString& error : plugins.loadFrom(folder))
+        say(error);
     if (plugins.plugins().isEmpty()) say(QStringLiteral("no plug-in was loaded from %1").arg(folder));
 
     if (options.demo) {
@@ -88,7 +98,8 @@ int main(int argc, char** argv) {
         host.start();
         code = app.exec();
         events::silence();
-        for (LoadedPlugin* p : plugins.plugins()) p->plugin->deactivate();
+        for (LoadedPlugin* p : plugins.plugins())
+            p->plugin->deactivate();
         plugins.unloadAll();
         const QString saveProblem = settings.save();
         if (!saveProblem.isEmpty()) say(saveProblem);

@@ -45,7 +45,8 @@ void NewsreelPlugin::activate() {
             continue;
         }
         platform::systemLog(QStringLiteral("adding timer for feed #%1").arg(i));
-        const double seconds = timerPeriodForInterval(platform::doubleValue(record.value(QStringLiteral("interval"))));
+        const double seconds =
+            timerPeriodForInterval(platform::doubleValue(record.value(QStringLiteral("interval"))));
         // A record whose "url" is absent or not text is keyed by the empty text.
         const QString url = platform::textValue(record.value(QStringLiteral("url")));
         auto timer = scheduleFeedTimer(seconds, url);
@@ -70,7 +71,8 @@ void NewsreelPlugin::deactivate() {
         }
     }
     if (PNTickerServer* s = server.load())
-        for (const PNSignRef& sign : signs) s->removeSign(sign);
+        for (const PNSignRef& sign : signs)
+            s->removeSign(sign);
     if (timers) {
         for (auto& timer : *timers)
             if (timer) timer->invalidate();

@@ -16,8 +16,8 @@
 #include <chrono>
 #include <thread>
 
-using platform::Bundle;
 using platform::bindTo;
+using platform::Bundle;
 
 NewsreelPlugin::NewsreelPlugin(QObject* parent) : QObject(parent) {}
 
@@ -25,7 +25,8 @@ NewsreelPlugin::~NewsreelPlugin() {
     // Updates hold the plug-in while they run; tell fetches to give up and let
     // the last one finish before the fields go.
     shuttingDown = true;
-    while (workerThreads.load() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (workerThreads.load() > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     if (timers) {
         for (auto& timer : *timers)
             if (timer) timer->invalidate();
@@ -73,12 +74,29 @@ void NewsreelPlugin::setupWithServer(PNTickerServer* newServer) {
     setTitleLength(platform::intValue(settings.value(QStringLiteral("titleLength"))));
     loadMainView();
     if (heldMenuItems.isEmpty() && infoMenu) {
-        for (QAction* item :
-             {copyrightItem, downloadEnclosureItem, emailAuthorItem, emailManagingEditorItem, emailWebmasterItem,
-              feedCategoryItem, feedPublicationDateItem, generatorItem, itemCategoryItem, itemPublicationDateItem,
-              itemTitleItem, languageItem, lastBuildDateItem, openCommentsPageItem, openItemLinkInBrowserItem,
-              openFeedLinkInBrowserItem, showFullFeedDescriptionItem, showFullItemDescriptionItem, sourceItem,
-              subscribeToSourceItem, unsubscribeFromFeedItem, setUpdateIntervalToItem, dontShowAgainItem}) {
+        for (QAction* item : {copyrightItem,
+                              downloadEnclosureItem,
+                              emailAuthorItem,
+                              emailManagingEditorItem,
+                              emailWebmasterItem,
+                              feedCategoryItem,
+                              feedPublicationDateItem,
+                              generatorItem,
+                              itemCategoryItem,
+                              itemPublicationDateItem,
+                              itemTitleItem,
+                              languageItem,
+                              lastBuildDateItem,
+                              openCommentsPageItem,
+                              openItemLinkInBrowserItem,
+                              openFeedLinkInBrowserItem,
+                              showFullFeedDescriptionItem,
+                              showFullItemDescriptionItem,
+                              sourceItem,
+                              subscribeToSourceItem,
+                              unsubscribeFromFeedItem,
+                              setUpdateIntervalToItem,
+                              dontShowAgainItem}) {
             // Taken out of its menu an entry must live on: the plug-in owns it.
             item->setParent(interfaceRoot.get());
             heldMenuItems.append(item);
@@ -92,7 +110,8 @@ void NewsreelPlugin::presetDefaults() {
     defaults->insert(QStringLiteral("ignored"), QVariantMap());
     defaults->insert(QStringLiteral("useTTL"), true);
     defaults->insert(QStringLiteral("titleLength"), 30);
-    if (PNTickerServer* s = server.load()) s->preferencesDidChange(myBundle ? myBundle->bundleIdentifier() : QString());
+    if (PNTickerServer* s = server.load())
+        s->preferencesDidChange(myBundle ? myBundle->bundleIdentifier() : QString());
 }
 
 QList<Bundle::Outlet> NewsreelPlugin::outlets() {
@@ -142,7 +161,8 @@ void NewsreelPlugin::loadMainView() {
     QWidget* root = myBundle->loadNibNamed(QStringLiteral("NewsreelPane"), this, outlets(), &error);
     if (!root) {
         // Outlets a failed load may have set point into widgets that are gone.
-        for (const Bundle::Outlet& outlet : outlets()) outlet.set(nullptr);
+        for (const Bundle::Outlet& outlet : outlets())
+            outlet.set(nullptr);
         interfaceError = error;
         platform::systemLog(QStringLiteral("cannot load the interface: %1").arg(error));
         return;
@@ -151,7 +171,9 @@ void NewsreelPlugin::loadMainView() {
     connectInterface();
 }
 
-QWidget* NewsreelPlugin::mainView() const { return prefPaneView; }
+QWidget* NewsreelPlugin::mainView() const {
+    return prefPaneView;
+}
 
 QString NewsreelPlugin::userInfo() const {
     if (!myBundle) return {};
@@ -162,7 +184,8 @@ QString NewsreelPlugin::userInfo() const {
 void NewsreelPlugin::storeSetting(const QString& key, const QVariant& value) {
     if (!defaults) return;
     defaults->insert(key, value);
-    if (PNTickerServer* s = server.load()) s->preferencesDidChange(myBundle ? myBundle->bundleIdentifier() : QString());
+    if (PNTickerServer* s = server.load())
+        s->preferencesDidChange(myBundle ? myBundle->bundleIdentifier() : QString());
 }
 
 void NewsreelPlugin::storeFeeds() {

@@ -34,7 +34,7 @@ class NewsreelPlugin : public QObject,
                        public PNPrefPaneProtocol,
                        public PNUpdateActivity {
     Q_OBJECT
-public:
+  public:
     explicit NewsreelPlugin(QObject* parent = nullptr);
     ~NewsreelPlugin() override;
 
@@ -103,7 +103,7 @@ public:
     void feedsDidChange();
     void ignoredDidChange();
 
-public slots:
+  public slots:
     // Actions the interface file connects; each takes its sender.
     void doActionableMenuItem(QObject* sender);
     void closeWebWindow(QObject* sender);
@@ -113,7 +113,7 @@ public slots:
     void addFeedToTable(QObject* sender);
     void removeFeedFromTable(QObject* sender);
 
-public:
+  public:
     // ---- Fields ----
     std::shared_ptr<platform::Bundle> myBundle;
     std::atomic<PNTickerServer*> server{nullptr};
@@ -187,7 +187,7 @@ public:
     QString interfaceError;
     FeedTableModel* feedTableModel = nullptr;
 
-private:
+  private:
     QList<platform::Bundle::Outlet> outlets();
     void connectInterface();
     void updateDidEnd();

@@ -4,7 +4,7 @@
 // Holds the update lock that tick took for one update and gives it back exactly
 // once: when the sign builder releases it, or when the update ends on any path.
 class UpdateLockGuard {
-public:
+  public:
     explicit UpdateLockGuard(platform::UpdateLock& lock) : lock_(lock) {}
     ~UpdateLockGuard() { release(); }
     UpdateLockGuard(const UpdateLockGuard&) = delete;
@@ -17,7 +17,7 @@ public:
     }
     bool released() const { return released_; }
 
-private:
+  private:
     platform::UpdateLock& lock_;
     bool released_ = false;
 };

@@ -7,7 +7,7 @@
 // Text with attribute runs, as a text sign shows it. Positions and lengths count
 // UTF-16 code units, as QString does.
 class PNAttributedString {
-public:
+  public:
     enum class Font { Standard, Small };
 
     struct Run {
@@ -33,7 +33,7 @@ public:
     // Maximal runs of equal attributes covering the whole text, in order.
     QList<Run> runs() const;
 
-private:
+  private:
     template <typename Apply> void apply(int start, int length, Apply&& apply);
     void ensureCovered();
 

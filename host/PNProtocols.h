@@ -18,7 +18,7 @@ class Bundle;
 // The ticker server as plug-ins see it. Sign calls may come from any thread and
 // never wait for the host's main thread.
 class PNTickerServer {
-public:
+  public:
     virtual ~PNTickerServer();
 
     // The plug-in's settings dictionary, kept alive and persisted by the host. The
@@ -38,7 +38,7 @@ public:
 };
 
 class PNPennantPluginProtocol {
-public:
+  public:
     virtual ~PNPennantPluginProtocol();
     virtual PNPennantPluginProtocol* initWithBundle(std::shared_ptr<platform::Bundle> bundle) = 0;
     virtual void activateWithServer(PNTickerServer* server) = 0;
@@ -46,13 +46,13 @@ public:
 };
 
 class PNPennantClientProtocol {
-public:
+  public:
     virtual ~PNPennantClientProtocol();
     virtual void performAction(const QString& action) = 0;
 };
 
 class PNPrefPaneProtocol {
-public:
+  public:
     virtual ~PNPrefPaneProtocol();
     virtual bool hasPrefsPane() const = 0;
     // A null QString / QIcon stands for "none".
@@ -71,14 +71,14 @@ public:
 
 // Optional: lets a host ask whether a plug-in has updates running or waiting.
 class PNUpdateActivity {
-public:
+  public:
     virtual ~PNUpdateActivity();
     virtual bool updatesRunning() const = 0;
 };
 
 // What a bundle's module exports: it makes the principal object.
 class PNPluginFactory {
-public:
+  public:
     virtual ~PNPluginFactory();
     virtual QObject* createPrincipalObject() = 0;
 };

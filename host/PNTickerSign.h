@@ -11,7 +11,7 @@
 // its settings are guarded so that a worker thread may set up a sign while the
 // host's main thread draws others.
 class PNTickerSign {
-public:
+  public:
     virtual ~PNTickerSign() = default;
 
     PNScrollDirection scrollDirection() const;
@@ -34,10 +34,10 @@ public:
 
     virtual bool isText() const = 0;
 
-protected:
+  protected:
     mutable std::mutex mutex_;
 
-private:
+  private:
     PNScrollDirection scrollDirection_ = PNScrollHorizontal;
     PNFadeInOutType fadeInOutType_ = PNFadeInOutDefault;
     bool continuousScrolling_ = false;
@@ -50,19 +50,19 @@ private:
 };
 
 class PNTextTickerSign : public PNTickerSign {
-public:
+  public:
     PNTextTickerSign& initWithAttributedString(const PNAttributedString& text);
     PNAttributedString text() const;
     void setText(const PNAttributedString& text);
     bool isText() const override { return true; }
 
-private:
+  private:
     PNAttributedString text_;
 };
 
 // The image's own pixels stay as they came; size() is the size the sign is shown at.
 class PNImageTickerSign : public PNTickerSign {
-public:
+  public:
     PNImageTickerSign& initWithImage(const QImage& image, PNSize displaySize);
     bool isText() const override { return false; }
 };

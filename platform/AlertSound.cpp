@@ -21,7 +21,8 @@ void beep() {
         return;
     }
     if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
-        QMetaObject::invokeMethod(app, [] { QApplication::beep(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app, [] { QApplication::beep(); }, Qt::QueuedConnection);
 }
 
 void setBeepListener(BeepListener newListener) {

@@ -17,7 +17,8 @@
 
 namespace platform {
 
-Bundle::Bundle(QString path, QString identifier) : path_(std::move(path)), identifier_(std::move(identifier)) {}
+Bundle::Bundle(QString path, QString identifier)
+    : path_(std::move(path)), identifier_(std::move(identifier)) {}
 
 void Bundle::loadStrings() const {
     if (stringsLoaded_) return;
@@ -87,11 +88,13 @@ QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<O
     }
     // Free-standing menus in the file are children of the root; they must stay pop-ups.
     // Re-parenting on load strips a widget's window type; menus must pop up.
-    for (QMenu* menu : root->findChildren<QMenu*>()) menu->setWindowFlags(menu->windowFlags() | Qt::Popup);
+    for (QMenu* menu : root->findChildren<QMenu*>())
+        menu->setWindowFlags(menu->windowFlags() | Qt::Popup);
 
     QStringList missing;
     for (const Outlet& outlet : outlets) {
-        QObject* object = root->objectName() == outlet.name ? root.get() : root->findChild<QObject*>(outlet.name);
+        QObject* object =
+            root->objectName() == outlet.name ? root.get() : root->findChild<QObject*>(outlet.name);
         if (!object || !outlet.set(object)) missing << outlet.name;
     }
     if (!missing.isEmpty()) {

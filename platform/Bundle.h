@@ -13,7 +13,7 @@ namespace platform {
 // A plug-in's bundle: a folder holding its module, its interface files and its
 // string table ("Localizable.json", a flat object of key to text).
 class Bundle {
-public:
+  public:
     Bundle(QString path, QString identifier);
 
     const QString& bundlePath() const { return path_; }
@@ -37,7 +37,7 @@ public:
     QWidget* loadNibNamed(const QString& name, QObject* owner, const QList<Outlet>& outlets,
                           QString* error) const;
 
-private:
+  private:
     void loadStrings() const;
 
     QString path_;

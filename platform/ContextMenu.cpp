@@ -17,6 +17,8 @@ void popUpContextMenu(QMenu* menu, QWidget* view) {
     menu->popup(QCursor::pos());
 }
 
-void setContextMenuPresenter(ContextMenuPresenter newPresenter) { presenter = std::move(newPresenter); }
+void setContextMenuPresenter(ContextMenuPresenter newPresenter) {
+    presenter = std::move(newPresenter);
+}
 
 } // namespace platform

@@ -36,8 +36,10 @@ void Timer::onTimeout() {
     }
     const double ms = std::isfinite(seconds_) ? seconds_ * 1000.0 : double(kMaxLegMs);
     remainingMs_ = std::max<qint64>(1, qint64(std::min(ms, 9.0e15)));
-    if (repeats_) startLeg();
-    else valid_ = false;
+    if (repeats_)
+        startLeg();
+    else
+        valid_ = false;
     if (action_) {
         Action keep = action_; // the action may invalidate this timer
         keep(*this);

@@ -12,7 +12,7 @@ namespace platform {
 // for as long as the timer is valid.
 class Timer : public QObject {
     Q_OBJECT
-public:
+  public:
     using Action = std::function<void(Timer&)>;
 
     // Schedules a new timer on the calling thread's event loop. The first regular
@@ -31,7 +31,7 @@ public:
     // QTimer counts milliseconds in an int: longer periods are served in legs.
     static constexpr qint64 kMaxLegMs = 24LL * 24 * 3600 * 1000;
 
-private:
+  private:
     Timer(double seconds, Action action, QVariant userInfo, bool repeats);
     void startLeg();
     void onTimeout();

@@ -8,7 +8,8 @@ namespace platform {
 int intValueOfText(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && text.at(i).isSpace()) ++i;
+    while (i < n && text.at(i).isSpace())
+        ++i;
     bool negative = false;
     if (i < n && (text.at(i) == u'+' || text.at(i) == u'-')) {
         negative = text.at(i) == u'-';
@@ -58,6 +59,8 @@ int intValue(const QVariant& v) {
     return int(d); // drops the fraction
 }
 
-QString textValue(const QVariant& v) { return isText(v) ? v.toString() : QString(); }
+QString textValue(const QVariant& v) {
+    return isText(v) ? v.toString() : QString();
+}
 
 } // namespace platform

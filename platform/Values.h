@@ -8,9 +8,15 @@
 // number 0, an absent list or table empty.
 namespace platform {
 
-inline bool isText(const QVariant& v) { return v.typeId() == QMetaType::QString; }
-inline bool isDictionary(const QVariant& v) { return v.typeId() == QMetaType::QVariantMap; }
-inline bool isList(const QVariant& v) { return v.typeId() == QMetaType::QVariantList; }
+inline bool isText(const QVariant& v) {
+    return v.typeId() == QMetaType::QString;
+}
+inline bool isDictionary(const QVariant& v) {
+    return v.typeId() == QMetaType::QVariantMap;
+}
+inline bool isList(const QVariant& v) {
+    return v.typeId() == QMetaType::QVariantList;
+}
 
 // The leading decimal integer of a text: leading white space skipped, an optional
 // sign, the digits up to the first other character; 0 when there are none. Values

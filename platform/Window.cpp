@@ -9,7 +9,9 @@ namespace {
 WindowObserver observer;
 }
 
-bool isVisible(QWidget* window) { return window && window->isVisible(); }
+bool isVisible(QWidget* window) {
+    return window && window->isVisible();
+}
 
 void center(QWidget* window) {
     if (!window) return;
@@ -34,6 +36,8 @@ void orderOut(QWidget* window) {
     if (observer) observer(window, false);
 }
 
-void setWindowObserver(WindowObserver newObserver) { observer = std::move(newObserver); }
+void setWindowObserver(WindowObserver newObserver) {
+    observer = std::move(newObserver);
+}
 
 } // namespace platform

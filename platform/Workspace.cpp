@@ -10,6 +10,8 @@ bool openURL(const QUrl& url) {
     return opener(url);
 }
 
-void setURLOpener(URLOpener newOpener) { opener = std::move(newOpener); }
+void setURLOpener(URLOpener newOpener) {
+    opener = std::move(newOpener);
+}
 
 } // namespace platform

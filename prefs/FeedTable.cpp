@@ -30,7 +30,8 @@ QVariant NewsreelPlugin::tableViewObjectValueForTableColumn(QTableView*, const Q
     return feeds.at(row).toMap().value(column);
 }
 
-void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column, int row) {
+void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
+                                             int row) {
     platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
     {
         std::lock_guard lock(dataMutex);

@@ -4,15 +4,15 @@
 #include "platform/Values.h"
 
 #include <QItemSelectionModel>
-#include <QStyledItemDelegate>
 #include <QSpinBox>
+#include <QStyledItemDelegate>
 #include <QTableView>
 
 namespace {
 
 // Intervals are edited as whole minutes within sensible bounds.
 class IntervalDelegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* spin = new QSpinBox(parent);
@@ -86,8 +86,10 @@ bool FeedTableModel::setData(const QModelIndex& index, const QVariant& value, in
 Qt::ItemFlags FeedTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (columnIdentifier(index.column()) == QStringLiteral("enabled")) f |= Qt::ItemIsUserCheckable;
-    else f |= Qt::ItemIsEditable;
+    if (columnIdentifier(index.column()) == QStringLiteral("enabled"))
+        f |= Qt::ItemIsUserCheckable;
+    else
+        f |= Qt::ItemIsEditable;
     return f;
 }
 
@@ -100,6 +102,8 @@ QVariant FeedTableModel::headerData(int section, Qt::Orientation orientation, in
 void FeedTableModel::reloadData() {
     // Rows are added or taken at the end and the rest refreshed, so a selection
     // survives an added row, as the user expects.
+    QItemSelectionModel* selection = table_->selectionModel();
+    const bool hadSelection = selection && selection->hasSelection();
     const int count = plugin_->numberOfRowsInTableView(table_);
     if (count > rows_) {
         beginInsertRows({}, rows_, count - 1);
@@ -111,4 +115,7 @@ void FeedTableModel::reloadData() {
         endRemoveRows();
     }
     if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+    // Removing rows drops their selection without a signal; the delegate still
+    // has to hear of it (the remove button depends on it).
+    if (selection && hadSelection != selection->hasSelection()) plugin_->tableViewSelectionDidChange(table_);
 }

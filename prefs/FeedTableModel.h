@@ -10,7 +10,7 @@ class QTableView;
 // from the table's "columnIdentifiers" property in the interface file.
 class FeedTableModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     FeedTableModel(NewsreelPlugin* plugin, QTableView* table);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -27,7 +27,7 @@ public:
     static constexpr int kMinInterval = 1;
     static constexpr int kMaxInterval = 10080; // a week, in minutes
 
-private:
+  private:
     NewsreelPlugin* plugin_;
     QTableView* table_;
     QStringList identifiers_;

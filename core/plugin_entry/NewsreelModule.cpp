@@ -7,7 +7,7 @@ class NewsreelModule : public QObject, public PNPluginFactory {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID PNPluginFactory_iid FILE "Info.json")
     Q_INTERFACES(PNPluginFactory)
-public:
+  public:
     QObject* createPrincipalObject() override { return new NewsreelPlugin; }
 };
 

@@ -53,7 +53,9 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {
     return true;
 }
 
-void PluginTest::SetUp() { recorder = std::make_unique<PlatformRecorder>(); }
+void PluginTest::SetUp() {
+    recorder = std::make_unique<PlatformRecorder>();
+}
 
 void PluginTest::TearDown() {
     if (plugin) {
@@ -66,7 +68,7 @@ void PluginTest::TearDown() {
 NewsreelPlugin& PluginTest::makePlugin() {
     plugin = std::make_unique<NewsreelPlugin>();
     plugin->initWithBundle(std::make_shared<platform::Bundle>(QStringLiteral(TEST_BUNDLE_DIR),
-                                                               QStringLiteral("org.pennant.newsreel")));
+                                                              QStringLiteral("org.pennant.newsreel")));
     return *plugin;
 }
 

@@ -3,14 +3,27 @@
 #include "tests/support/RecordingServer.h"
 
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <ostream>
+
+// Readable failure messages for Qt values.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+    *os << '[' << l.join(QStringLiteral("\", \"")).prepend('"').append('"').toStdString() << ']';
+}
+inline void PrintTo(const QVariant& v, std::ostream* os) {
+    *os << v.typeName() << '(' << v.toString().toStdString() << ')';
+}
 
 // Captures system-log lines and beeps while it lives.
 class PlatformRecorder {
-public:
+  public:
     PlatformRecorder();
     ~PlatformRecorder();
     QStringList logLines() const;
@@ -19,7 +32,7 @@ public:
     // What the opener answers (true: a handler took the URL).
     std::function<bool(const QUrl&)> opener = [](const QUrl&) { return true; };
 
-private:
+  private:
     mutable std::mutex mutex_;
     QStringList lines_;
     QStringList opened_;
@@ -31,7 +44,7 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // A plug-in made with the built bundle, set up against a recording server.
 class PluginTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     // Creates the plug-in (initWithBundle) without setting it up.
@@ -40,6 +53,12 @@ protected:
     NewsreelPlugin& setUpPlugin();
     // Waits until no update runs and the update lock is free.
     bool waitForUpdates(int timeoutMs = 10000);
+
+    // Drops what was recorded so far.
+    void restartRecorder() {
+        recorder.reset();
+        recorder = std::make_unique<PlatformRecorder>();
+    }
 
     static QVariantMap record(const QString& url, QVariant interval, QVariant enabled);
 

@@ -10,7 +10,7 @@
 
 // A ticker server that records what the plug-in asks of it. Safe from any thread.
 class RecordingServer : public PNTickerServer {
-public:
+  public:
     struct Call {
         enum Kind { Add, AddWithClient, Remove } kind;
         PNSignRef sign;
@@ -36,7 +36,7 @@ public:
     std::atomic<int> preferenceChanges{0};
     std::atomic<int> idleReports{0};
 
-private:
+  private:
     mutable std::mutex mutex_;
     QList<Call> calls_;
     QList<PNSignRef> onTicker_;

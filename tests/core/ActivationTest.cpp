@@ -1,0 +1,149 @@
+// Activation, feed timers, the update lock and deactivation.
+#include "tests/support/PluginFixture.h"
+
+#include <QElapsedTimer>
+#include <thread>
+
+using Activation = PluginTest;
+
+namespace {
+QStringList timerLines(const QStringList& lines) {
+    return lines.filter("adding timer");
+}
+} // namespace
+
+TEST_F(Activation, NoRecordsNoTimersNoUpdates) {
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    EXPECT_TRUE(p.active);
+    ASSERT_TRUE(p.timers.has_value());
+    EXPECT_TRUE(p.timers->isEmpty());
+    EXPECT_TRUE(timerLines(recorder->logLines()).isEmpty());
+    EXPECT_FALSE(p.updatesRunning());
+}
+
+TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true),
+                                                 record("file:///nowhere/b.xml", 30, QVariant()),
+                                                 record("file:///nowhere/c.xml", 0.5, true),
+                                                 record("file:///nowhere/d.xml", 5, false)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    EXPECT_EQ(timerLines(recorder->logLines()),
+              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
+    ASSERT_EQ(p.timers->size(), 4);
+    ASSERT_TRUE(p.timers->at(0));
+    EXPECT_FALSE(p.timers->at(1));
+    ASSERT_TRUE(p.timers->at(2));
+    EXPECT_FALSE(p.timers->at(3));
+    EXPECT_EQ(p.timers->at(0)->timeInterval(), 1800.0);
+    EXPECT_EQ(p.timers->at(0)->userInfo().toString(), QStringLiteral("file:///nowhere/a.xml"));
+    EXPECT_EQ(p.timers->at(2)->timeInterval(), 60.0) << "half a minute is raised to the one-minute floor";
+    EXPECT_TRUE(waitForUpdates());
+}
+
+TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloor) {
+    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(0), 60.0);
+    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(-5), 60.0);
+    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(std::nan("")), 60.0);
+    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(1), 60.0);
+    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(90), 5400.0);
+    QVariantMap noInterval{{"url", "file:///x"}, {"enabled", true}};
+    QVariantMap textInterval{{"url", "file:///y"}, {"interval", "soon"}, {"enabled", true}};
+    QVariantMap listInterval{{"url", "file:///z"}, {"interval", QVariantList{1}}, {"enabled", "1"}};
+    server.settings.insert("feeds", QVariantList{noInterval, textInterval, listInterval});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    for (const auto& timer : *p.timers) {
+        ASSERT_TRUE(timer);
+        EXPECT_EQ(timer->timeInterval(), 60.0);
+    }
+    EXPECT_EQ(p.feeds.at(0).toMap(), noInterval) << "the record itself is left as it is";
+    EXPECT_TRUE(waitForUpdates());
+}
+
+TEST_F(Activation, RecordWithoutTextUrlIsKeyedByEmptyText) {
+    server.settings.insert(
+        "feeds", QVariantList{QVariantMap{{"url", 42}, {"enabled", true}}, QVariantMap{{"enabled", true}}});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    EXPECT_EQ(p.timers->at(0)->userInfo().toString(), QString());
+    EXPECT_EQ(p.timers->at(1)->userInfo().toString(), QString());
+    EXPECT_TRUE(waitForUpdates());
+    EXPECT_FALSE(p.threadLock.isHeld());
+}
+
+TEST_F(Activation, DeactivationStopsTimersAndRemovesRecordedSigns) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true),
+                                                 record("file:///nowhere/b.xml", 30, false)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    ASSERT_TRUE(waitForUpdates());
+    auto timer = p.timers->at(0);
+    auto s1 = std::make_shared<PNTextTickerSign>();
+    auto s2 = std::make_shared<PNTextTickerSign>();
+    auto other = std::make_shared<PNTextTickerSign>();
+    {
+        std::lock_guard lock(p.dataMutex);
+        if (!p.topDictionary) p.topDictionary.emplace();
+        (*p.topDictionary)["file:///nowhere/a.xml"].tickers = QList<PNSignRef>{s1, s2};
+        // Signs of a feed no longer listed are not this deactivation's to remove.
+        (*p.topDictionary)["file:///gone.xml"].tickers = QList<PNSignRef>{other};
+    }
+    server.clear();
+    p.deactivate();
+    EXPECT_FALSE(p.active);
+    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_FALSE(timer->isValid());
+    const auto calls = server.calls();
+    ASSERT_EQ(calls.size(), 2);
+    EXPECT_EQ(calls[0].sign, s1);
+    EXPECT_EQ(calls[1].sign, s2);
+    EXPECT_TRUE(p.topDictionary->value("file:///nowhere/a.xml").tickers->isEmpty());
+    server.clear();
+    p.deactivate();
+    EXPECT_TRUE(server.calls().isEmpty()) << "a second deactivation removes nothing";
+    EXPECT_FALSE(p.active);
+}
+
+TEST_F(Activation, DeactivationBeforeAnyUpdateRemovesNothing) {
+    NewsreelPlugin& p = setUpPlugin();
+    p.deactivate();
+    EXPECT_TRUE(server.calls().isEmpty());
+    EXPECT_FALSE(p.topDictionary.has_value());
+}
+
+TEST_F(Activation, ReactivationKeepsTheLockSoUpdatesNeverOverlap) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
+    NewsreelPlugin& p = setUpPlugin();
+    // An update of the earlier activation still holds the lock.
+    p.threadLock.lock();
+    p.deactivate();
+    std::atomic<bool> released{false};
+    std::thread earlierUpdate([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        released = true;
+        p.threadLock.unlock();
+    });
+    p.activate(); // its first tick must wait for the earlier update
+    EXPECT_TRUE(released.load());
+    earlierUpdate.join();
+    EXPECT_TRUE(waitForUpdates());
+    EXPECT_FALSE(p.threadLock.isHeld());
+    EXPECT_FALSE(p.threadLock.unlock()) << "a release never frees a lock no update holds";
+}
+
+TEST_F(Activation, TimersFireOnTheirPeriodAndCanBeFiredByHand) {
+    int fired = 0;
+    auto timer = platform::Timer::scheduledTimerWithTimeInterval(
+        0.02, [&](platform::Timer&) { ++fired; }, QStringLiteral("u"), true);
+    timer->fire();
+    EXPECT_EQ(fired, 1);
+    EXPECT_TRUE(waitUntil([&] { return fired >= 3; }, 2000));
+    timer->invalidate();
+    const int after = fired;
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(fired, after);
+    timer->fire();
+    EXPECT_EQ(fired, after) << "an invalidated timer does not fire";
+}

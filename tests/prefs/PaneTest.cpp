@@ -1,0 +1,176 @@
+// The preferences pane: holding the plug-in while shown, its controls, and the feed table.
+#include "tests/support/PluginFixture.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+
+using Pane = PluginTest;
+
+namespace {
+int column(QTableView* table, const QString& key) {
+    return int(table->property("columnIdentifiers").toStringList().indexOf(key));
+}
+} // namespace
+
+TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true),
+                                                 record("file:///nowhere/b.xml", 30, true)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    ASSERT_TRUE(waitForUpdates());
+    auto sign = std::make_shared<PNTextTickerSign>();
+    {
+        std::lock_guard lock(p.dataMutex);
+        if (!p.topDictionary) p.topDictionary.emplace();
+        (*p.topDictionary)["file:///nowhere/a.xml"].tickers = QList<PNSignRef>{sign};
+    }
+    auto timer = p.timers->at(0);
+    p.willSelect();
+    EXPECT_TRUE(p.active) << "held for the pane";
+    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_FALSE(timer->isValid());
+    ASSERT_EQ(server.calls().size(), 1);
+    EXPECT_EQ(server.calls().first().kind, RecordingServer::Call::Remove);
+
+    p.addFeedToTable(nullptr);
+    const int before = int(recorder->logLines().filter("adding timer").size());
+    p.willUnselect();
+    EXPECT_EQ(server.settings.value("feeds").toList().size(), 3) << "the edited list is stored";
+    ASSERT_TRUE(p.timers.has_value());
+    EXPECT_EQ(p.timers->size(), 3);
+    EXPECT_EQ(recorder->logLines().filter("adding timer").size(), before + 3) << "every enabled feed again";
+    EXPECT_TRUE(waitForUpdates());
+}
+
+TEST_F(Pane, ShowingAndHidingWhileInactiveOnlyStoresTheList) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
+    server.settings.insert("useTTL", false);
+    NewsreelPlugin& p = setUpPlugin();
+    p.willSelect();
+    p.addFeedToTable(nullptr);
+    p.willUnselect();
+    EXPECT_FALSE(p.active);
+    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
+    EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
+}
+
+TEST_F(Pane, UseTTLCheckBoxFollowsAndSetsTheSetting) {
+    server.settings.insert("useTTL", false);
+    NewsreelPlugin& p = setUpPlugin();
+    p.willSelect();
+    EXPECT_EQ(p.useTTLCheckBox->checkState(), Qt::Unchecked);
+    p.useTTLCheckBox->click();
+    EXPECT_TRUE(p.useTTL);
+    EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
+    // A mixed state changes nothing.
+    p.useTTLCheckBox->setTristate(true);
+    p.useTTLCheckBox->setCheckState(Qt::PartiallyChecked);
+    p.changeUseTTL(p.useTTLCheckBox);
+    EXPECT_TRUE(p.useTTL);
+    EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
+    p.useTTLCheckBox->setCheckState(Qt::Unchecked);
+    p.changeUseTTL(p.useTTLCheckBox);
+    EXPECT_FALSE(p.useTTL);
+    EXPECT_EQ(server.settings.value("useTTL"), QVariant(false));
+}
+
+TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
+    NewsreelPlugin& p = setUpPlugin();
+    p.willSelect();
+    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("30"));
+    EXPECT_EQ(p.titleLengthStepper->value(), 30);
+    p.titleLengthText->setText("45");
+    emit p.titleLengthText->editingFinished();
+    EXPECT_EQ(p.titleLength, 45);
+    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("45"));
+    EXPECT_EQ(server.settings.value("titleLength"), QVariant(45));
+    EXPECT_EQ(p.titleLengthStepper->value(), 30) << "the stepper keeps its own value";
+
+    p.titleLengthStepper->setValue(31);
+    EXPECT_EQ(p.titleLength, 31);
+    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
+
+    // Below 3 a title cannot be shortened with "...": the field refuses it.
+    p.titleLengthText->setText("2");
+    emit p.titleLengthText->editingFinished();
+    EXPECT_EQ(p.titleLength, 31);
+    EXPECT_EQ(server.settings.value("titleLength"), QVariant(31));
+    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
+    p.titleLengthStepper->setValue(1);
+    EXPECT_EQ(p.titleLength, 3);
+}
+
+TEST_F(Pane, ResetEmptiesEveryFeedsMarkersAndSharesTheTable) {
+    server.settings.insert(
+        "ignored", QVariantMap{{"http://a/", QVariantList{"g1"}}, {"http://b/", QVariantList{"g2", "g3"}}});
+    NewsreelPlugin& p = setUpPlugin();
+    p.resetBlockedItems(nullptr);
+    EXPECT_TRUE(p.ignored.isEmpty());
+    EXPECT_EQ(server.settings.value("ignored").toMap(), QVariantMap());
+    EXPECT_TRUE(p.ignoredStored);
+    {
+        std::lock_guard lock(p.dataMutex);
+        p.ignored.insert("http://a/", QVariantList{"g9"});
+    }
+    p.ignoredDidChange();
+    EXPECT_EQ(server.settings.value("ignored").toMap().value("http://a/").toList(), QVariantList{"g9"});
+}
+
+TEST_F(Pane, FeedTableAddSelectEditRemove) {
+    server.settings.insert("feeds",
+                           QVariantList{record("http://a/", 30, true), record("http://b/", 30, false)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.willSelect();
+    QTableView* table = p.feedTable;
+    QAbstractItemModel* model = table->model();
+    ASSERT_NE(model, nullptr);
+    EXPECT_FALSE(p.removeFeedButton->isEnabled());
+
+    table->selectRow(1);
+    EXPECT_TRUE(p.removeFeedButton->isEnabled());
+    EXPECT_TRUE(recorder->logLines().contains("selection changed"));
+
+    p.addFeedButton->click();
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_EQ(p.feeds.at(2).toMap(), (QVariantMap{{"url", "http://"}, {"interval", 60}, {"enabled", true}}));
+    EXPECT_TRUE(p.removeFeedButton->isEnabled()) << "adding keeps the selection";
+    EXPECT_EQ(table->selectionModel()->selectedRows().value(0).row(), 1);
+
+    const QVariantMap shared = p.feeds.at(0).toMap();
+    restartRecorder();
+    model->setData(model->index(0, column(table, "url")), QStringLiteral("15"), Qt::EditRole);
+    EXPECT_EQ(recorder->logLines(), QStringList{"set value to 15"});
+    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant(QStringLiteral("15")));
+    EXPECT_EQ(server.settings.value("feeds").toList().at(0).toMap(), shared)
+        << "the settings keep their record";
+    model->setData(model->index(1, column(table, "enabled")), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(p.feeds.at(1).toMap().value("enabled"), QVariant(true));
+    model->setData(model->index(1, column(table, "interval")), 15, Qt::EditRole);
+    EXPECT_EQ(p.feeds.at(1).toMap().value("interval"), QVariant(15));
+
+    // Asking for a cell writes one "get value"; the row count is not asked on every repaint.
+    restartRecorder();
+    EXPECT_EQ(model->data(model->index(0, column(table, "interval")), Qt::DisplayRole), QVariant(30));
+    model->data(model->index(0, column(table, "interval")), Qt::ToolTipRole);
+    model->rowCount();
+    EXPECT_EQ(recorder->logLines(), QStringList{"get value"});
+
+    table->selectRow(2);
+    p.removeFeedButton->click();
+    EXPECT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant("15"));
+    EXPECT_EQ(p.feeds.at(1).toMap().value("url"), QVariant("http://b/"));
+    // The table picks the row that takes the removed one's place; the button agrees.
+    EXPECT_EQ(p.removeFeedButton->isEnabled(), table->selectionModel()->hasSelection());
+
+    restartRecorder();
+    table->selectionModel()->clearSelection();
+    p.removeFeedFromTable(nullptr);
+    EXPECT_EQ(p.feeds.size(), 2);
+    EXPECT_TRUE(recorder->logLines().contains("remove feed"));
+}
