@@ -1,0 +1,146 @@
+// The headless host, run as a user or a script would run it.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct HostRun {
+    int exitCode = -1;
+    QList<QJsonObject> events;
+    QString errors;
+    QStringList logLines() const {
+        QStringList out;
+        for (const QJsonObject& e : events)
+            if (e.value("event") == QLatin1String("log")) out << e.value("message").toString();
+        return out;
+    }
+};
+
+HostRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TEST_PENNANT_BINARY), QStringList{"--headless"} + arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    HostRun run;
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "pennant did not finish";
+    }
+    run.exitCode = process.exitCode();
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+        if (line.isEmpty()) continue;
+        QJsonParseError error{};
+        const QJsonDocument doc = QJsonDocument::fromJson(line, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError)
+            << "not one JSON object per line: " << line.toStdString();
+        run.events.append(doc.object());
+    }
+    return run;
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QJsonObject newsreelSettings(const QString& path) {
+    return QJsonDocument::fromJson(readFile(path)).object().value("org.pennant.newsreel").toObject();
+}
+
+} // namespace
+
+TEST(HeadlessHost, OnceTimesEveryEnabledFeedAndExits) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[
+        {"url":"file:///nowhere/a.xml","interval":30,"enabled":true},
+        {"url":"file:///nowhere/b.xml","interval":30,"enabled":false},
+        {"url":"file:///nowhere/c.xml","interval":30,"enabled":true}]}})");
+    const HostRun run = runPennant({"--once", "--settings", settings});
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.logLines().filter("adding timer"),
+              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
+}
+
+TEST(HeadlessHost, EmptySettingsFileReceivesTheDefaults) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings, "");
+    const HostRun run = runPennant({"--once", "--settings", settings});
+    EXPECT_EQ(run.exitCode, 0);
+    const QJsonObject saved = newsreelSettings(settings);
+    EXPECT_EQ(saved.value("feeds").toArray().size(), 0);
+    EXPECT_TRUE(saved.value("ignored").isObject());
+    EXPECT_EQ(saved.value("useTTL"), QJsonValue(true));
+    EXPECT_EQ(saved.value("titleLength"), QJsonValue(30));
+}
+
+TEST(HeadlessHost, CorruptSettingsFileIsKeptAsideNotOverwritten) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    const QByteArray broken = R"({"org.pennant.newsreel":{"feeds":[{"url":"http://mine/")";
+    writeFile(settings, broken);
+    const HostRun run = runPennant({"--once", "--settings", settings});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("moved to")) << run.errors.toStdString();
+    const QStringList aside = QDir(dir.path()).entryList({"s.json.corrupt-*"});
+    ASSERT_EQ(aside.size(), 1);
+    EXPECT_EQ(readFile(dir.filePath(aside.first())), broken);
+    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30)) << "a fresh file in its place";
+}
+
+TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    const HostRun run = runPennant({"--settings", settings}, "wait\nsettings\nfrobnicate\nwait now\nquit\n");
+    EXPECT_EQ(run.exitCode, 0);
+    QStringList kinds;
+    for (const QJsonObject& e : run.events)
+        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
+    EXPECT_EQ(kinds, QStringList({"idle", "settings", "error", "error"}));
+    for (const QJsonObject& e : run.events) {
+        if (e.value("event") == QLatin1String("settings")) {
+            EXPECT_EQ(e.value("value").toObject().value("titleLength"), QJsonValue(30));
+        }
+    }
+}
+
+TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {
+    QTemporaryDir dir;
+    const QString plugins = dir.filePath("plugins");
+    QDir().mkpath(plugins + "/Broken.bundle");
+    writeFile(plugins + "/Broken.bundle/libbroken.so", "not a library");
+    QDir().mkpath(plugins + "/Newsreel.bundle");
+    for (const QString& name : QDir(QStringLiteral(TEST_BUNDLE_DIR)).entryList(QDir::Files))
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(TEST_BUNDLE_DIR "/") + name, plugins + "/Newsreel.bundle/" + name));
+    const QString settings = dir.filePath("s.json");
+    const HostRun run = runPennant({"--once", "--plugins", plugins, "--settings", settings});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.errors.contains("Broken.bundle/libbroken.so")) << run.errors.toStdString();
+    EXPECT_EQ(run.errors.count("cannot load plug-in bundle"), 1);
+    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30)) << "the good bundle ran";
+}
+
+TEST(HeadlessHost, BadArgumentsAreRefused) {
+    const HostRun run = runPennant({"--view-size", "wide"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains("--view-size"));
+}
