@@ -1,5 +1,6 @@
 #include "core/NewsreelPlugin.h"
 
+#include "menu/DescriptionView.h"
 #include "prefs/FeedTableModel.h"
 
 #include <QIntValidator>
@@ -12,6 +13,7 @@
 // description window becomes a window of its own.
 void NewsreelPlugin::connectInterface() {
     if (webWindow) webWindow->setParent(interfaceRoot.get(), Qt::Window);
+    webView = replaceWithDescriptionView(webView);
     if (feedTable) feedTableModel = new FeedTableModel(this, feedTable);
     // The field accepts what the stepper can reach: shorter titles than 3
     // characters cannot be shortened with "...".

@@ -71,6 +71,11 @@ class NewsreelPlugin : public QObject,
     bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantMap& usingDictionary,
                         const QString& withKey, const QString* updatingTitleWithPrefix);
     void showDescription(const QString& html, const QString& label);
+    // The feed-list commands of the information menu, with the context they resolved.
+    void dontShowAgain(const QString& feedURL, int index, const QVariantMap& item);
+    void setUpdateIntervalTo(const QString& feedURL, const QString& ttl);
+    void unsubscribeFromFeed(const QString& feedURL);
+    void subscribeToSource(const QString& sourceURL);
 
     // ---- Preferences pane ----
     bool hasPrefsPane() const override { return true; }

@@ -1,0 +1,73 @@
+#include "core/NewsreelPlugin.h"
+
+#include "menu/MenuText.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace {
+
+// The text a category list element or single value shows, if it has one.
+std::optional<QString> elementText(const QVariant& element) {
+    if (element.typeId() == QMetaType::QString) return element.toString();
+    if (element.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap attributes = element.toMap();
+        const auto text = attributes.constFind(QStringLiteral("text"));
+        if (text != attributes.constEnd()) return text->toString();
+    }
+    return std::nullopt;
+}
+
+void detachSubmenu(QAction* item) {
+    QMenu* old = item->menu<QMenu*>();
+    if (!old) return;
+    item->setMenu<QMenu*>(nullptr);
+    // Only submenus made here hang on managed entries; they go with their entries.
+    delete old;
+}
+
+} // namespace
+
+bool NewsreelPlugin::updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex,
+                                    const QVariantMap& usingDictionary, const QString& withKey,
+                                    const QString* updatingTitleWithPrefix) {
+    if (!item || !fromMenu) return false;
+    const auto found = usingDictionary.constFind(withKey);
+    const QList<QAction*> entries = fromMenu->actions();
+    const bool inMenu = entries.contains(item);
+    if (found == usingDictionary.constEnd()) {
+        if (inMenu) fromMenu->removeAction(item);
+        return false;
+    }
+    if (!inMenu) {
+        // Past the end (a layout that lost entries) the entry goes last.
+        QAction* before = atIndex >= 0 && atIndex < entries.size() ? entries.at(atIndex) : nullptr;
+        fromMenu->insertAction(before, item);
+    }
+    if (!updatingTitleWithPrefix) return true;
+
+    const QString& prefix = *updatingTitleWithPrefix;
+    item->setText(literalMenuTitle(prefix));
+    detachSubmenu(item);
+
+    const QVariant& value = *found;
+    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QVariantMap) {
+        if (const auto text = elementText(value)) item->setText(literalMenuTitle(prefix + *text));
+    } else if (value.typeId() == QMetaType::QVariantList) {
+        const QVariantList list = value.toList();
+        if (list.size() == 1) {
+            if (const auto text = elementText(list.first())) item->setText(literalMenuTitle(prefix + *text));
+        } else if (list.size() > 1) {
+            auto* submenu = new QMenu(literalMenuTitle(prefix), fromMenu);
+            for (const QVariant& element : list) {
+                // Inert entries: they only list the values.
+                if (const auto text = elementText(element)) submenu->addAction(literalMenuTitle(*text));
+            }
+            if (submenu->actions().isEmpty())
+                delete submenu;
+            else
+                item->setMenu<QMenu*>(submenu);
+        }
+    }
+    return true;
+}

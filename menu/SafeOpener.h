@@ -1,0 +1,24 @@
+#pragma once
+#include <QString>
+#include <QUrl>
+
+// Everything the information menu and the description window open comes from
+// feed data, so only what cannot run or read anything reaches the workspace: web
+// pages over http or https, and plain mail addresses. Anything else, and anything
+// no handler takes, sounds the alert and opens nothing.
+
+// A web address the system may open: a well-formed http or https URL with a host.
+bool isWebURL(const QUrl& url);
+// Opens a link, comments page, enclosure or image link given as text.
+void openWebLink(const QString& text);
+
+// The "mailto:" URL for a mail field (an address, usually followed by a blank
+// and the person's name), or an empty text when the field cannot make a safe one:
+// the address is cut at the first "?", so no header or body rides along, and one
+// holding a line break or a "," (another recipient) is refused.
+QString mailURLForField(const QString& field);
+void openMailField(const QString& field);
+
+// A link clicked inside a description: mail links follow the mail rule, every
+// other link the web rule.
+void openClickedLink(const QUrl& url);
