@@ -1,0 +1,198 @@
+#include "tests/menu/MenuFixture.h"
+
+#include <QTextDocumentFragment>
+
+namespace {
+
+const QString kFeed = QStringLiteral("http://127.0.0.1/feed?a=1,b=2");
+
+QVariantMap titled(const QString& title) {
+    return {{QStringLiteral("title"), title}};
+}
+
+QString plainTip(const QAction* entry) {
+    return QTextDocumentFragment::fromHtml(entry->toolTip()).toPlainText();
+}
+
+} // namespace
+
+TEST_F(MenuTest, ActionStringSplitsAtTheFirstCommaOnly) {
+    addFeed(kFeed, titled(QStringLiteral("Channel")),
+            {titled("zero"), titled("one"), titled("two"), titled("three"), titled("four")});
+    plugin->performAction(QStringLiteral("3,") + kFeed);
+    EXPECT_EQ(popUps, 1);
+    EXPECT_EQ(poppedUp, plugin->infoMenu);
+    EXPECT_EQ(plugin->itemTitleItem->data(), QVariant(3));
+    EXPECT_EQ(plugin->feedTitleItem->data(), QVariant(kFeed));
+    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("three"));
+    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("Channel"));
+}
+
+TEST_F(MenuTest, StaleOrMalformedClicksPopUpNothingAndKeepTheContext) {
+    addFeed(kFeed, titled(QStringLiteral("Channel")), {titled("zero"), titled("one")});
+    click(1, kFeed);
+    ASSERT_EQ(popUps, 1);
+    for (const QString& action :
+         {QStringLiteral("no comma at all"), QStringLiteral("0,http://127.0.0.1/gone"),
+          QStringLiteral("2,") + kFeed, QStringLiteral("-1,") + kFeed, QString()})
+        plugin->performAction(action);
+    EXPECT_EQ(popUps, 1);
+    EXPECT_EQ(recorder->beeps(), 0);
+    EXPECT_EQ(plugin->itemTitleItem->data(), QVariant(1));
+    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("one"));
+}
+
+TEST_F(MenuTest, LongTitlesAreShortenedAndTheirToolTipOutlivesTheNextShortOne) {
+    const QString thirty(30, u'a');
+    const QString thirtyOne = QStringLiteral("b") + QString(30, u'c');
+    const QString longChannel = QString(40, u'L');
+    addFeed(kFeed, titled(longChannel),
+            {titled(thirty), titled(thirtyOne), QVariantMap{{"description", thirtyOne}}});
+    addFeed(QStringLiteral("http://127.0.0.1/short"), titled(QStringLiteral("Short")), {titled("tiny")});
+
+    click(0, kFeed);
+    EXPECT_EQ(plugin->itemTitleItem->text(), thirty);
+    EXPECT_NE(plainTip(plugin->itemTitleItem), thirtyOne); // untouched, never set
+    EXPECT_EQ(plugin->feedTitleItem->text(), QString(27, u'L') + QStringLiteral("..."));
+    EXPECT_EQ(plainTip(plugin->feedTitleItem), longChannel);
+
+    click(1, kFeed);
+    EXPECT_EQ(plugin->itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
+    EXPECT_EQ(plainTip(plugin->itemTitleItem), thirtyOne);
+
+    // An item without a title is named by its description, by the same rule.
+    click(2, kFeed);
+    EXPECT_EQ(plugin->itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
+
+    click(0, QStringLiteral("http://127.0.0.1/short"));
+    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("tiny"));
+    EXPECT_EQ(plainTip(plugin->itemTitleItem), thirtyOne);
+    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("Short"));
+    EXPECT_EQ(plainTip(plugin->feedTitleItem), longChannel);
+}
+
+TEST_F(MenuTest, FeedTextIsNeitherMnemonicNorMarkup) {
+    const QString markup = QStringLiteral("Q&A: <b>bold</b> & <img src=x> and then some more words");
+    addFeed(kFeed, titled(QStringLiteral("R&D")), {titled(markup)});
+    click(0, kFeed);
+    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("R&&D"));
+    EXPECT_TRUE(plugin->itemTitleItem->text().startsWith(QStringLiteral("Q&&A: <b>bold")));
+    EXPECT_FALSE(plugin->itemTitleItem->toolTip().contains(QStringLiteral("<b>")));
+    EXPECT_EQ(plainTip(plugin->itemTitleItem), markup);
+}
+
+TEST_F(MenuTest, TwoClicksLeaveExactlyTheSecondItemsEntriesInTableOrder) {
+    const QVariantMap full{{"title", "Full"},
+                           {"description", "<p>d</p>"},
+                           {"link", "http://127.0.0.1/a"},
+                           {"author", "a@example.org (A)"},
+                           {"comments", "http://127.0.0.1/c"},
+                           {"enclosure", attributes({{"url", "http://127.0.0.1/e.mp3"}})},
+                           {"pubDate", "Mon, 1 Jan 2024"},
+                           {"categories", QVariantList{"News"}}};
+    const QVariantMap sparse{{"title", "Sparse"},
+                             {"link", "http://127.0.0.1/b"},
+                             {"guid", "g-1"},
+                             {"source", attributes({{"url", "http://127.0.0.1/src"}, {"text", "Src"}})},
+                             {"pubDate", "Tue, 2 Jan 2024"}};
+    addFeed(kFeed, titled(QStringLiteral("C")), {full, sparse});
+
+    click(0, kFeed);
+    click(1, kFeed);
+    EXPECT_EQ(names(itemInfo()), (QStringList{"openItemLinkInBrowserItem", "subscribeToSourceItem", "-",
+                                              "itemPublicationDateItem", "sourceItem"}));
+    EXPECT_EQ(itemInfo()->actions().at(3)->text(), QStringLiteral("Publication Date: Tue, 2 Jan 2024"));
+    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: Src"));
+    EXPECT_EQ(plugin->infoMenu->actions().indexOf(plugin->dontShowAgainItem), 6);
+
+    click(0, kFeed);
+    EXPECT_EQ(names(itemInfo()),
+              (QStringList{"showFullItemDescriptionItem", "openItemLinkInBrowserItem", "emailAuthorItem",
+                           "openCommentsPageItem", "downloadEnclosureItem", "-", "itemPublicationDateItem",
+                           "itemCategoryItem"}));
+    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: News"));
+    EXPECT_FALSE(plugin->infoMenu->actions().contains(plugin->dontShowAgainItem));
+    EXPECT_EQ(names(plugin->infoMenu).mid(6), (QStringList{"unsubscribeFromFeedItem", "-", "closeItem"}));
+}
+
+TEST_F(MenuTest, SetIntervalEntryOnlyWhileTimeToLiveIsNotAdopted) {
+    addFeed(kFeed,
+            {{"title", "C"},
+             {"description", "d"},
+             {"link", "http://127.0.0.1/"},
+             {"ttl", "60"},
+             {"language", "en"}},
+            {titled("x")});
+    ASSERT_TRUE(plugin->useTTL.load());
+    click(0, kFeed);
+    EXPECT_EQ(names(feedInfo()),
+              (QStringList{"showFullFeedDescriptionItem", "openFeedLinkInBrowserItem", "-", "languageItem"}));
+    plugin->setUseTTL(false);
+    click(0, kFeed);
+    EXPECT_EQ(feedInfo()->actions().indexOf(plugin->setUpdateIntervalToItem), 2);
+    EXPECT_EQ(plugin->setUpdateIntervalToItem->text(), QStringLiteral("Set Update Interval to 60"));
+    EXPECT_EQ(plugin->languageItem->text(), QStringLiteral("Language: en"));
+    plugin->setUseTTL(true);
+    click(0, kFeed);
+    EXPECT_FALSE(feedInfo()->actions().contains(plugin->setUpdateIntervalToItem));
+}
+
+TEST_F(MenuTest, OneCategoryIsATitleAndManyAreASubmenuThatGoesAgain) {
+    addFeed(kFeed, titled(QStringLiteral("C")),
+            {QVariantMap{{"categories", QVariantList{attributes({{"domain", "d"}, {"text", "Only"}})}}},
+             QVariantMap{{"categories", QVariantList{"First", attributes({{"domain", "d"}}),
+                                                     attributes({{"text", "Third"}})}}},
+             QVariantMap{{"categories",
+                          QVariantList{attributes({{"domain", "a"}}), attributes({{"domain", "b"}})}}}});
+    click(1, kFeed);
+    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: "));
+    QMenu* list = plugin->itemCategoryItem->menu<QMenu*>();
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->actions().size(), 2);
+    EXPECT_EQ(list->actions().at(0)->text(), QStringLiteral("First"));
+    EXPECT_EQ(list->actions().at(1)->text(), QStringLiteral("Third"));
+
+    click(0, kFeed);
+    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: Only"));
+    EXPECT_FALSE(plugin->itemCategoryItem->menu<QMenu*>());
+
+    click(2, kFeed);
+    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: "));
+    EXPECT_FALSE(plugin->itemCategoryItem->menu<QMenu*>());
+}
+
+TEST_F(MenuTest, SubscribeEntryNeedsASourceWithAnAddress) {
+    addFeed(kFeed, titled(QStringLiteral("C")),
+            {QVariantMap{{"source", "Plain Source"}},
+             QVariantMap{{"source", attributes({{"url", "http://127.0.0.1/s"}, {"text", "S"}})}}});
+    click(1, kFeed);
+    EXPECT_TRUE(itemInfo()->actions().contains(plugin->subscribeToSourceItem));
+    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: S"));
+    click(0, kFeed);
+    EXPECT_EQ(names(itemInfo()), (QStringList{"-", "sourceItem"}));
+    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: Plain Source"));
+}
+
+TEST_F(MenuTest, EntryUpdaterKeepsPlacesAndDropsStaleTitles) {
+    QMenu* menu = feedInfo();
+    QAction* entry = plugin->generatorItem;
+    const QString prefix = QStringLiteral("Generator: ");
+    const int at = int(menu->actions().indexOf(entry));
+    // Present and already in the menu: not moved, whatever index is asked for.
+    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", "G"}}, "generator", &prefix));
+    EXPECT_EQ(menu->actions().indexOf(entry), at);
+    EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
+    // Without a prefix the title stays.
+    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", "H"}}, "generator", nullptr));
+    EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
+    // Attributes without text give the bare prefix.
+    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator",
+                                       &prefix));
+    EXPECT_EQ(entry->text(), prefix);
+    EXPECT_FALSE(plugin->updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    EXPECT_FALSE(menu->actions().contains(entry));
+    EXPECT_FALSE(plugin->updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    // Missing and present again: inserted at the index.
+    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 1, {{"generator", "G"}}, "generator", nullptr));
+    EXPECT_EQ(menu->actions().indexOf(entry), 1);
+}

@@ -1,0 +1,132 @@
+#include "menu/SafeOpener.h"
+#include "tests/menu/MenuFixture.h"
+
+namespace {
+
+const QString kFeed = QStringLiteral("http://127.0.0.1/feed");
+
+} // namespace
+
+TEST(MailRule, FollowsTheAddressRuleAndRefusesWhatCouldAddRecipientsOrHeaders) {
+    const QList<std::pair<QString, QString>> cases{
+        {"mailto:ann@example.org", "mailto:ann@example.org"},
+        {"ann@example.org (Ann Smith)", "mailto:ann@example.org"},
+        {"Ann mailto:ann@example.org", "mailto:Ann"},
+        {"MAILTO:ann@example.org", "mailto:MAILTO:ann@example.org"},
+        {" ann@example.org", "mailto:"},
+        {"ann@example.org?subject=hi&attach=/etc/passwd", "mailto:ann@example.org"},
+        {"ann@example.org,eve@example.org", ""},
+        {"ann@example.org%2Ceve@example.org", ""},
+        {"ann@example.org%0D%0ABcc:eve@example.org", ""},
+        {"ann@example.org\nBcc:eve@example.org", ""},
+    };
+    for (const auto& [field, expected] : cases)
+        EXPECT_EQ(mailURLForField(field), expected) << field.toStdString();
+}
+
+TEST_F(MenuTest, OnlyWebAddressesReachTheWorkspace) {
+    const QStringList refused{"javascript:alert(1)",
+                              "file:///etc/passwd",
+                              "data:text/html,<b>x</b>",
+                              "x-custom-app://run?x=1",
+                              "|rm -rf ~",
+                              "not a url at all",
+                              "http://",
+                              "ftp://127.0.0.1/a",
+                              "mailto:a@example.org"};
+    QVariantList items;
+    for (const QString& link : refused)
+        items << QVariantMap{{"link", link}};
+    items << QVariantMap{{"link", "\n   https://127.0.0.1/page?q=1\n "}};
+    addFeed(kFeed, {{"title", "C"}}, items);
+    for (int i = 0; i < refused.size(); ++i) {
+        click(i, kFeed);
+        plugin->openItemLinkInBrowserItem->trigger();
+    }
+    EXPECT_EQ(recorder->beeps(), refused.size());
+    EXPECT_TRUE(recorder->openedURLs().isEmpty()) << recorder->openedURLs().join(' ').toStdString();
+    click(int(refused.size()), kFeed);
+    plugin->openItemLinkInBrowserItem->trigger();
+    EXPECT_EQ(recorder->openedURLs(), QStringList{"https://127.0.0.1/page?q=1"});
+}
+
+TEST_F(MenuTest, AttributeFieldsAreUsedThroughTheirTextAndTheEnclosureThroughItsURL) {
+    addFeed(
+        kFeed,
+        {{"title", "C"},
+         {"link", attributes({{"rel", "x"}, {"text", "http://127.0.0.1/home"}})},
+         {"webMaster", attributes({{"x", "y"}, {"text", "web@example.org (Web)"}})}},
+        {QVariantMap{{"comments", attributes({{"x", "y"}, {"text", "http://127.0.0.1/comments"}})},
+                     {"enclosure", attributes({{"url", "http://127.0.0.1/e.mp3"}, {"type", "audio/mpeg"}})},
+                     {"author", attributes({{"x", "y"}, {"text", "ann@example.org (Ann)"}})}},
+         QVariantMap{{"enclosure", attributes({{"url", "file:///etc/passwd"}})}}});
+    click(0, kFeed);
+    for (QAction* entry :
+         {plugin->openFeedLinkInBrowserItem, plugin->openCommentsPageItem, plugin->downloadEnclosureItem,
+          plugin->emailAuthorItem, plugin->emailWebmasterItem})
+        entry->trigger();
+    EXPECT_EQ(recorder->openedURLs(),
+              (QStringList{"http://127.0.0.1/home", "http://127.0.0.1/comments", "http://127.0.0.1/e.mp3",
+                           "mailto:ann@example.org", "mailto:web@example.org"}));
+    EXPECT_EQ(recorder->beeps(), 0);
+    click(1, kFeed);
+    plugin->downloadEnclosureItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 1);
+    EXPECT_EQ(recorder->openedURLs().size(), 5);
+}
+
+TEST_F(MenuTest, UnsafeOrRefusedMailBeepsAndOpensNothing) {
+    addFeed(kFeed, {{"title", "C"}, {"managingEditor", "ed@example.org,eve@example.org"}},
+            {QVariantMap{{"author", "ann@example.org"}}});
+    click(0, kFeed);
+    plugin->emailManagingEditorItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 1);
+    EXPECT_TRUE(recorder->openedURLs().isEmpty());
+    recorder->opener = [](const QUrl&) { return false; }; // no handler takes it
+    plugin->emailAuthorItem->trigger();
+    EXPECT_EQ(recorder->openedURLs(), QStringList{"mailto:ann@example.org"});
+    EXPECT_EQ(recorder->beeps(), 2);
+}
+
+TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {
+    // Before any click there is no context at all.
+    plugin->unsubscribeFromFeedItem->trigger();
+    plugin->openItemLinkInBrowserItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 2);
+
+    addFeed(kFeed, {{"title", "C"}, {"link", "http://127.0.0.1/"}},
+            {QVariantMap{{"link", "http://127.0.0.1/a"}, {"guid", "a"}}});
+    click(0, kFeed);
+    // An update rebuilt the feed: another item now stands at the clicked index.
+    addFeed(kFeed, {{"title", "C"}, {"link", "http://127.0.0.1/"}},
+            {QVariantMap{{"link", "http://127.0.0.1/b"}, {"guid", "b"}}});
+    plugin->openItemLinkInBrowserItem->trigger();
+    plugin->dontShowAgainItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 4);
+    EXPECT_TRUE(recorder->openedURLs().isEmpty());
+    EXPECT_TRUE(plugin->ignored.isEmpty());
+    // The channel is still the clicked feed's.
+    plugin->openFeedLinkInBrowserItem->trigger();
+    EXPECT_EQ(recorder->openedURLs(), QStringList{"http://127.0.0.1/"});
+    // Now the feed is gone altogether.
+    {
+        std::lock_guard lock(plugin->dataMutex);
+        plugin->topDictionary->remove(kFeed);
+    }
+    plugin->openFeedLinkInBrowserItem->trigger();
+    plugin->showFullFeedDescriptionItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 6);
+    EXPECT_TRUE(recorder->logLines().isEmpty());
+}
+
+TEST_F(MenuTest, CloseDoesNothingAndAnyOtherSenderIsLoggedOnce) {
+    plugin->closeItem->trigger();
+    EXPECT_TRUE(recorder->logLines().isEmpty());
+    plugin->itemPublicationDateItem->trigger(); // an information entry sends nothing
+    QAction stranger;
+    plugin->doActionableMenuItem(&stranger);
+    plugin->doActionableMenuItem(plugin->generatorItem);
+    EXPECT_EQ(recorder->logLines(),
+              (QStringList{"menu command not implemented!", "menu command not implemented!"}));
+    EXPECT_EQ(recorder->beeps(), 0);
+}
