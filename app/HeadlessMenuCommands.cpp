@@ -114,7 +114,7 @@ void printWindow(QWidget* window, bool visible) {
         if (auto* label = window->findChild<QLabel*>(QStringLiteral("webNameLabel")))
             line.add("label", label->text());
         if (auto* view = window->findChild<QTextBrowser*>(QStringLiteral("webView")))
-            line.add("html", view->property("html").toString());
+            line.add("html", view->property("loadedHTML").toString());
     }
     events::print(line);
 }

@@ -23,7 +23,7 @@ void DescriptionView::showHTML(const QString& html) {
     // No base URL: relative links and images resolve against nothing.
     document()->setBaseUrl(QUrl());
     setHtml(html);
-    setProperty("html", html);
+    setProperty("loadedHTML", html);
 }
 
 DescriptionView* replaceWithDescriptionView(QTextBrowser* loaded) {

@@ -1,0 +1,137 @@
+#include "tests/menu/MenuFixture.h"
+
+namespace {
+
+const QString kFeed = QStringLiteral("http://127.0.0.1/feed");
+const QString kOther = QStringLiteral("http://127.0.0.1/other");
+
+class FeedListTest : public MenuTest {
+  protected:
+    std::shared_ptr<platform::Timer> idleTimer(double seconds, const QString& url) {
+        return platform::Timer::scheduledTimerWithTimeInterval(
+            seconds, [](platform::Timer&) {}, url, true);
+    }
+    // A disabled feed ahead of the clicked one, as activation leaves them.
+    void subscribeTwo(double seconds) {
+        plugin->feeds = {record(kOther, 5, false), record(kFeed, 15, true)};
+        plugin->timers.emplace();
+        plugin->timers->append(nullptr);
+        plugin->timers->append(idleTimer(seconds, kFeed));
+    }
+    QVariantList storedFeeds() const { return server.settings.value(QStringLiteral("feeds")).toList(); }
+};
+
+} // namespace
+
+TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresAtOnce) {
+    const PNSignRef image = std::make_shared<PNImageTickerSign>();
+    server.addSign(image);
+    const PNSignRef first = postedSign(QStringLiteral("0,") + kFeed);
+    const PNSignRef second = postedSign(QStringLiteral("1,") + kFeed);
+    addFeed(kFeed, {{"title", "C"}},
+            {QVariantMap{{"guid", "plain-0"}},
+             QVariantMap{{"guid", attributes({{"isPermaLink", "false"}, {"text", "attr-1"}})}}},
+            {image, first, second});
+    plugin->ignored.insert(kFeed, QVariantList{"older"});
+
+    click(1, kFeed);
+    plugin->dontShowAgainItem->trigger();
+    plugin->dontShowAgainItem->trigger();
+    EXPECT_EQ(plugin->ignored.value(kFeed).toList(), (QVariantList{"older", "attr-1"}));
+    EXPECT_EQ(server.onTicker(), (QList<PNSignRef>{image, first}));
+    EXPECT_EQ(*plugin->topDictionary->value(kFeed).tickers, (QList<PNSignRef>{image, first}));
+    EXPECT_EQ(server.settings.value(QStringLiteral("ignored")).toMap().value(kFeed).toList(),
+              (QVariantList{"older", "attr-1"}));
+
+    click(0, kFeed);
+    plugin->dontShowAgainItem->trigger();
+    EXPECT_EQ(plugin->ignored.value(kFeed).toList(), (QVariantList{"older", "attr-1", "plain-0"}));
+    EXPECT_EQ(server.onTicker(), QList<PNSignRef>{image});
+    EXPECT_EQ(recorder->beeps(), 0);
+}
+
+TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsAndStores) {
+    plugin->setUseTTL(false);
+    subscribeTwo(3600);
+    const auto kept = plugin->timers->at(1);
+    addFeed(kFeed, {{"title", "C"}, {"ttl", "60"}}, {QVariantMap{{"title", "x"}}});
+    click(0, kFeed);
+    plugin->setUpdateIntervalToItem->trigger();
+    EXPECT_EQ(plugin->timers->at(0), nullptr);
+    EXPECT_EQ(plugin->timers->at(1), kept);
+    EXPECT_TRUE(kept->isValid());
+    EXPECT_EQ(plugin->feeds.at(0).toMap(), record(kOther, 5, false));
+    EXPECT_EQ(plugin->feeds.at(1).toMap(), record(kFeed, 60, true));
+    EXPECT_EQ(storedFeeds(), plugin->feeds);
+
+    // A different period replaces the timer in its place, without firing it.
+    addFeed(kFeed, {{"title", "C"}, {"ttl", attributes({{"x", "y"}, {"text", "30"}})}},
+            {QVariantMap{{"title", "x"}}});
+    click(0, kFeed);
+    plugin->setUpdateIntervalToItem->trigger();
+    EXPECT_FALSE(kept->isValid());
+    ASSERT_EQ(plugin->timers->size(), 2);
+    EXPECT_EQ(plugin->timers->at(1)->timeInterval(), 1800.0);
+    EXPECT_EQ(plugin->timers->at(1)->userInfo(), QVariant(kFeed));
+    EXPECT_EQ(plugin->updatesInFlight.load(), 0);
+    EXPECT_EQ(storedFeeds().at(1).toMap().value("interval"), QVariant(30));
+}
+
+TEST_F(FeedListTest, TimeToLiveOfZeroOrLessGivesTheOneMinuteFloor) {
+    plugin->setUseTTL(false);
+    subscribeTwo(1800);
+    addFeed(kFeed, {{"title", "C"}, {"ttl", "-5"}}, {QVariantMap{{"title", "x"}}});
+    click(0, kFeed);
+    plugin->setUpdateIntervalToItem->trigger();
+    EXPECT_EQ(plugin->timers->at(1)->timeInterval(), 60.0);
+    EXPECT_EQ(plugin->feeds.at(1).toMap().value("interval"), QVariant(1));
+}
+
+TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
+    subscribeTwo(900);
+    const auto timer = plugin->timers->at(1);
+    const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
+    const PNSignRef otherSign = postedSign(QStringLiteral("0,") + kOther);
+    addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"title", "x"}}}, {sign});
+    addFeed(kOther, {{"title", "O"}}, {QVariantMap{{"title", "y"}}}, {otherSign});
+    click(0, kFeed);
+    plugin->unsubscribeFromFeedItem->trigger();
+    EXPECT_FALSE(timer->isValid());
+    EXPECT_EQ(plugin->timers->size(), 1);
+    EXPECT_EQ(plugin->timers->at(0), nullptr);
+    EXPECT_EQ(plugin->feeds, QVariantList{record(kOther, 5, false)});
+    EXPECT_EQ(storedFeeds(), plugin->feeds);
+    EXPECT_EQ(server.onTicker(), QList<PNSignRef>{otherSign});
+    EXPECT_TRUE(plugin->topDictionary->value(kFeed).tickers->isEmpty());
+    // A later deactivation has nothing of it left to take off.
+    plugin->deactivate();
+    EXPECT_TRUE(server.onTicker().isEmpty());
+}
+
+TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate) {
+    const QString source = QStringLiteral("http://127.0.0.1:9/Source");
+    subscribeTwo(900);
+    plugin->feeds.append(record(source, 10, true));
+    addFeed(kFeed, {{"title", "C"}},
+            {QVariantMap{{"source", attributes({{"url", source}, {"text", "S"}})}},
+             QVariantMap{{"source", attributes({{"url", "http://127.0.0.1:9/source"}, {"text", "s"}})}}});
+    const int changes = server.preferenceChanges.load();
+    click(0, kFeed);
+    plugin->subscribeToSourceItem->trigger();
+    EXPECT_EQ(plugin->feeds.size(), 3);
+    EXPECT_EQ(plugin->timers->size(), 2);
+    EXPECT_EQ(server.preferenceChanges.load(), changes);
+
+    click(1, kFeed);
+    plugin->subscribeToSourceItem->trigger();
+    ASSERT_EQ(plugin->feeds.size(), 4);
+    EXPECT_EQ(plugin->feeds.last().toMap(), record("http://127.0.0.1:9/source", 60, true));
+    EXPECT_EQ(storedFeeds(), plugin->feeds);
+    ASSERT_EQ(plugin->timers->size(), 3);
+    EXPECT_EQ(plugin->timers->last()->timeInterval(), 3600.0);
+    EXPECT_EQ(plugin->timers->last()->userInfo(), QVariant("http://127.0.0.1:9/source"));
+    // Fired at once: the first update has started, and it ends.
+    EXPECT_TRUE(waitForUpdates());
+    EXPECT_GE(server.idleReports.load(), 1);
+    EXPECT_FALSE(recorder->logLines().contains(QStringLiteral("adding timer for feed #3")));
+}
