@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <functional>
 
 QMenu* submenuTitled(QMenu* menu, const QString& title) {
     if (!menu) return nullptr;
