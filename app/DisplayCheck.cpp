@@ -1,79 +1,38 @@
 #include "app/DisplayCheck.h"
 
 #include <QByteArray>
-#include <QFileInfo>
+#include <QFile>
 #include <QString>
 #include <QtGlobal>
-#include <cerrno>
 #include <cstddef>
 #include <cstring>
-#include <fcntl.h>
-#include <netdb.h>
-#include <poll.h>
+#include <dlfcn.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-bool connects(int fd, const sockaddr* address, socklen_t length) {
-    const int flags = fcntl(fd, F_GETFL, 0);
-    fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-    if (::connect(fd, address, length) == 0) return true;
-    if (errno != EINPROGRESS) return false;
-    pollfd waiting{fd, POLLOUT, 0};
-    if (poll(&waiting, 1, 2000) != 1) return false;
-    int error = 0;
-    socklen_t size = sizeof error;
-    return getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
-}
-
-bool unixSocketAnswers(const QByteArray& path, bool abstract) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const qsizetype offset = abstract ? 1 : 0;
-    if (path.size() + offset >= qsizetype(sizeof address.sun_path)) return false;
-    memcpy(address.sun_path + offset, path.constData(), size_t(path.size()));
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    if (fd < 0) return false;
-    const socklen_t length =
-        socklen_t(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
-    const bool ok = connects(fd, reinterpret_cast<sockaddr*>(&address), length);
-    close(fd);
-    return ok;
-}
-
-bool tcpAnswers(const QByteArray& host, int port) {
-    addrinfo hints{};
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    if (getaddrinfo(host.constData(), QByteArray::number(port).constData(), &hints, &found) != 0)
-        return false;
+// Opens a connection the way Qt's X11 platform will (display name and
+// authorization included), through the XCB library Qt itself loads.
+bool x11DisplayAnswers(const QByteArray& display) {
+    void* xcb = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_LOCAL);
+    if (!xcb) return false;
+    using Connect = void* (*)(const char*, int*);
+    using HasError = int (*)(void*);
+    using Disconnect = void (*)(void*);
+    const auto connect = reinterpret_cast<Connect>(dlsym(xcb, "xcb_connect"));
+    const auto hasError = reinterpret_cast<HasError>(dlsym(xcb, "xcb_connection_has_error"));
+    const auto disconnect = reinterpret_cast<Disconnect>(dlsym(xcb, "xcb_disconnect"));
     bool ok = false;
-    for (addrinfo* a = found; a && !ok; a = a->ai_next) {
-        const int fd = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (fd < 0) continue;
-        ok = connects(fd, a->ai_addr, a->ai_addrlen);
-        close(fd);
+    if (connect && hasError && disconnect) {
+        int screen = 0;
+        void* connection = connect(display.constData(), &screen);
+        ok = connection && hasError(connection) == 0;
+        if (connection) disconnect(connection);
     }
-    freeaddrinfo(found);
+    dlclose(xcb);
     return ok;
-}
-
-// DISPLAY is [host]:number[.screen]; a local display listens on a socket named for
-// its number, a remote one on TCP port 6000 + number.
-bool x11DisplayAnswers(const QString& display) {
-    const qsizetype colon = display.lastIndexOf(u':');
-    if (colon < 0) return false;
-    const QString host = display.left(colon);
-    bool ok = false;
-    const int number = display.mid(colon + 1).section(u'.', 0, 0).toInt(&ok);
-    if (!ok || number < 0) return false;
-    if (host.isEmpty() || host == QLatin1String("unix")) {
-        const QByteArray path = "/tmp/.X11-unix/X" + QByteArray::number(number);
-        return unixSocketAnswers(path, true) || unixSocketAnswers(path, false);
-    }
-    return tcpAnswers(host.toLocal8Bit(), 6000 + number);
 }
 
 bool waylandDisplayAnswers(const QString& display) {
@@ -83,19 +42,27 @@ bool waylandDisplayAnswers(const QString& display) {
         if (runtime.isEmpty()) return false;
         path = runtime + u'/' + display;
     }
-    return unixSocketAnswers(QFile::encodeName(path), false);
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (name.size() >= qsizetype(sizeof address.sun_path)) return false;
+    memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return ok;
 }
 
 } // namespace
 
 bool displayReachable() {
     const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM").section(u':', 0, 0);
-    if (!platform.isEmpty() && !platform.startsWith(QLatin1String("xcb")) &&
-        !platform.startsWith(QLatin1String("wayland")))
-        return true;
-    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (!platform.startsWith(QLatin1String("xcb")) && !wayland.isEmpty() && waylandDisplayAnswers(wayland))
-        return true;
-    const QString x11 = qEnvironmentVariable("DISPLAY");
-    return !platform.startsWith(QLatin1String("wayland")) && !x11.isEmpty() && x11DisplayAnswers(x11);
+    const bool x11 = platform.startsWith(QLatin1String("xcb"));
+    const bool wayland = platform.startsWith(QLatin1String("wayland"));
+    if (!platform.isEmpty() && !x11 && !wayland) return true; // offscreen, vnc, eglfs...
+    const QString waylandDisplay = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (!x11 && !waylandDisplay.isEmpty() && waylandDisplayAnswers(waylandDisplay)) return true;
+    const QByteArray x11Display = qgetenv("DISPLAY");
+    return !wayland && !x11Display.isEmpty() && x11DisplayAnswers(x11Display);
 }

@@ -92,7 +92,7 @@ SignLook SignLook::system() {
 
 int SignLook::stripHeightFor(const QFont& font) {
     const int line = QFontMetrics(font).height();
-    return line + std::max(4, line / 3);
+    return line + std::max(6, line / 3);
 }
 
 QPixmap renderSign(const PNTickerSign& sign, const SignLook& look) {
