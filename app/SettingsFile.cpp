@@ -45,9 +45,10 @@ QString SettingsFile::load() {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        const QString reason = error.error != QJsonParseError::NoError
-                                   ? QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset)
-                                   : QStringLiteral("it does not hold a JSON object");
+        const QString reason =
+            error.error != QJsonParseError::NoError
+                ? QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset)
+                : QStringLiteral("it does not hold a JSON object");
         const QString aside = setAside(true);
         existed_ = false;
         readOnly_ = aside.isEmpty();
@@ -63,7 +64,8 @@ QString SettingsFile::load() {
     const QJsonObject top = document.object();
     for (auto it = top.begin(); it != top.end(); ++it) {
         if (it.value().isObject())
-            dictionaries_.insert(it.key(), std::make_shared<QVariantMap>(it.value().toObject().toVariantMap()));
+            dictionaries_.insert(it.key(),
+                                 std::make_shared<QVariantMap>(it.value().toObject().toVariantMap()));
         else
             wrong << it.key();
     }
@@ -84,7 +86,8 @@ QVariantMap& SettingsFile::dictionaryFor(const QString& identifier) {
 
 QString SettingsFile::save() {
     if (readOnly_)
-        return QStringLiteral("the settings file %1 was not written: it could not be read and is left as it was")
+        return QStringLiteral(
+                   "the settings file %1 was not written: it could not be read and is left as it was")
             .arg(path_);
     QJsonObject top = QJsonObject::fromVariantMap(others_);
     for (auto it = dictionaries_.begin(); it != dictionaries_.end(); ++it)
@@ -94,7 +97,8 @@ QString SettingsFile::save() {
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
     file.write(QJsonDocument(top).toJson(QJsonDocument::Indented));
-    if (!file.commit()) return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
+    if (!file.commit())
+        return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
     existed_ = true;
     return {};
 }
