@@ -16,6 +16,11 @@ QString PluginHost::defaultFolder() {
     if (QFileInfo(beside).isDir()) return beside;
     const QString installed = QDir::cleanPath(here + QStringLiteral("/../lib/pennant/plugins"));
     if (QFileInfo(installed).isDir()) return installed;
+#ifdef PENNANT_RELATIVE_PLUGIN_DIR
+    // Where an install puts the bundles, whatever the prefix (lib may be lib/<triplet>).
+    const QString relative = QDir::cleanPath(here + QStringLiteral("/" PENNANT_RELATIVE_PLUGIN_DIR));
+    if (QFileInfo(relative).isDir()) return relative;
+#endif
 #ifdef PENNANT_INSTALLED_PLUGIN_DIR
     if (QFileInfo(QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR)).isDir())
         return QStringLiteral(PENNANT_INSTALLED_PLUGIN_DIR);

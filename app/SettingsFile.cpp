@@ -28,11 +28,17 @@ QString SettingsFile::setAside(bool move) {
 QString SettingsFile::load() {
     dictionaries_.clear();
     others_.clear();
+    readOnly_ = false;
     QFile file(path_);
     existed_ = file.exists();
     if (!existed_) return {};
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read the settings file %1: %2").arg(path_, file.errorString());
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Not read, so not to be replaced by the empty settings this run starts with.
+        readOnly_ = true;
+        return QStringLiteral("cannot read the settings file %1: %2; starting from empty settings, and the "
+                              "file will not be written")
+            .arg(path_, file.errorString());
+    }
     const QByteArray bytes = file.readAll();
     file.close();
     if (bytes.trimmed().isEmpty()) return {};
@@ -80,7 +86,9 @@ QVariantMap& SettingsFile::dictionaryFor(const QString& identifier) {
 
 QString SettingsFile::save() {
     if (readOnly_)
-        return QStringLiteral("the settings file %1 was not written: it could not be set aside").arg(path_);
+        return QStringLiteral(
+                   "the settings file %1 was not written: it could not be read and is left as it was")
+            .arg(path_);
     QJsonObject top = QJsonObject::fromVariantMap(others_);
     for (auto it = dictionaries_.begin(); it != dictionaries_.end(); ++it)
         top.insert(it.key(), QJsonObject::fromVariantMap(*it.value()));

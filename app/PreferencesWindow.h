@@ -1,0 +1,51 @@
+#pragma once
+#include "host/PNProtocols.h"
+
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+class QListWidget;
+class QStackedWidget;
+
+// The host's preferences window: one page per plug-in that has a pane, showing the
+// pane's main view. Showing a page calls the pane's willSelect, putting it away
+// (closing the window or turning to another page) its willUnselect. The views stay
+// the plug-ins': they are lent to the pages and given back before the window goes.
+class PreferencesWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PreferencesWindow(const QList<PNPrefPaneProtocol*>& panes, QWidget* parent = nullptr);
+    ~PreferencesWindow() override;
+
+    int pageCount() const { return int(pages_.size()); }
+    // Shows the window (in front) with the current page selected.
+    void open();
+    // Closes the window if it is open (the shown pane gets willUnselect).
+    void dismiss();
+    void selectPage(int index);
+    // The pane whose page is shown and selected, or null.
+    PNPrefPaneProtocol* selectedPane() const { return selected_; }
+    // Gives every view back to its plug-in (also done on destruction).
+    void returnViews();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    struct Page {
+        PNPrefPaneProtocol* pane = nullptr;
+        QWidget* holder = nullptr;
+        QPointer<QWidget> view;
+        QPointer<QWidget> formerParent;
+        bool lent = false;
+    };
+
+    void lendView(Page& page);
+    void showPage(int index);
+
+    QList<Page> pages_;
+    QListWidget* list_ = nullptr;
+    QStackedWidget* stack_ = nullptr;
+    PNPrefPaneProtocol* selected_ = nullptr;
+};

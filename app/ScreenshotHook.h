@@ -1,0 +1,9 @@
+#pragma once
+
+class WindowHost;
+
+// For documentation and checks: with PENNANT_SCREENSHOT=FILE set, the ticker saves
+// a picture of itself after PENNANT_SCREENSHOT_DELAY seconds (default 25) and quits.
+// With PENNANT_SCREENSHOT_MENU=1 it first clicks the first sign that has a custom
+// action (or, without one, opens the host's menu) and takes the menu in the picture.
+void scheduleScreenshotFromEnvironment(WindowHost& host);

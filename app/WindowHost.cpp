@@ -1,0 +1,194 @@
+#include "app/WindowHost.h"
+
+#include "app/DesktopHooks.h"
+#include "app/DisplayCheck.h"
+#include "app/HostOptions.h"
+#include "app/QuitSignals.h"
+#include "app/ScreenshotHook.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QEvent>
+#include <QMetaObject>
+#include <QThread>
+#include <iostream>
+
+WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QString& notice)
+    : settings_(settings), plugins_(plugins),
+      hostSettings_(settings.dictionaryFor(QString::fromLatin1(HostSettings::identifier))) {
+    window_ = std::make_unique<TickerWindow>(signs_);
+    strip_ = window_->strip();
+    strip_->setSpeed(hostSettings_.speed());
+    window_->setDockEdge(hostSettings_.dockEdge());
+    window_->setNotice(notice);
+    strip_->installEventFilter(this);
+    recordViewSize();
+
+    saveTimer_.setSingleShot(true);
+    saveTimer_.setInterval(saveDelayMs);
+    connect(&saveTimer_, &QTimer::timeout, this, &WindowHost::saveSettings);
+
+    connect(strip_, &TickerStrip::speedChanged, this, [this](double speed) {
+        hostSettings_.setSpeed(speed);
+        scheduleSave();
+    });
+    connect(window_.get(), &TickerWindow::dockEdgeChosen, this, [this](HostSettings::DockEdge edge) {
+        hostSettings_.setDockEdge(edge);
+        window_->setDockEdge(edge);
+        scheduleSave();
+    });
+    connect(window_.get(), &TickerWindow::preferencesRequested, this, &WindowHost::openPreferences);
+    connect(window_.get(), &TickerWindow::quitRequested, this, &WindowHost::quit);
+
+    if (plugins_)
+        for (LoadedPlugin* p : plugins_->plugins())
+            if (p->pane) panes_.append(p->pane);
+    setPanes(panes_);
+}
+
+WindowHost::~WindowHost() {
+    if (preferences_) preferences_->returnViews();
+}
+
+void WindowHost::setPanes(const QList<PNPrefPaneProtocol*>& panes) {
+    if (preferences_) {
+        preferences_->dismiss();
+        preferences_->returnViews();
+        preferences_.reset();
+    }
+    panes_ = panes;
+    bool any = false;
+    for (PNPrefPaneProtocol* pane : panes_)
+        any = any || (pane && pane->hasPrefsPane());
+    window_->setPreferencesAvailable(any);
+}
+
+void WindowHost::start() {
+    window_->placeOnScreen();
+    window_->show();
+    recordViewSize();
+    if (!settings_.existed()) saveSettings();
+    if (plugins_)
+        for (LoadedPlugin* p : plugins_->plugins())
+            p->plugin->activateWithServer(this);
+}
+
+bool WindowHost::anyUpdateRunning() const {
+    if (!plugins_) return false;
+    for (LoadedPlugin* p : plugins_->plugins())
+        if (p->activity && p->activity->updatesRunning()) return true;
+    return false;
+}
+
+void WindowHost::shutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (preferences_) {
+        preferences_->dismiss();
+        preferences_->returnViews();
+    }
+    if (plugins_)
+        for (LoadedPlugin* p : plugins_->plugins())
+            p->plugin->deactivate();
+    // Deactivation does not wait for an update in progress; give it a moment to end
+    // before the plug-ins go, without hanging the quit on a slow server.
+    const QDeadlineTimer deadline(3000);
+    while (anyUpdateRunning() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+    window_->hide();
+    saveTimer_.stop();
+    saveSettings();
+}
+
+void WindowHost::quit() {
+    // The pane learns that it is put away while the plug-ins are still running.
+    if (preferences_) preferences_->dismiss();
+    QCoreApplication::exit(0);
+}
+
+void WindowHost::openPreferences() {
+    if (!preferences_) {
+        preferences_ = std::make_unique<PreferencesWindow>(panes_);
+        if (preferences_->pageCount() == 0) {
+            preferences_.reset();
+            return;
+        }
+    }
+    preferences_->open();
+}
+
+QVariantMap* WindowHost::preferencesForIdentifier(const QString& identifier) {
+    return &settings_.dictionaryFor(identifier);
+}
+
+void WindowHost::addSign(const PNSignRef& sign) {
+    addSign(sign, nullptr);
+}
+
+void WindowHost::addSign(const PNSignRef& sign, PNPennantClientProtocol* client) {
+    if (!sign) return;
+    signs_.add(sign, client);
+    strip_->scheduleSync();
+}
+
+void WindowHost::removeSign(const PNSignRef& sign) {
+    if (signs_.remove(sign)) strip_->scheduleSync();
+}
+
+QWidget* WindowHost::tickerView() {
+    return strip_;
+}
+
+PNSize WindowHost::viewSize() {
+    std::lock_guard guard(sizeMutex_);
+    return viewSize_;
+}
+
+void WindowHost::recordViewSize() {
+    std::lock_guard guard(sizeMutex_);
+    viewSize_ = PNSize{float(strip_->width()), float(strip_->height())};
+}
+
+bool WindowHost::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == strip_ && event->type() == QEvent::Resize) recordViewSize();
+    return QObject::eventFilter(watched, event);
+}
+
+void WindowHost::preferencesDidChange(const QString&) {
+    QMetaObject::invokeMethod(this, &WindowHost::scheduleSave, Qt::QueuedConnection);
+}
+
+void WindowHost::scheduleSave() {
+    saveTimer_.start();
+}
+
+bool WindowHost::saveSettings() {
+    const QString problem = settings_.save();
+    if (problem.isEmpty()) return true;
+    std::cerr << "pennant: " << problem.toStdString() << std::endl;
+    window_->setNotice(problem);
+    return false;
+}
+
+bool tickerWindowAvailable() {
+    return displayReachable();
+}
+
+int runTickerWindow(const HostOptions&, SettingsFile& settings, PluginHost& plugins, const QString& notice) {
+    installDesktopHooks();
+    int code = 0;
+    {
+        WindowHost host(settings, &plugins, notice);
+        QuitSignals quitSignals([&host] { host.quit(); });
+        scheduleScreenshotFromEnvironment(host);
+        host.start();
+        code = QApplication::exec();
+        host.shutDown();
+        // The plug-ins go while the strip they were given still exists.
+        plugins.unloadAll();
+    }
+    removeDesktopHooks();
+    return code;
+}

@@ -1,0 +1,73 @@
+#include "app/HostOptions.h"
+#include "app/HostSettings.h"
+
+#include <QStringList>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::optional<HostOptions> parse(QStringList args, QString* error = nullptr, bool* help = nullptr) {
+    QString e;
+    bool h = false;
+    args.prepend(QStringLiteral("pennant"));
+    auto result = parseHostOptions(args, error ? error : &e, help ? help : &h);
+    return result;
+}
+
+} // namespace
+
+TEST(HostOptions, FlagsAndValues) {
+    const auto none = parse({});
+    ASSERT_TRUE(none);
+    EXPECT_FALSE(none->headless || none->once || none->demo || none->viewSizeGiven);
+    EXPECT_TRUE(none->settingsPath.isEmpty());
+
+    const auto all = parse({"--headless", "--once", "--demo", "--settings", "/tmp/s.json", "--plugins",
+                            "/opt/p", "--view-size", "1024.5x30"});
+    ASSERT_TRUE(all);
+    EXPECT_TRUE(all->headless && all->once && all->demo && all->viewSizeGiven);
+    EXPECT_EQ(all->settingsPath, QStringLiteral("/tmp/s.json"));
+    EXPECT_EQ(all->pluginFolder, QStringLiteral("/opt/p"));
+    EXPECT_FLOAT_EQ(all->viewWidth, 1024.5f);
+    EXPECT_FLOAT_EQ(all->viewHeight, 30.0f);
+
+    bool help = false;
+    EXPECT_TRUE(parse({"-h"}, nullptr, &help));
+    EXPECT_TRUE(help);
+}
+
+TEST(HostOptions, BadArgumentsAreNamed) {
+    struct Case {
+        QStringList args;
+        QString mentions;
+    };
+    for (const Case& c :
+         {Case{{"--settings"}, "--settings needs a value"}, Case{{"--bogus"}, "--bogus"},
+          Case{{"--view-size", "0x24"}, "0x24"}, Case{{"--view-size", "12x"}, "12x"},
+          Case{{"--view-size", "-5x24"}, "-5x24"}, Case{{"--view-size", "1280x99999"}, "1280x99999"},
+          Case{{"--view-size", "nanx24"}, "nanx24"}}) {
+        QString error;
+        EXPECT_FALSE(parse(c.args, &error)) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(error.contains(c.mentions)) << error.toStdString();
+    }
+}
+
+TEST(HostSettings, WrongKindsReadAsDefaultsAndValuesAreClamped) {
+    QVariantMap stored{{QStringLiteral("dockEdge"), 1}, {QStringLiteral("speed"), QStringLiteral("fast")}};
+    HostSettings wrong(stored);
+    EXPECT_EQ(wrong.dockEdge(), HostSettings::DockEdge::Bottom);
+    EXPECT_EQ(wrong.speed(), HostSettings::defaultSpeed);
+
+    QVariantMap top{{QStringLiteral("dockEdge"), QStringLiteral("top")}, {QStringLiteral("speed"), 5000}};
+    HostSettings clamped(top);
+    EXPECT_EQ(clamped.dockEdge(), HostSettings::DockEdge::Top);
+    EXPECT_EQ(clamped.speed(), HostSettings::maximumSpeed);
+    EXPECT_EQ(clamped.setSpeed(1), HostSettings::minimumSpeed);
+    EXPECT_EQ(top.value(QStringLiteral("speed")).toDouble(), HostSettings::minimumSpeed);
+    clamped.setDockEdge(HostSettings::DockEdge::Bottom);
+    EXPECT_EQ(top.value(QStringLiteral("dockEdge")).toString(), QStringLiteral("bottom"));
+
+    EXPECT_GT(HostSettings::steppedSpeed(50, 1), 50);
+    EXPECT_LT(HostSettings::steppedSpeed(50, -1), 50);
+    EXPECT_EQ(HostSettings::steppedSpeed(HostSettings::maximumSpeed, 3), HostSettings::maximumSpeed);
+}

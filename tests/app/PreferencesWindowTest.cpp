@@ -1,0 +1,109 @@
+#include "tests/app/WindowTestSupport.h"
+
+#include "app/PreferencesWindow.h"
+
+#include <QLabel>
+#include <QMenu>
+
+namespace {
+
+// A plug-in pane that counts the host's calls.
+class FakePane : public PNPrefPaneProtocol {
+  public:
+    explicit FakePane(QString name) : name_(std::move(name)) {}
+    ~FakePane() override { delete owner_; }
+    bool hasPrefsPane() const override { return has; }
+    QString identifier() const override { return QStringLiteral("org.example.") + name_; }
+    QString label() const override { return name_; }
+    QIcon icon() const override { return {}; }
+    QString category() const override { return {}; }
+    QString version() const override { return QStringLiteral("1"); }
+    std::shared_ptr<platform::Bundle> bundle() const override { return nullptr; }
+    QWidget* mainView() const override { return view_; }
+    QString userInfo() const override { return {}; }
+    void loadMainView() override {
+        if (view_) return;
+        owner_ = new QWidget;
+        view_ = new QLabel(name_, owner_);
+        ++loads;
+    }
+    void willSelect() override { ++selects; }
+    void willUnselect() override { ++unselects; }
+
+    bool has = true;
+    int loads = 0, selects = 0, unselects = 0;
+    QWidget* owner_ = nullptr; // the plug-in's own holder of its view
+    QWidget* view_ = nullptr;
+
+  private:
+    QString name_;
+};
+
+} // namespace
+
+TEST(PreferencesWindow, OpeningAndClosingSelectAndUnselectThePaneOnce) {
+    FakePane pane(QStringLiteral("News")), none(QStringLiteral("Quiet"));
+    none.has = false;
+    auto window = std::make_unique<PreferencesWindow>(QList<PNPrefPaneProtocol*>{&pane, &none});
+    EXPECT_EQ(window->pageCount(), 1);
+    window->open();
+    EXPECT_EQ(pane.loads, 1);
+    EXPECT_EQ(pane.selects, 1);
+    EXPECT_EQ(pane.unselects, 0);
+    EXPECT_EQ(pane.view_->window(), window.get());
+    EXPECT_TRUE(pane.view_->isVisible());
+    window->open(); // already open: nothing new
+    EXPECT_EQ(pane.selects, 1);
+
+    window->close();
+    EXPECT_EQ(pane.selects, 1);
+    EXPECT_EQ(pane.unselects, 1);
+    window->dismiss(); // already closed
+    EXPECT_EQ(pane.unselects, 1);
+    EXPECT_EQ(none.selects + none.unselects + none.loads, 0);
+
+    // The view goes back to the plug-in when the window goes.
+    window.reset();
+    EXPECT_EQ(pane.view_->parentWidget(), pane.owner_);
+}
+
+TEST(PreferencesWindow, TurningPagesMovesTheSelection) {
+    FakePane a(QStringLiteral("A")), b(QStringLiteral("B"));
+    PreferencesWindow window({&a, &b});
+    window.open();
+    EXPECT_EQ(window.selectedPane(), &a);
+    window.selectPage(1);
+    EXPECT_EQ(window.selectedPane(), &b);
+    EXPECT_EQ(a.selects, 1);
+    EXPECT_EQ(a.unselects, 1);
+    EXPECT_EQ(b.selects, 1);
+    window.close();
+    EXPECT_EQ(b.unselects, 1);
+    EXPECT_EQ(a.unselects, 1);
+    window.open(); // reopens on the page last shown
+    EXPECT_EQ(window.selectedPane(), &b);
+    EXPECT_EQ(b.selects, 2);
+    window.close();
+}
+
+TEST_F(WindowHostTest, QuittingWithPreferencesOpenClosesThemFirst) {
+    FakePane pane(QStringLiteral("News"));
+    host->setPanes({&pane});
+    std::unique_ptr<QMenu> menu(host->window()->makeHostMenu());
+    QAction* preferences = menu->actions().at(1);
+    ASSERT_TRUE(preferences->isEnabled());
+    preferences->trigger();
+    ASSERT_NE(host->preferences(), nullptr);
+    EXPECT_TRUE(host->preferences()->isVisible());
+    EXPECT_EQ(pane.selects, 1);
+
+    host->quit();
+    EXPECT_EQ(pane.unselects, 1);
+    EXPECT_FALSE(host->preferences()->isVisible());
+    host->shutDown();
+    menu.reset();
+    EXPECT_EQ(pane.selects, 1);
+    EXPECT_EQ(pane.unselects, 1);
+    host.reset();
+    EXPECT_EQ(pane.view_->parentWidget(), pane.owner_);
+}

@@ -1,0 +1,254 @@
+#include "tests/app/WindowTestSupport.h"
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMenu>
+#include <QWheelEvent>
+#include <thread>
+
+TEST_F(WindowHostTest, SignsPostedFromWorkerThreadsJoinInPostingOrderAndLoop) {
+    const PNSignRef a = textSign(QStringLiteral("Alpha headline"));
+    const PNSignRef b = textSign(QStringLiteral("Bravo"));
+    const PNSignRef c = textSign(QStringLiteral("Charlie, a somewhat longer headline"));
+    std::thread([&] {
+        host->addSign(a);
+        host->addSign(b);
+        host->addSign(c);
+    }).join();
+    ASSERT_TRUE(waitUntil([&] { return host->signs().snapshot().size() == 3 && !idsOnStrip().isEmpty(); }));
+    const int ia = idOf(a), ib = idOf(b), ic = idOf(c);
+    ASSERT_TRUE(bringIn(ic));
+    EXPECT_EQ(idsOnStrip(), (QList<int>{ia, ib, ic}));
+    const auto placed = strip->placements();
+    for (qsizetype i = 1; i < placed.size(); ++i)
+        EXPECT_EQ(placed[i].x, placed[i - 1].x + placed[i - 1].width + TickerStrip::gap);
+
+    // The first sign comes round again after the last, once it has left.
+    ASSERT_TRUE(advanceUntil([&] { return idsOnStrip().last() == ia; }));
+    EXPECT_EQ(idsOnStrip().count(ia), 1);
+    EXPECT_EQ(idsOnStrip().mid(idsOnStrip().size() - 2), (QList<int>{ic, ia}));
+}
+
+TEST_F(WindowHostTest, RemovedSignLeavesAtOnceAndNewSignsJoinTheEndOfTheQueue) {
+    const PNSignRef a = textSign(QStringLiteral("Alpha")), b = textSign(QStringLiteral("Bravo")),
+                    c = textSign(QStringLiteral("Charlie"));
+    for (const PNSignRef& s : {a, b, c})
+        host->addSign(s);
+    ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().isEmpty(); }));
+    const int ia = idOf(a), ib = idOf(b), ic = idOf(c);
+    ASSERT_TRUE(bringIn(ic));
+    const auto before = strip->placements();
+
+    std::thread([&] { host->removeSign(b); }).join();
+    ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().contains(ib); }));
+    const auto after = strip->placements();
+    ASSERT_EQ(idsOnStrip(), (QList<int>{ia, ic}));
+    EXPECT_EQ(after[0].x, before[0].x); // the others keep their places
+    EXPECT_EQ(after[1].x, before[2].x);
+
+    const PNSignRef d = textSign(QStringLiteral("Delta"));
+    host->addSign(d);
+    ASSERT_TRUE(waitUntil([&] { return idOf(d) != 0; }));
+    const int id = idOf(d);
+    ASSERT_TRUE(bringIn(id));
+    // D enters after C, before A comes round again.
+    const QList<int> order = idsOnStrip();
+    EXPECT_EQ(order.indexOf(id), order.indexOf(ic) + 1);
+    ASSERT_TRUE(advanceUntil([&] { return idsOnStrip().last() == ia; }));
+    EXPECT_EQ(idsOnStrip().mid(idsOnStrip().size() - 3), (QList<int>{ic, id, ia}));
+    EXPECT_FALSE(idsOnStrip().contains(ib));
+}
+
+TEST_F(WindowHostTest, SignWithFiniteLoopCountLeavesTheTickerAfterItsLoops) {
+    const PNSignRef once = textSign(QStringLiteral("Just once"));
+    once->setLoopCount(1);
+    const PNSignRef always = textSign(QStringLiteral("Always"));
+    host->addSign(once);
+    host->addSign(always);
+    ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().isEmpty(); }));
+    const int io = idOf(once);
+    ASSERT_TRUE(bringIn(io));
+    strip->advance(strip->width() + 100);
+    EXPECT_EQ(idOf(once), 0);
+    EXPECT_NE(idOf(always), 0);
+    EXPECT_FALSE(bringIn(io, 3000));
+}
+
+TEST_F(WindowHostTest, ClickOnCustomSignReachesItsClientWithTheActionString) {
+    RecordingClient client;
+    const PNSignRef plain = textSign(QStringLiteral("No action"));
+    const PNSignRef custom = textSign(QStringLiteral("Click me"), PNPennantActionTypeCustom,
+                                      QStringLiteral("7,file:///feeds/demo.xml"));
+    host->addSign(plain, &client);
+    host->addSign(custom, &client);
+    ASSERT_TRUE(waitUntil([&] { return idOf(custom) != 0 && !idsOnStrip().isEmpty(); }));
+    const int id = idOf(custom);
+    ASSERT_TRUE(bringIn(id));
+    TickerStrip::Placement where;
+    for (const auto& p : strip->placements())
+        if (p.id == id) where = p;
+    const QPoint inside(where.x + where.width / 2, strip->height() / 2);
+    ASSERT_EQ(strip->signIdAt(inside), id);
+
+    sendMouse(QEvent::MouseButtonPress, inside);
+    sendMouse(QEvent::MouseButtonRelease, inside);
+    EXPECT_EQ(client.actions(), QStringList{QStringLiteral("7,file:///feeds/demo.xml")});
+
+    // The sign without an action and the gap beside it do nothing; nor does a right button.
+    for (const auto& p : strip->placements()) {
+        if (p.id != idOf(plain)) continue;
+        sendMouse(QEvent::MouseButtonPress, QPoint(p.x + 2, 5));
+        sendMouse(QEvent::MouseButtonRelease, QPoint(p.x + 2, 5));
+    }
+    sendMouse(QEvent::MouseButtonPress, QPoint(where.x - TickerStrip::gap / 2, 5));
+    sendMouse(QEvent::MouseButtonRelease, QPoint(where.x - TickerStrip::gap / 2, 5));
+    sendMouse(QEvent::MouseButtonPress, inside, Qt::MiddleButton);
+    sendMouse(QEvent::MouseButtonRelease, inside, Qt::MiddleButton);
+    EXPECT_EQ(client.actions().size(), 1);
+}
+
+TEST_F(WindowHostTest, UrlSignsOpenOnlyWebLinks) {
+    const PNSignRef web =
+        textSign(QStringLiteral("Web"), PNPennantActionTypeURL, QStringLiteral("https://example.org/a"));
+    const PNSignRef local =
+        textSign(QStringLiteral("Local"), PNPennantActionTypeURL, QStringLiteral("file:///etc/passwd"));
+    const PNSignRef odd =
+        textSign(QStringLiteral("Odd"), PNPennantActionTypeURL, QStringLiteral("javascript:alert(1)"));
+    for (const PNSignRef& s : {web, local, odd})
+        host->addSign(s);
+    ASSERT_TRUE(waitUntil([&] { return host->signs().snapshot().size() == 3 && !idsOnStrip().isEmpty(); }));
+    host->strip()->activateSign(idOf(web));
+    EXPECT_EQ(recorder->openedURLs(), QStringList{QStringLiteral("https://example.org/a")});
+    EXPECT_EQ(recorder->beeps(), 0);
+    host->strip()->activateSign(idOf(local));
+    host->strip()->activateSign(idOf(odd));
+    EXPECT_EQ(recorder->openedURLs().size(), 1);
+    EXPECT_EQ(recorder->beeps(), 2);
+    // A link no handler takes sounds the alert too.
+    recorder->opener = [](const QUrl&) { return false; };
+    host->strip()->activateSign(idOf(web));
+    EXPECT_EQ(recorder->beeps(), 3);
+}
+
+TEST_F(WindowHostTest, HoverPausesTheScrollAndLeavingResumesIt) {
+    host->addSign(textSign(QStringLiteral("Moving along")));
+    strip->setPaused(false);
+    ASSERT_TRUE(waitUntil([&] { return strip->scrolledPixels() > 3; }));
+    EXPECT_TRUE(strip->isScrolling());
+
+    QEnterEvent enter(QPointF(10, 5), QPointF(10, 5), strip->mapToGlobal(QPointF(10, 5)));
+    QApplication::sendEvent(strip, &enter);
+    EXPECT_TRUE(strip->isHoverPaused());
+    const qint64 still = strip->scrolledPixels();
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(strip->scrolledPixels(), still);
+    EXPECT_FALSE(strip->isScrolling());
+
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(strip, &leave);
+    EXPECT_TRUE(waitUntil([&] { return strip->scrolledPixels() > still; }));
+}
+
+TEST_F(WindowHostTest, FrameClockRunsOnlyWhileSomethingScrolls) {
+    strip->setPaused(false);
+    EXPECT_FALSE(strip->isScrolling()); // nothing to show
+    const PNSignRef sign = textSign(QStringLiteral("Brief"));
+    host->addSign(sign);
+    ASSERT_TRUE(waitUntil([&] { return strip->isScrolling(); }));
+    host->removeSign(sign);
+    EXPECT_TRUE(waitUntil([&] { return !strip->isScrolling(); }));
+    host->addSign(sign);
+    ASSERT_TRUE(waitUntil([&] { return strip->isScrolling(); }));
+    strip->setPaused(true);
+    EXPECT_FALSE(strip->isScrolling());
+}
+
+TEST_F(WindowHostTest, WheelChangesTheSpeedAndTheSpeedIsSaved) {
+    const double start = strip->speed();
+    auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(5, 5), strip->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(strip, &event);
+    };
+    wheel(120);
+    const double faster = strip->speed();
+    EXPECT_GT(faster, start);
+    wheel(60); // half a notch does nothing yet
+    EXPECT_EQ(strip->speed(), faster);
+    wheel(-60 - 240);
+    EXPECT_LT(strip->speed(), start);
+    for (int i = 0; i < 40; ++i)
+        wheel(-120);
+    EXPECT_EQ(strip->speed(), HostSettings::minimumSpeed);
+    EXPECT_GE(strip->pixelsPerFrame(), 1);
+
+    wheel(120);
+    const double kept = strip->speed();
+    ASSERT_TRUE(waitUntil([&] {
+        QFile file(settings->path());
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        const QJsonObject top = QJsonDocument::fromJson(file.readAll()).object();
+        return top.value(QStringLiteral("org.pennant.host"))
+                   .toObject()
+                   .value(QStringLiteral("speed"))
+                   .toDouble() == kept;
+    }));
+    // A new host on the same file starts at the saved speed.
+    host->shutDown();
+    host.reset();
+    SettingsFile again(settings->path());
+    again.load();
+    WindowHost next(again, nullptr);
+    EXPECT_EQ(next.strip()->speed(), kept);
+    host = std::make_unique<WindowHost>(*settings, nullptr);
+}
+
+TEST_F(WindowHostTest, ViewSizeIsTheStripsSizeFromAnyThread) {
+    PNSize seen;
+    std::thread([&] { seen = host->viewSize(); }).join();
+    EXPECT_EQ(seen.width, float(strip->width()));
+    EXPECT_EQ(seen.height, float(strip->height()));
+    EXPECT_GE(seen.height, QFontMetrics(QApplication::font()).height());
+    EXPECT_EQ(host->tickerView(), strip);
+}
+
+TEST_F(WindowHostTest, ImageSignsAreAsWideAsThePlugInSizedThem) {
+    QImage image(64, 32, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    auto sign = std::make_shared<PNImageTickerSign>();
+    const float h = float(int(host->viewSize().height));
+    sign->initWithImage(image, PNSize{h * 2, h});
+    sign->setLoopCount(PNEndlessLoopCount);
+    host->addSign(sign);
+    ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().isEmpty(); }));
+    EXPECT_EQ(strip->placements().first().width, int(h * 2));
+}
+
+TEST_F(WindowHostTest, DockEdgeAndNoticeShapeTheWindow) {
+    strip->setPaused(false);
+    host->window()->setNotice(QStringLiteral("the settings file was unreadable; it was moved aside"));
+    EXPECT_TRUE(host->window()->isNoticeShown());
+    EXPECT_GT(host->window()->height(), strip->height());
+    host->window()->setNotice({});
+    EXPECT_FALSE(host->window()->isNoticeShown());
+    EXPECT_EQ(host->window()->height(), strip->height());
+
+    std::unique_ptr<QMenu> menu(host->window()->makeHostMenu());
+    QStringList titles;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator()) titles << a->text();
+    EXPECT_EQ(titles, (QStringList{QStringLiteral("Pause"), QStringLiteral("Preferences…"),
+                                   QStringLiteral("Dock at Top"), QStringLiteral("Dock at Bottom"),
+                                   QStringLiteral("Quit")}));
+    EXPECT_FALSE(menu->actions().at(1)->isEnabled()); // no plug-in with a pane
+    menu->actions().at(3)->trigger();                 // Dock at Top
+    EXPECT_EQ(host->hostSettings().dockEdge(), HostSettings::DockEdge::Top);
+    EXPECT_EQ(host->window()->dockEdge(), HostSettings::DockEdge::Top);
+    menu->actions().at(0)->trigger(); // Pause
+    EXPECT_TRUE(strip->isPaused());
+    menu.reset(host->window()->makeHostMenu());
+    EXPECT_EQ(menu->actions().at(0)->text(), QStringLiteral("Resume"));
+}
