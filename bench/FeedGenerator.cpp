@@ -4,8 +4,8 @@
 
 namespace {
 
-const char* const kWords[] = {"council", "river", "budget", "station", "harbour", "festival", "market",
-                              "bridge",  "school", "library", "museum", "orchard", "league",  "weather"};
+const char* const kWords[] = {"council", "river",  "budget",  "station", "harbour", "festival", "market",
+                              "bridge",  "school", "library", "museum",  "orchard", "league",   "weather"};
 
 QByteArray words(int seed, int count) {
     QByteArray out;
@@ -21,21 +21,24 @@ QByteArray words(int seed, int count) {
 QByteArray generateFeed(int items) {
     QByteArray doc;
     doc.reserve(qsizetype(items) * 1100 + 2000);
-    doc += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
-           "  <title>Riverside Gazette</title>\n  <link>https://gazette.example/</link>\n"
-           "  <description>News from the riverside towns</description>\n"
-           "  <language>en-gb</language>\n  <ttl>30</ttl>\n  <generator>Newsreel bench</generator>\n"
-           "  <image>\n    <url>https://gazette.example/logo.png</url>\n    <title>Riverside Gazette</title>\n"
-           "    <link>https://gazette.example/</link>\n    <width>88</width>\n    <height>31</height>\n  </image>\n";
+    doc +=
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+        "  <title>Riverside Gazette</title>\n  <link>https://gazette.example/</link>\n"
+        "  <description>News from the riverside towns</description>\n"
+        "  <language>en-gb</language>\n  <ttl>30</ttl>\n  <generator>Newsreel bench</generator>\n"
+        "  <image>\n    <url>https://gazette.example/logo.png</url>\n    <title>Riverside Gazette</title>\n"
+        "    <link>https://gazette.example/</link>\n    <width>88</width>\n    <height>31</height>\n  "
+        "</image>\n";
     for (int i = 0; i < items; ++i) {
         const QByteArray n = QByteArray::number(i);
         const QByteArray headline = words(i, 6);
         doc += "  <item>\n    <title>" + headline + " (" + n + ")</title>\n";
         doc += "    <link>https://gazette.example/story/" + n + "</link>\n";
-        QByteArray html = "<p>The <b>" + words(i + 1, 3) + "</b> met on Tuesday to discuss the " + words(i + 2, 8) +
-                          ". <a href=\"https://gazette.example/story/" + n + "\">Read more</a></p><p>" +
-                          words(i + 3, 30) + ".</p>";
-        while (html.size() < 500) html += "<p>" + words(i + int(html.size()), 8) + ".</p>";
+        QByteArray html = "<p>The <b>" + words(i + 1, 3) + "</b> met on Tuesday to discuss the " +
+                          words(i + 2, 8) + ". <a href=\"https://gazette.example/story/" + n +
+                          "\">Read more</a></p><p>" + words(i + 3, 30) + ".</p>";
+        while (html.size() < 500)
+            html += "<p>" + words(i + int(html.size()), 8) + ".</p>";
         if (i % 2) {
             doc += "    <description><![CDATA[" + html + "]]></description>\n";
         } else {

@@ -7,5 +7,5 @@
 // channel has ttl, image, language and generator.
 QByteArray generateFeed(int items);
 
-inline constexpr int kTypicalItems = 50;    // about 50 KB
-inline constexpr int kLargeItems = 20000;   // about 20 MB
+inline constexpr int kTypicalItems = 50;  // about 50 KB
+inline constexpr int kLargeItems = 20000; // about 20 MB

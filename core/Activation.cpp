@@ -3,6 +3,7 @@
 #include "platform/SystemLog.h"
 #include "platform/Values.h"
 
+#include <QElapsedTimer>
 #include <cmath>
 #include <thread>
 
@@ -83,7 +84,13 @@ void NewsreelPlugin::deactivate() {
 void NewsreelPlugin::tick(platform::Timer& timer) {
     const QString url = timer.userInfo().toString();
     ++updatesInFlight;
+    QElapsedTimer waited;
+    waited.start();
     threadLock.lock();
+    const qint64 ns = waited.nsecsElapsed();
+    for (qint64 longest = longestTickWaitNs.load();
+         ns > longest && !longestTickWaitNs.compare_exchange_weak(longest, ns);) {
+    }
     ++workerThreads;
     std::thread([this, url] {
         updateFeed(url);

@@ -144,6 +144,8 @@ class NewsreelPlugin : public QObject,
 
     std::atomic<int> updatesInFlight{0}; // started by tick, not yet ended
     std::atomic<int> workerThreads{0};   // threads still touching the plug-in
+    // The longest time tick has held the main thread waiting for an earlier update.
+    std::atomic<qint64> longestTickWaitNs{0};
     // Set when the plug-in goes away: running fetches give up at once.
     std::atomic<bool> shuttingDown{false};
 

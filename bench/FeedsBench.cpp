@@ -1,0 +1,259 @@
+// Feed figures, each measured side by side in one run: parsing against libxml2's
+// floor and against feedparser, peak memory, the cost of one update, and many
+// feeds on a loopback server. Prints one table.
+#include "bench/FeedGenerator.h"
+#include "bench/ParseFloor.h"
+#include "core/NewsreelPlugin.h"
+#include "feeds/RssHandlers.h"
+#include "platform/XmlEventParser.h"
+#include "tests/support/LoopbackHttpServer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+constexpr int kChunk = 16384; // what libcurl hands over at a time
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+bool parseOurs(const QByteArray& doc, int chunk) {
+    RssHandlers handlers;
+    bool ended = false;
+    handlers.documentDidEnd = [&] { ended = true; };
+    platform::XmlEventParser parser(handlers);
+    for (qsizetype at = 0; at < doc.size(); at += chunk)
+        if (!parser.parseChunk(doc.constData() + at, size_t(std::min<qsizetype>(chunk, doc.size() - at))))
+            return false;
+    parser.finish();
+    const FeedDictionary dictionary = handlers.feedDictionary();
+    return ended && dictionary.items && !dictionary.items->isEmpty();
+}
+
+// Best of several rounds, in bytes per CPU second.
+template <typename Parse> double throughput(const QByteArray& doc, int rounds, Parse&& parse) {
+    double best = 1e300;
+    for (int r = 0; r < rounds; ++r) {
+        const double start = cpuSeconds();
+        if (!parse(doc)) {
+            std::fprintf(stderr, "bench: a document did not parse\n");
+            std::exit(1);
+        }
+        best = std::min(best, cpuSeconds() - start);
+    }
+    return double(doc.size()) / best;
+}
+
+long maxResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+// Child mode: parse a file from a chunked stream, print peak growth in bytes.
+int memoryChild(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return 1;
+    std::vector<char> buffer(kChunk);
+    const long before = maxResidentKiB();
+    RssHandlers handlers;
+    platform::XmlEventParser parser(handlers);
+    for (;;) {
+        const qint64 n = file.read(buffer.data(), kChunk);
+        if (n <= 0) break;
+        if (!parser.parseChunk(buffer.data(), size_t(n))) return 1;
+    }
+    parser.finish();
+    const FeedDictionary dictionary = handlers.feedDictionary();
+    if (!dictionary.items) return 1;
+    std::printf("%ld\n", (maxResidentKiB() - before) * 1024);
+    return 0;
+}
+
+class BenchServer : public PNTickerServer {
+  public:
+    QVariantMap settings;
+    std::mutex mutex;
+    std::condition_variable idle;
+    int idleReports = 0;
+    std::atomic<int> signs{0};
+    QWidget view;
+    QVariantMap* preferencesForIdentifier(const QString&) override { return &settings; }
+    void addSign(const PNSignRef&) override { ++signs; }
+    void addSign(const PNSignRef&, PNPennantClientProtocol*) override { ++signs; }
+    void removeSign(const PNSignRef&) override {}
+    QWidget* tickerView() override { return &view; }
+    PNSize viewSize() override { return {1280, 24}; }
+    void pluginDidBecomeIdle(PNPennantPluginProtocol*) override {
+        std::lock_guard guard(mutex);
+        ++idleReports;
+        idle.notify_all();
+    }
+    void waitIdle(int reports) {
+        std::unique_lock guard(mutex);
+        idle.wait(guard, [&] { return idleReports >= reports; });
+    }
+};
+
+std::shared_ptr<platform::Bundle> bundle() {
+    return std::make_shared<platform::Bundle>(QStringLiteral(BENCH_BUNDLE_DIR),
+                                              QStringLiteral("org.pennant.newsreel"));
+}
+
+QVariantMap feedRecord(const QString& url) {
+    return QVariantMap{
+        {QStringLiteral("url"), url}, {QStringLiteral("interval"), 600}, {QStringLiteral("enabled"), true}};
+}
+
+// Median CPU time of one whole update of a file-URL feed through posted signs.
+double updateMedianSeconds(const QString& path, int rounds) {
+    BenchServer server;
+    server.settings.insert(QStringLiteral("feeds"),
+                           QVariantList{feedRecord(QUrl::fromLocalFile(path).toString())});
+    server.settings.insert(QStringLiteral("useTTL"), false);
+    server.settings.insert(QStringLiteral("titleLength"), 30);
+    NewsreelPlugin plugin;
+    plugin.initWithBundle(bundle());
+    plugin.activateWithServer(&server);
+    server.waitIdle(1);
+    std::vector<double> costs;
+    for (int r = 0; r < rounds; ++r) {
+        const double start = cpuSeconds();
+        plugin.timers->at(0)->fire();
+        server.waitIdle(2 + r);
+        costs.push_back(cpuSeconds() - start);
+    }
+    plugin.deactivate();
+    std::sort(costs.begin(), costs.end());
+    return costs[costs.size() / 2];
+}
+
+struct ManyFeeds {
+    double wallSeconds = 0;
+    double longestStallSeconds = 0;
+    int signs = 0;
+};
+
+ManyFeeds manyFeeds(const QByteArray& doc, int count) {
+    LoopbackHttpServer http;
+    QVariantList records;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray path = "/feed" + QByteArray::number(i) + ".xml";
+        http.route(path, LoopbackHttpServer::Response(200, doc, {{"Content-Type", "application/rss+xml"}}));
+        records.append(feedRecord(http.url(path)));
+    }
+    BenchServer server;
+    server.settings.insert(QStringLiteral("feeds"), records);
+    server.settings.insert(QStringLiteral("useTTL"), false);
+    server.settings.insert(QStringLiteral("titleLength"), 30);
+    NewsreelPlugin plugin;
+    plugin.initWithBundle(bundle());
+    QElapsedTimer clock;
+    clock.start();
+    plugin.activateWithServer(&server);
+    server.waitIdle(1);
+    ManyFeeds out;
+    out.wallSeconds = double(clock.nsecsElapsed()) / 1e9;
+    out.longestStallSeconds = double(plugin.longestTickWaitNs.load()) / 1e9;
+    out.signs = server.signs.load();
+    plugin.deactivate();
+    return out;
+}
+
+double feedparserThroughput(const QString& path) {
+    QProcess python;
+    python.start(QStringLiteral("python3"), {QStringLiteral(BENCH_SOURCE_DIR "/feedparser_peer.py"), path});
+    if (!python.waitForFinished(600000) || python.exitCode() != 0) return 0;
+    return python.readAllStandardOutput().trimmed().toDouble();
+}
+
+void row(const char* figure, const QString& value, const char* target, bool met) {
+    std::printf("| %-44s | %-30s | %-14s | %-4s |\n", figure, value.toUtf8().constData(), target,
+                met ? "met" : "MISSED");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
+        return memoryChild(QString::fromLocal8Bit(argv[2]));
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    const QByteArray typical = generateFeed(kTypicalItems);
+    const QByteArray large = generateFeed(kLargeItems);
+    QTemporaryDir dir;
+    const QString typicalPath = dir.filePath(QStringLiteral("typical.xml"));
+    const QString largePath = dir.filePath(QStringLiteral("large.xml"));
+    for (auto [path, doc] : {std::pair{typicalPath, typical}, std::pair{largePath, large}}) {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(doc);
+    }
+    std::printf("documents: typical %lld bytes, large %lld bytes\n\n", qint64(typical.size()),
+                qint64(large.size()));
+    std::printf("| %-44s | %-30s | %-14s | %-4s |\n", "figure", "measured", "target", "");
+    std::printf("|%s|%s|%s|%s|\n", QByteArray(46, '-').constData(), QByteArray(32, '-').constData(),
+                QByteArray(16, '-').constData(), QByteArray(6, '-').constData());
+
+    auto ours = [](const QByteArray& d) { return parseOurs(d, kChunk); };
+    auto floor = [](const QByteArray& d) { return parseWithEmptyHandlers(d, kChunk); };
+    const double oursTypical = throughput(typical, 200, ours);
+    const double floorTypical = throughput(typical, 200, floor);
+    const double oursLarge = throughput(large, 3, ours);
+    const double floorLarge = throughput(large, 3, floor);
+    const double rT = oursTypical / floorTypical, rL = oursLarge / floorLarge;
+    row("1a parse typical vs libxml2 empty handlers",
+        QStringLiteral("%1x (%2 MB/s)").arg(rT, 0, 'f', 2).arg(oursTypical / 1e6, 0, 'f', 1), ">= 0.6x",
+        rT >= 0.6);
+    row("1b parse large vs libxml2 empty handlers",
+        QStringLiteral("%1x (%2 MB/s)").arg(rL, 0, 'f', 2).arg(oursLarge / 1e6, 0, 'f', 1), ">= 0.6x",
+        rL >= 0.6);
+
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory-child"), largePath});
+    child.waitForFinished(600000);
+    const double peak = child.readAllStandardOutput().trimmed().toDouble();
+    const double multiple = peak / double(large.size());
+    row("2 peak memory parsing large",
+        QStringLiteral("%1x document (%2 MB)").arg(multiple, 0, 'f', 2).arg(peak / 1e6, 0, 'f', 1), "<= 4x",
+        child.exitCode() == 0 && multiple <= 4.0);
+
+    const double update = updateMedianSeconds(typicalPath, 51);
+    row("3 one update of typical, CPU median", QStringLiteral("%1 ms").arg(update * 1e3, 0, 'f', 3), "< 1 ms",
+        update < 1e-3);
+
+    const double fpTypical = feedparserThroughput(typicalPath);
+    const double fpLarge = feedparserThroughput(largePath);
+    if (fpTypical > 0 && fpLarge > 0) {
+        row("4a vs feedparser, typical", QStringLiteral("%1x").arg(oursTypical / fpTypical, 0, 'f', 1),
+            ">= 50x", oursTypical / fpTypical >= 50);
+        row("4b vs feedparser, large", QStringLiteral("%1x").arg(oursLarge / fpLarge, 0, 'f', 1), ">= 50x",
+            oursLarge / fpLarge >= 50);
+    } else {
+        row("4 vs feedparser", QStringLiteral("python3-feedparser missing"), ">= 50x", false);
+    }
+
+    const ManyFeeds many = manyFeeds(typical, 200);
+    row("5a 200 feeds over loopback: wall to idle",
+        QStringLiteral("%1 s (%2 signs)").arg(many.wallSeconds, 0, 'f', 2).arg(many.signs), "report", true);
+    row("5b longest main-thread stall in tick",
+        QStringLiteral("%1 ms").arg(many.longestStallSeconds * 1e3, 0, 'f', 1), "< fetch limit",
+        many.longestStallSeconds < 30.0);
+    return 0;
+}

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what is missing (and Debian's feedparser as the peer), builds a release
+# tree with the benchmarks, and prints every figure with its target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+if ! python3 -c 'import feedparser' 2>/dev/null; then
+    sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq python3-feedparser
+fi
+BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DNEWSREEL_BUILD_BENCH=ON -DNEWSREEL_BUILD_TESTS=OFF
+echo "== feeds"
+build-bench/bench/bench_feeds
+echo
+echo "== scrolling (50 signs, default speed)"
+QT_QPA_PLATFORM=offscreen build-bench/bench/bench_scroll
+if command -v xvfb-run >/dev/null; then
+    xvfb-run -a -s "-screen 0 1280x200x24" build-bench/bench/bench_scroll
+fi
