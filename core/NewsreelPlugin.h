@@ -4,6 +4,7 @@
 #include "host/PNProtocols.h"
 #include "platform/Bundle.h"
 #include "platform/Timer.h"
+#include "platform/UrlFetcher.h"
 #include "platform/UpdateLock.h"
 
 #include <QHash>
@@ -148,6 +149,8 @@ class NewsreelPlugin : public QObject,
     std::atomic<qint64> longestTickWaitNs{0};
     // Set when the plug-in goes away: running fetches give up at once.
     std::atomic<bool> shuttingDown{false};
+    // Bounds of every fetch an update makes (the feed and its channel image).
+    platform::FetchLimits fetchLimits;
 
     // Outlets, set by the interface file.
     QAction* closeItem = nullptr;

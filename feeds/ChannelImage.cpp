@@ -1,0 +1,40 @@
+#include "feeds/ChannelImage.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <cmath>
+
+namespace {
+// A channel logo is small; a larger decode is refused rather than risked.
+constexpr int kImageAllocationLimitMB = 128;
+} // namespace
+
+std::optional<PNSize> channelImageDisplaySize(QSize imageSize, float viewHeight) {
+    if (imageSize.height() <= 0 || imageSize.width() <= 0) return std::nullopt;
+    const int h = std::isfinite(viewHeight) && viewHeight > 0 ? int(std::min(viewHeight, 1.0e6f)) : 0;
+    const float ratio = float(imageSize.width()) / float(imageSize.height());
+    return PNSize{float(h) * ratio, float(h)};
+}
+
+std::optional<QImage> decodeChannelImage(const QByteArray& bytes) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly)) return std::nullopt;
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kImageAllocationLimitMB);
+    QImage image = reader.read();
+    if (image.isNull()) return std::nullopt;
+    return image;
+}
+
+std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
+                                        const std::atomic<bool>* cancel) {
+    platform::UrlFetcher fetcher(limits);
+    fetcher.setCancelFlag(cancel);
+    QStringList schemes{QStringLiteral("http"), QStringLiteral("https")};
+    if (url.scheme().toLower() == QLatin1String("file")) schemes.append(QStringLiteral("file"));
+    fetcher.setAllowedSchemes(schemes);
+    const std::optional<QByteArray> bytes = fetcher.fetchAll(url);
+    if (!bytes) return std::nullopt;
+    return decodeChannelImage(*bytes);
+}

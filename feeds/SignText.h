@@ -1,0 +1,22 @@
+#pragma once
+#include "host/PNAttributedString.h"
+
+#include <QString>
+#include <QVariantList>
+#include <QVariantMap>
+
+// The text of a stored entry: a text as it is, an attribute dictionary's "text",
+// anything else (or nothing) the empty text.
+QString entryText(const QVariant& entry);
+
+// Whether the user hid this item: its guid text is among the feed's markers.
+bool isHiddenItem(const QVariantMap& item, const QVariantList& markers);
+
+// A text sign's text: the item part T (title, or description when the item has no
+// title) and the channel part C, each shortened to titleLength, as T + " (" + C +
+// ") ". T is in the standard font, the rest in the small one; T is blue and
+// underlined when the item has a link.
+PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength);
+
+// What a text sign carries back when clicked: the item index, ",", the feed URL.
+QString itemActionString(qsizetype index, const QString& feedURL);

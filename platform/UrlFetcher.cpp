@@ -1,0 +1,140 @@
+#include "platform/UrlFetcher.h"
+
+#include <curl/curl.h>
+#include <memory>
+#include <mutex>
+
+namespace platform {
+
+namespace {
+
+void initialiseCurl() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyHandleDeleter {
+    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
+};
+using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
+
+struct Transfer {
+    const UrlFetcher::Receiver* receiver = nullptr;
+    const std::atomic<bool>* cancel = nullptr;
+    std::size_t maxBytes = 0;
+    std::size_t received = 0;
+    bool tooLarge = false;
+    bool stoppedByReceiver = false;
+};
+
+size_t writeBody(char* data, size_t, size_t size, void* user) {
+    auto* transfer = static_cast<Transfer*>(user);
+    // Counted after decoding: a small compressed body may unpack to any size.
+    if (size > transfer->maxBytes - transfer->received) {
+        transfer->tooLarge = true;
+        return 0;
+    }
+    transfer->received += size;
+    if (!(*transfer->receiver)(data, size)) {
+        transfer->stoppedByReceiver = true;
+        return 0;
+    }
+    return size;
+}
+
+int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* transfer = static_cast<Transfer*>(user);
+    return transfer->cancel && transfer->cancel->load() ? 1 : 0;
+}
+
+QString protocolList(const QStringList& schemes) {
+    return schemes.join(u',');
+}
+
+} // namespace
+
+UrlFetcher::UrlFetcher(FetchLimits limits) : limits_(limits) {
+    initialiseCurl();
+}
+
+QString UrlFetcher::userAgent() {
+    return QStringLiteral("Newsreel/%1 (Pennant plug-in)").arg(QStringLiteral(NEWSREEL_VERSION));
+}
+
+FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
+    FetchResult result;
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || !schemes_.contains(scheme)) {
+        result.reason = QStringLiteral("unsupported URL");
+        return result;
+    }
+    EasyHandle handle(curl_easy_init());
+    if (!handle) {
+        result.reason = QStringLiteral("cannot start a transfer");
+        return result;
+    }
+    CURL* h = handle.get();
+    Transfer transfer;
+    transfer.receiver = &receiver;
+    transfer.cancel = cancel_;
+    transfer.maxBytes = limits_.maxBytes;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    const QByteArray address = url.toEncoded();
+    const QByteArray protocols = protocolList(schemes_).toLatin1();
+    const QByteArray agent = userAgent().toUtf8();
+
+    curl_easy_setopt(h, CURLOPT_URL, address.constData());
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, protocols.constData());
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, limits_.maxRedirects);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, limits_.connectTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, limits_.totalTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, limits_.lowSpeedBytesPerSecond);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, limits_.lowSpeedSeconds);
+    curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, agent.constData());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &writeBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &progress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+
+    const CURLcode code = curl_easy_perform(h);
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    if (code == CURLE_OK) {
+        result.outcome = FetchResult::Complete;
+        return result;
+    }
+    if (transfer.stoppedByReceiver) {
+        result.outcome = FetchResult::StoppedByReceiver;
+        return result;
+    }
+    if (transfer.tooLarge)
+        result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(limits_.maxBytes));
+    else if (code == CURLE_HTTP_RETURNED_ERROR && result.httpStatus >= 400)
+        result.reason = QStringLiteral("HTTP %1").arg(result.httpStatus);
+    else if (code == CURLE_ABORTED_BY_CALLBACK)
+        result.reason = QStringLiteral("cancelled");
+    else if (errorBuffer[0])
+        result.reason = QString::fromUtf8(errorBuffer).trimmed();
+    else
+        result.reason = QString::fromUtf8(curl_easy_strerror(code));
+    return result;
+}
+
+std::optional<QByteArray> UrlFetcher::fetchAll(const QUrl& url, FetchResult* result) {
+    QByteArray body;
+    const FetchResult r = fetch(url, [&body](const char* data, std::size_t size) {
+        body.append(data, qsizetype(size));
+        return true;
+    });
+    if (result) *result = r;
+    if (!r.ok()) return std::nullopt;
+    return body;
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+
+namespace platform {
+
+// The bounds of one fetch. The defaults are what a feed update uses; tests pass
+// small ones.
+struct FetchLimits {
+    long connectTimeoutMs = 10'000;
+    long totalTimeoutMs = 30'000;
+    long lowSpeedBytesPerSecond = 1; // below this rate for lowSpeedSeconds: give up
+    long lowSpeedSeconds = 15;
+    long maxRedirects = 5;
+    std::size_t maxBytes = std::size_t(16) << 20; // decoded bytes handed on
+};
+
+struct FetchResult {
+    enum Outcome { Complete, Failed, StoppedByReceiver };
+    Outcome outcome = Failed;
+    long httpStatus = 0; // 0 when the scheme has none
+    QString reason;      // why it failed, readable
+    bool ok() const { return outcome == Complete; }
+};
+
+// One fetch at a time over libcurl, streaming the decoded body to a receiver as it
+// arrives. Redirects are followed to http and https only.
+class UrlFetcher {
+  public:
+    // Return false to stop the transfer.
+    using Receiver = std::function<bool(const char* data, std::size_t size)>;
+
+    explicit UrlFetcher(FetchLimits limits = {});
+
+    // Schemes the first URL may have (lower case); "http" and "https" by default.
+    void setAllowedSchemes(QStringList schemes) { schemes_ = std::move(schemes); }
+    // While the flag is true the fetch gives up as soon as it can.
+    void setCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+
+    FetchResult fetch(const QUrl& url, const Receiver& receiver);
+    // The whole body, within the limits; nothing when the fetch failed.
+    std::optional<QByteArray> fetchAll(const QUrl& url, FetchResult* result = nullptr);
+
+    static QString userAgent();
+
+  private:
+    FetchLimits limits_;
+    QStringList schemes_{QStringLiteral("http"), QStringLiteral("https")};
+    const std::atomic<bool>* cancel_ = nullptr;
+};
+
+} // namespace platform

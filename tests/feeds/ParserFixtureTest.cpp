@@ -1,0 +1,95 @@
+// Every tests/feeds/fixtures/NAME.xml is parsed in small chunks and its feed
+// dictionary compared with NAME.expected.json beside it.
+#include "feeds/RssHandlers.h"
+#include "tests/support/PluginFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+QString fixtureDir() {
+    return QStringLiteral(TEST_SOURCE_DIR "/feeds/fixtures");
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct ParseOutcome {
+    QJsonObject dump;
+    QStringList logLines;
+};
+
+// The feed dictionary as JSON, plus how the parse ended.
+ParseOutcome parseFixture(const QByteArray& document, int chunkSize) {
+    PlatformRecorder recorder;
+    RssHandlers handlers;
+    bool ended = false;
+    handlers.documentDidEnd = [&] { ended = true; };
+    platform::XmlEventParser parser(handlers);
+    for (qsizetype at = 0; at < document.size() && !parser.failed(); at += chunkSize)
+        parser.parseChunk(document.constData() + at,
+                          std::size_t(std::min<qsizetype>(chunkSize, document.size() - at)));
+    parser.finish();
+    const FeedDictionary feed = handlers.feedDictionary();
+    QJsonObject dump;
+    if (feed.channel) dump.insert(QStringLiteral("channel"), QJsonObject::fromVariantMap(*feed.channel));
+    if (feed.items) dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(*feed.items));
+    dump.insert(QStringLiteral("ended"), ended);
+    if (parser.failed()) dump.insert(QStringLiteral("error"), true);
+    return {dump, recorder.logLines()};
+}
+
+std::vector<std::string> fixtureNames() {
+    std::vector<std::string> names;
+    for (const QString& file :
+         QDir(fixtureDir()).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name))
+        names.push_back(file.chopped(4).toStdString());
+    return names;
+}
+
+class ParserFixture : public ::testing::TestWithParam<std::string> {};
+
+} // namespace
+
+TEST_P(ParserFixture, MatchesExpectedDump) {
+    const QString name = QString::fromStdString(GetParam());
+    const QByteArray document = readFile(fixtureDir() + u'/' + name + QStringLiteral(".xml"));
+    ASSERT_FALSE(document.isEmpty());
+    const QString expectedPath = fixtureDir() + u'/' + name + QStringLiteral(".expected.json");
+    const ParseOutcome outcome = parseFixture(document, 7);
+    if (qEnvironmentVariableIsSet("NEWSREEL_WRITE_EXPECTED")) {
+        QFile out(expectedPath);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(QJsonDocument(outcome.dump).toJson(QJsonDocument::Indented));
+        GTEST_SKIP() << "wrote " << expectedPath.toStdString();
+    }
+    QJsonParseError error;
+    const QJsonDocument expected = QJsonDocument::fromJson(readFile(expectedPath), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << expectedPath.toStdString();
+    EXPECT_EQ(outcome.dump, expected.object()) << "got:\n"
+                                               << QJsonDocument(outcome.dump).toJson().toStdString();
+
+    // A fatal error writes exactly one "parse error: " line; a good document none.
+    const bool failed = outcome.dump.value(QStringLiteral("error")).toBool();
+    EXPECT_EQ(outcome.logLines.size(), failed ? 1 : 0) << outcome.logLines.join(u'\n').toStdString();
+    if (failed) {
+        EXPECT_TRUE(outcome.logLines.value(0).startsWith(QStringLiteral("parse error: ")));
+    }
+
+    // The chunking of the bytes never shows in the result.
+    EXPECT_EQ(parseFixture(document, 1 << 16).dump, outcome.dump);
+    EXPECT_EQ(parseFixture(document, 1).dump, outcome.dump);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ParserFixture, ::testing::ValuesIn(fixtureNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
