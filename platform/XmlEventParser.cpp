@@ -48,6 +48,8 @@ QString qualifiedName(const xmlChar* prefix, const xmlChar* localName) {
 struct XmlEventParser::Context {
     XmlEventParser& owner;
     xmlParserCtxtPtr ctxt = nullptr;
+    long entityLookups = 0;
+    static constexpr long kMaxEntityLookups = 100'000;
     static thread_local XmlEventParser* current;
 
     explicit Context(XmlEventParser& parser) : owner(parser) {}
@@ -108,15 +110,35 @@ struct XmlEventParser::Context {
         if (XmlEventDelegate* d = live()) d->foundIgnorableWhitespace(fromXmlChars(text, length));
     }
 
+    // libxml2 re-parses an internal entity at every reference when no tree is
+    // built, so nested entities cost time exponential in their depth long before
+    // its amplification check trips. Entity references are counted instead; past
+    // the budget every context that asks is stopped, which cuts each nested parse
+    // short at its first reference.
+    static xmlEntityPtr getEntity(void* ctx, const xmlChar* name) {
+        if (current && ++current->context_->entityLookups > kMaxEntityLookups) {
+            stop(ctx, QStringLiteral("too many entity references (more than %1)").arg(kMaxEntityLookups));
+            return nullptr;
+        }
+        return xmlSAX2GetEntity(ctx, name);
+    }
+
+    // Ends the parse at the first fatal error, in the context that reported it
+    // (an entity's own, perhaps) and in the document's.
+    static void stop(void* ctx, const QString& description) {
+        if (ctx) xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
+        if (!current) return;
+        if (current->context_ && current->context_->ctxt != ctx) xmlStopParser(current->context_->ctxt);
+        if (!current->failed_) current->noteFatalError(description);
+    }
+
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
     static void structuredError(void* ctx, xmlErrorPtr error) {
-        if (!error || error->level != XML_ERR_FATAL || !current || current->failed_) return;
+        if (!error || error->level != XML_ERR_FATAL) return;
         QString message = QString::fromUtf8(error->message ? error->message : "unknown error").trimmed();
         if (error->line > 0) message += QStringLiteral(" (line %1)").arg(error->line);
-        xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
-        if (current->context_ && current->context_->ctxt != ctx) xmlStopParser(current->context_->ctxt);
-        current->noteFatalError(message);
+        stop(ctx, message);
     }
 };
 
@@ -154,6 +176,7 @@ bool XmlEventParser::ensureContext(bool terminate) {
     sax.processingInstruction = nullptr;
     sax.externalSubset = nullptr;
     sax.resolveEntity = &Context::resolveEntity;
+    sax.getEntity = &Context::getEntity;
     sax.warning = nullptr;
     sax.error = nullptr;
     sax.fatalError = nullptr;
