@@ -1,0 +1,56 @@
+#pragma once
+// Helpers shared by the feed tests: running one update on the test thread and
+// reading what it left behind.
+#include "core/UpdateLockGuard.h"
+#include "tests/support/PluginFixture.h"
+
+#include <QFile>
+#include <QElapsedTimer>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& list, std::ostream* out) {
+    *out << '[' << list.join(QStringLiteral("|")).toStdString() << ']';
+}
+
+inline QByteArray rss(const QByteArray& channelBody) {
+    return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + channelBody + "</channel></rss>\n";
+}
+
+inline QByteArray readTestData(const QString& name) {
+    QFile file(QStringLiteral(TEST_SOURCE_DIR "/feeds/data/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class FeedTest : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        setUpPlugin();
+    }
+    // One update on this thread, holding the lock as tick does.
+    void runUpdate(const QString& url) {
+        plugin->threadLock.lock();
+        plugin->updateFeed(url);
+    }
+    std::optional<FeedDictionary> entry(const QString& url) {
+        std::lock_guard guard(plugin->dataMutex);
+        if (!plugin->topDictionary || !plugin->topDictionary->contains(url)) return std::nullopt;
+        return plugin->topDictionary->value(url);
+    }
+    // Texts of the signs added since the server's record was last cleared.
+    QStringList addedTexts() {
+        QStringList texts;
+        for (const RecordingServer::Call& call : server.calls())
+            if (call.kind != RecordingServer::Call::Remove)
+                texts.append(call.sign->isText() ? static_cast<PNTextTickerSign&>(*call.sign).text().string()
+                                                 : QStringLiteral("<image>"));
+        return texts;
+    }
+    QStringList postedTexts() {
+        QStringList texts;
+        for (const PNSignRef& sign : server.onTicker())
+            texts.append(sign->isText() ? static_cast<PNTextTickerSign&>(*sign).text().string() : QStringLiteral("<image>"));
+        return texts;
+    }
+};

@@ -1,0 +1,162 @@
+#include "tests/support/LoopbackHttpServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray reasonPhrase(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 301: return "Moved Permanently";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+LoopbackHttpServer::LoopbackHttpServer() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listener_ < 0) throw std::runtime_error("socket");
+    const int on = 1;
+    ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = 0;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 16) != 0)
+        throw std::runtime_error("bind/listen");
+    socklen_t length = sizeof address;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+LoopbackHttpServer::~LoopbackHttpServer() {
+    stopping_ = true;
+    acceptor_.join();
+    ::close(listener_);
+    std::vector<std::thread> connections;
+    {
+        std::lock_guard guard(mutex_);
+        connections.swap(connections_);
+    }
+    for (std::thread& t : connections) t.join();
+}
+
+void LoopbackHttpServer::route(const QByteArray& path, Response response) {
+    std::lock_guard guard(mutex_);
+    routes_.insert(path, std::move(response));
+}
+
+LoopbackHttpServer::Response LoopbackHttpServer::redirect(const QByteArray& location, int status) {
+    Response r;
+    r.status = status;
+    r.headers.append({"Location", location});
+    return r;
+}
+
+QString LoopbackHttpServer::url(const QByteArray& path) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port_).arg(QString::fromLatin1(path));
+}
+
+QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {
+    std::lock_guard guard(mutex_);
+    return requests_;
+}
+
+int LoopbackHttpServer::hits(const QByteArray& path) const {
+    int n = 0;
+    for (const Request& r : requests())
+        if (r.path == path) ++n;
+    return n;
+}
+
+void LoopbackHttpServer::acceptLoop() {
+    while (!stopping_) {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (socket < 0) continue;
+        ++accepted_;
+        std::lock_guard guard(mutex_);
+        connections_.emplace_back([this, socket] {
+            serve(socket);
+            ::close(socket);
+        });
+    }
+}
+
+bool LoopbackHttpServer::sendAll(int socket, const char* data, qsizetype size) {
+    while (size > 0) {
+        if (stopping_) return false;
+        const ssize_t sent = ::send(socket, data, size_t(size), MSG_NOSIGNAL);
+        if (sent <= 0) return false;
+        data += sent;
+        size -= sent;
+    }
+    return true;
+}
+
+void LoopbackHttpServer::serve(int socket) {
+    QByteArray head;
+    char buffer[4096];
+    while (!head.contains("\r\n\r\n") && head.size() < 65536 && !stopping_) {
+        pollfd p{socket, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
+        if (n <= 0) return;
+        head.append(buffer, n);
+    }
+    Request request;
+    request.received = std::chrono::steady_clock::now();
+    const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    request.path = first.value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines.at(i).indexOf(':');
+        if (colon > 0) request.headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
+    }
+    Response response;
+    {
+        std::lock_guard guard(mutex_);
+        auto it = routes_.constFind(request.path);
+        if (it == routes_.cend()) response.status = 404, response.body = "not here";
+        else response = *it;
+    }
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    out += "Connection: close\r\nContent-Length: " + QByteArray::number(response.body.size() * response.repeat) + "\r\n";
+    for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
+    out += "\r\n";
+    bool ok = sendAll(socket, out.constData(), out.size());
+    if (ok && response.stall) {
+        while (!stopping_) {
+            pollfd p{socket, POLLIN, 0};
+            if (::poll(&p, 1, 20) > 0 && ::recv(socket, buffer, sizeof buffer, 0) <= 0) break; // client gone
+        }
+        ok = false;
+    }
+    for (int i = 0; ok && i < response.repeat; ++i) {
+        if (response.byteDelayMs > 0) {
+            for (qsizetype at = 0; ok && at < response.body.size(); ++at) {
+                ok = sendAll(socket, response.body.constData() + at, 1);
+                if (ok) ++bodyBytesSent_;
+                std::this_thread::sleep_for(std::chrono::milliseconds(response.byteDelayMs));
+            }
+        } else {
+            ok = sendAll(socket, response.body.constData(), response.body.size());
+            if (ok) bodyBytesSent_ += response.body.size();
+        }
+    }
+    ::shutdown(socket, SHUT_WR);
+    request.answered = std::chrono::steady_clock::now();
+    std::lock_guard guard(mutex_);
+    requests_.append(request);
+}
