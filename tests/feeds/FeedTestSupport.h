@@ -4,11 +4,13 @@
 #include "core/UpdateLockGuard.h"
 #include "tests/support/PluginFixture.h"
 
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& list, std::ostream* out) {
     *out << '[' << list.join(QStringLiteral("|")).toStdString() << ']';
 }
@@ -23,7 +25,7 @@ inline QByteArray readTestData(const QString& name) {
 }
 
 class FeedTest : public PluginTest {
-protected:
+  protected:
     void SetUp() override {
         PluginTest::SetUp();
         setUpPlugin();
@@ -50,7 +52,8 @@ protected:
     QStringList postedTexts() {
         QStringList texts;
         for (const PNSignRef& sign : server.onTicker())
-            texts.append(sign->isText() ? static_cast<PNTextTickerSign&>(*sign).text().string() : QStringLiteral("<image>"));
+            texts.append(sign->isText() ? static_cast<PNTextTickerSign&>(*sign).text().string()
+                                        : QStringLiteral("<image>"));
         return texts;
     }
 };

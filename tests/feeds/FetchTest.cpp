@@ -11,7 +11,7 @@ const QByteArray kGoodFeed = rss("<title>Loopback</title><item><title>First</tit
                                  "<item><title>Second</title></item>");
 
 class FetchTest : public FeedTest {
-protected:
+  protected:
     void SetUp() override {
         FeedTest::SetUp();
         plugin->fetchLimits.connectTimeoutMs = 2000;
@@ -60,7 +60,8 @@ TEST_F(FetchTest, GoodFeedSendsOurUserAgent) {
     EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_EQ(postedTexts().size(), 2);
     ASSERT_EQ(http.requests().size(), 1);
-    EXPECT_EQ(http.requests().first().headers.value("user-agent"), "Newsreel/" NEWSREEL_VERSION " (Pennant plug-in)");
+    EXPECT_EQ(http.requests().first().headers.value("user-agent"),
+              "Newsreel/" NEWSREEL_VERSION " (Pennant plug-in)");
     EXPECT_EQ(recorder->beeps(), 0);
     EXPECT_TRUE(recorder->logLines().isEmpty());
 }
@@ -122,7 +123,8 @@ TEST_F(FetchTest, OversizeBodyIsCut) {
 }
 
 TEST_F(FetchTest, CompressedBodiesAreCountedUnpacked) {
-    http.route("/small.gz", {200, readTestData(QStringLiteral("small-feed.xml.gz")), {{"Content-Encoding", "gzip"}}});
+    http.route("/small.gz",
+               {200, readTestData(QStringLiteral("small-feed.xml.gz")), {{"Content-Encoding", "gzip"}}});
     runUpdate(http.url("/small.gz"));
     EXPECT_EQ(postedTexts(), QStringList({"First (Loopback) ", "Second (Loopback) "}));
     runUpdate(http.url("/small.gz")); // the previous signs go first
@@ -146,8 +148,9 @@ TEST_F(FetchTest, RefusedConnectionIsNoDocument) {
 }
 
 TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
-    for (const QString& url : {QString(), QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/feed.xml"),
-                               QStringLiteral("http://"), QStringLiteral("javascript:alert(1)")}) {
+    for (const QString& url :
+         {QString(), QStringLiteral("not a url"), QStringLiteral("ftp://127.0.0.1/feed.xml"),
+          QStringLiteral("http://"), QStringLiteral("javascript:alert(1)")}) {
         SCOPED_TRACE(url.toStdString());
         const int beeps = recorder->beeps();
         runUpdate(url);
@@ -161,7 +164,8 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
 }
 
 TEST_F(FetchTest, FatalParseErrorKeepsWhatWasParsed) {
-    http.route("/bad", {200, "<rss><channel><title>Half</title><item><title>kept</title></item><item></channel>"});
+    http.route("/bad",
+               {200, "<rss><channel><title>Half</title><item><title>kept</title></item><item></channel>"});
     runUpdate(http.url("/bad"));
     EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_EQ(recorder->beeps(), 0);

@@ -11,7 +11,7 @@
 namespace {
 
 class SignBuilderTest : public FeedTest {
-protected:
+  protected:
     // Writes a feed file and returns its file URL.
     QString writeFeed(const QByteArray& document, const QString& name = QStringLiteral("feed.xml")) {
         QFile file(dir.filePath(name));
@@ -33,7 +33,9 @@ protected:
     QTemporaryDir dir;
 };
 
-QString repeated(QChar c, int n) { return QString(n, c); }
+QString repeated(QChar c, int n) {
+    return QString(n, c);
+}
 
 } // namespace
 
@@ -41,15 +43,16 @@ TEST_F(SignBuilderTest, TitlesAreShortenedToTitleLength) {
     plugin->setTitleLength(30);
     const QString exact = repeated(u'a', 30);
     const QString longer = repeated(u'b', 31);
-    const QString url = writeFeed(rss("<title>" + repeated(u'C', 40).toUtf8() + "</title><item><title>" +
-                                      exact.toUtf8() + "</title></item><item><title>" + longer.toUtf8() +
-                                      "</title></item>"));
+    const QString url =
+        writeFeed(rss("<title>" + repeated(u'C', 40).toUtf8() + "</title><item><title>" + exact.toUtf8() +
+                      "</title></item><item><title>" + longer.toUtf8() + "</title></item>"));
     runUpdate(url);
     ASSERT_EQ(signs().size(), 2);
     const QString channelPart = repeated(u'C', 27) + QStringLiteral("...");
     EXPECT_EQ(textOf(signs()[0]).string(), exact + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
     const PNAttributedString second = textOf(signs()[1]);
-    EXPECT_EQ(second.string(), repeated(u'b', 27) + QStringLiteral("... (") + channelPart + QStringLiteral(") "));
+    EXPECT_EQ(second.string(),
+              repeated(u'b', 27) + QStringLiteral("... (") + channelPart + QStringLiteral(") "));
     ASSERT_EQ(second.runs().size(), 2);
     EXPECT_EQ(second.runs()[0].length, 30); // the divider
     EXPECT_EQ(second.runs()[0].font, PNAttributedString::Font::Standard);
@@ -58,21 +61,24 @@ TEST_F(SignBuilderTest, TitlesAreShortenedToTitleLength) {
 }
 
 TEST_F(SignBuilderTest, ItemPartFallsBackToDescriptionThenEmpty) {
-    const QString url = writeFeed(rss("<title>Desk</title>"
-                                      "<item><description>Only a description</description></item>"
-                                      "<item><title></title><description>Empty title element</description></item>"
-                                      "<item><link>http://a.example/</link></item>"
-                                      "<item><title x=\"1\">attributed</title></item>"));
+    const QString url =
+        writeFeed(rss("<title>Desk</title>"
+                      "<item><description>Only a description</description></item>"
+                      "<item><title></title><description>Empty title element</description></item>"
+                      "<item><link>http://a.example/</link></item>"
+                      "<item><title x=\"1\">attributed</title></item>"));
     runUpdate(url);
     QStringList texts;
-    for (const PNSignRef& sign : signs()) texts.append(textOf(sign).string());
+    for (const PNSignRef& sign : signs())
+        texts.append(textOf(sign).string());
     EXPECT_EQ(texts, QStringList({"Only a description (Desk) ", "Empty title element (Desk) ", " (Desk) ",
                                   "attributed (Desk) "}));
 }
 
 TEST_F(SignBuilderTest, LinkedItemsAreBlueAndUnderlinedOverTheItemPartOnly) {
-    const QString url = writeFeed(rss("<title>Desk</title><item><title>Linked</title><link>http://a.example/1</link>"
-                                      "</item><item><title>Plain</title></item>"));
+    const QString url =
+        writeFeed(rss("<title>Desk</title><item><title>Linked</title><link>http://a.example/1</link>"
+                      "</item><item><title>Plain</title></item>"));
     runUpdate(url);
     ASSERT_EQ(signs().size(), 2);
     const auto linked = textOf(signs()[0]).runs();
@@ -108,7 +114,8 @@ TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
     }
     runUpdate(url);
     QStringList actions;
-    for (const PNSignRef& sign : signs()) actions.append(sign->actionString());
+    for (const PNSignRef& sign : signs())
+        actions.append(sign->actionString());
     EXPECT_EQ(actions, QStringList({"0," + url, "2," + url, "3," + url}));
 
     // A guid written with attributes is hidden by its text.
@@ -118,12 +125,14 @@ TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
     }
     runUpdate(url);
     actions.clear();
-    for (const PNSignRef& sign : signs()) actions.append(sign->actionString().section(u',', 0, 0));
+    for (const PNSignRef& sign : signs())
+        actions.append(sign->actionString().section(u',', 0, 0));
     EXPECT_EQ(actions, QStringList({"0", "1", "3"}));
 }
 
 TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
-    const QString url = writeFeed(rss("<title>Desk</title><ttl> 15 minutes</ttl><item><title>x</title></item>"));
+    const QString url =
+        writeFeed(rss("<title>Desk</title><ttl> 15 minutes</ttl><item><title>x</title></item>"));
     const QString other = QStringLiteral("http://other.example/feed.xml");
     auto setFeeds = [&](const QVariantList& records) {
         std::lock_guard guard(plugin->dataMutex);
@@ -142,7 +151,8 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
     plugin->setUseTTL(true);
     // The first record of the feed already has the interval: passed over; the
     // next one of the same feed changes; the one after it is left alone.
-    setFeeds({record(other, 60, true), record(url, 15, true), record(url, 60.5, false), record(url, 30, true)});
+    setFeeds(
+        {record(other, 60, true), record(url, 15, true), record(url, 60.5, false), record(url, 30, true)});
     plugin->storeFeeds();
     runUpdate(url);
     const QVariantList after = feeds();
@@ -152,16 +162,20 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
     EXPECT_EQ(after.at(3).toMap().value(QStringLiteral("interval")), 30);
     // The settings hold the working list: they follow on the main thread.
     EXPECT_TRUE(waitUntil([&] {
-        return server.settings.value(QStringLiteral("feeds")).toList().value(2).toMap().value(
-                   QStringLiteral("interval")) == 15;
+        return server.settings.value(QStringLiteral("feeds"))
+                   .toList()
+                   .value(2)
+                   .toMap()
+                   .value(QStringLiteral("interval")) == 15;
     }));
 }
 
 TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
     server.size = PNSize{1280, 24.9f};
     writeImage(100, 50);
-    const QString url = writeFeed(rss("<title>Desk</title><image><url>logo.png</url><link>http://desk.example/</link>"
-                                      "</image><item><title>x</title></item>"));
+    const QString url =
+        writeFeed(rss("<title>Desk</title><image><url>logo.png</url><link>http://desk.example/</link>"
+                      "</image><item><title>x</title></item>"));
     runUpdate(url);
     ASSERT_EQ(signs().size(), 2);
     const PNSignRef image = signs()[0];
@@ -179,8 +193,9 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
 
     // Without a link: no action. An absolute file URL works for a file feed too.
     const QString absolute = writeImage(30, 20, QStringLiteral("other.png"));
-    const QString second = writeFeed(rss("<title>D</title><image><url>" + absolute.toUtf8() + "</url></image>"),
-                                     QStringLiteral("second.xml"));
+    const QString second =
+        writeFeed(rss("<title>D</title><image><url>" + absolute.toUtf8() + "</url></image>"),
+                  QStringLiteral("second.xml"));
     server.clear();
     runUpdate(second);
     ASSERT_EQ(addedTexts(), QStringList({"<image>"}));
@@ -199,7 +214,8 @@ TEST_F(SignBuilderTest, UnusableImageStillLeavesTheTextSigns) {
                                     QByteArray("ftp://127.0.0.1/logo.png")}) {
         SCOPED_TRACE(image.toStdString());
         server.clear();
-        runUpdate(writeFeed(rss("<title>D</title><image><url>" + image + "</url></image><item><title>x</title></item>")));
+        runUpdate(writeFeed(
+            rss("<title>D</title><image><url>" + image + "</url></image><item><title>x</title></item>")));
         EXPECT_EQ(addedTexts(), QStringList({"x (D) "}));
         EXPECT_FALSE(plugin->threadLock.isHeld());
     }

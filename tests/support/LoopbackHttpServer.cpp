@@ -1,5 +1,6 @@
 #include "tests/support/LoopbackHttpServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -11,12 +12,18 @@ namespace {
 
 QByteArray reasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    default:
+        return "Status";
     }
 }
 
@@ -31,7 +38,8 @@ LoopbackHttpServer::LoopbackHttpServer() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 16) != 0)
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener_, 16) != 0)
         throw std::runtime_error("bind/listen");
     socklen_t length = sizeof address;
     ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
@@ -48,7 +56,8 @@ LoopbackHttpServer::~LoopbackHttpServer() {
         std::lock_guard guard(mutex_);
         connections.swap(connections_);
     }
-    for (std::thread& t : connections) t.join();
+    for (std::thread& t : connections)
+        t.join();
 }
 
 void LoopbackHttpServer::route(const QByteArray& path, Response response) {
@@ -68,8 +77,14 @@ QString LoopbackHttpServer::url(const QByteArray& path) const {
 }
 
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {
-    std::lock_guard guard(mutex_);
-    return requests_;
+    QList<Request> all;
+    {
+        std::lock_guard guard(mutex_);
+        all = requests_;
+    }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Request& a, const Request& b) { return a.received < b.received; });
+    return all;
 }
 
 int LoopbackHttpServer::hits(const QByteArray& path) const {
@@ -122,19 +137,28 @@ void LoopbackHttpServer::serve(int socket) {
     request.path = first.value(1);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines.at(i).indexOf(':');
-        if (colon > 0) request.headers.insert(lines.at(i).left(colon).trimmed().toLower(), lines.at(i).mid(colon + 1).trimmed());
+        if (colon > 0)
+            request.headers.insert(lines.at(i).left(colon).trimmed().toLower(),
+                                   lines.at(i).mid(colon + 1).trimmed());
     }
     Response response;
     {
         std::lock_guard guard(mutex_);
         auto it = routes_.constFind(request.path);
-        if (it == routes_.cend()) response.status = 404, response.body = "not here";
-        else response = *it;
+        if (it == routes_.cend())
+            response.status = 404, response.body = "not here";
+        else
+            response = *it;
     }
-    QByteArray out = "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
-    out += "Connection: close\r\nContent-Length: " + QByteArray::number(response.body.size() * response.repeat) + "\r\n";
-    for (const auto& [name, value] : response.headers) out += name + ": " + value + "\r\n";
+    QByteArray out =
+        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+    out += "Connection: close\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    for (const auto& [name, value] : response.headers)
+        out += name + ": " + value + "\r\n";
     out += "\r\n";
+    // answered: when the last part of the response began to go out; a client
+    // cannot have the whole response before then.
+    request.answered = std::chrono::steady_clock::now();
     bool ok = sendAll(socket, out.constData(), out.size());
     if (ok && response.stall) {
         while (!stopping_) {
@@ -143,17 +167,14 @@ void LoopbackHttpServer::serve(int socket) {
         }
         ok = false;
     }
-    for (int i = 0; ok && i < response.repeat; ++i) {
-        if (response.byteDelayMs > 0) {
-            for (qsizetype at = 0; ok && at < response.body.size(); ++at) {
-                ok = sendAll(socket, response.body.constData() + at, 1);
-                if (ok) ++bodyBytesSent_;
-                std::this_thread::sleep_for(std::chrono::milliseconds(response.byteDelayMs));
-            }
-        } else {
-            ok = sendAll(socket, response.body.constData(), response.body.size());
-            if (ok) bodyBytesSent_ += response.body.size();
-        }
+    for (qsizetype at = 0; ok && at < response.body.size();) {
+        const qsizetype piece = response.byteDelayMs > 0 ? 1 : response.body.size();
+        if (at > 0 && response.byteDelayMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(response.byteDelayMs));
+        request.answered = std::chrono::steady_clock::now();
+        ok = sendAll(socket, response.body.constData() + at, piece);
+        if (ok) bodyBytesSent_ += piece;
+        at += piece;
     }
     ::shutdown(socket, SHUT_WR);
     request.answered = std::chrono::steady_clock::now();

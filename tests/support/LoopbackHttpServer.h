@@ -13,7 +13,7 @@
 // A small HTTP/1.1 server on 127.0.0.1 and a port of its own, for fetch tests.
 // Every connection is served on its own thread and closed after one response.
 class LoopbackHttpServer {
-public:
+  public:
     struct Response {
         Response() = default;
         Response(int status, QByteArray body, QList<QPair<QByteArray, QByteArray>> headers = {})
@@ -21,8 +21,6 @@ public:
         int status = 200;
         QByteArray body;
         QList<QPair<QByteArray, QByteArray>> headers;
-        // Sends the body this many times over (a large body without building it).
-        int repeat = 1;
         // Sends the headers, then the body one byte at a time with this pause.
         int byteDelayMs = 0;
         // Sends the headers and then nothing until the client gives up.
@@ -50,7 +48,7 @@ public:
     // Connections accepted so far (a request may still be in progress).
     int connectionsAccepted() const { return accepted_.load(); }
 
-private:
+  private:
     void acceptLoop();
     void serve(int socket);
     bool sendAll(int socket, const char* data, qsizetype size);

@@ -1,0 +1,43 @@
+// Updates started by timers run on worker threads one at a time, while the main
+// thread goes on reading the feed dictionaries.
+#include "tests/feeds/FeedTestSupport.h"
+#include "tests/support/LoopbackHttpServer.h"
+
+TEST_F(FeedTest, BackToBackTicksRunOneAfterTheOther) {
+    LoopbackHttpServer http;
+    LoopbackHttpServer::Response slow{200, rss("<title>A</title><item><title>a1</title></item>")};
+    slow.byteDelayMs = 2; // a fetch of some 150 ms
+    http.route("/a", slow);
+    http.route("/b",
+               {200, rss("<title>B</title><item><title>b1</title></item><item><title>b2</title></item>")});
+    const QString a = http.url("/a");
+    const QString b = http.url("/b");
+    {
+        std::lock_guard guard(plugin->dataMutex);
+        plugin->feeds = {record(a, 30, true), record(b, 30, true)};
+    }
+
+    // Both timers fire at once: the second tick returns only after the first
+    // update has posted its signs and released the lock.
+    plugin->activate();
+    EXPECT_EQ(addedTexts().value(0), QStringLiteral("a1 (A) "));
+
+    // Main-thread readers meanwhile see whole entries or empty ones, never half.
+    bool sawHalf = false;
+    ASSERT_TRUE(waitUntil([&] {
+        std::optional<FeedDictionary> feed = entry(b);
+        if (feed && feed->items && !feed->channel) sawHalf = true;
+        return !plugin->updatesRunning() && !plugin->threadLock.isHeld();
+    }));
+    EXPECT_FALSE(sawHalf);
+    EXPECT_EQ(addedTexts(), QStringList({"a1 (A) ", "b1 (B) ", "b2 (B) "}));
+
+    const QList<LoopbackHttpServer::Request> requests = http.requests();
+    ASSERT_EQ(requests.size(), 2);
+    EXPECT_EQ(requests[0].path, "/a");
+    EXPECT_GE(requests[1].received, requests[0].answered);
+
+    // Deactivation takes every recorded sign off again.
+    plugin->deactivate();
+    EXPECT_TRUE(server.onTicker().isEmpty());
+}
