@@ -27,6 +27,18 @@ QByteArray reasonPhrase(int status) {
     }
 }
 
+// The connection thread gets bytes of its own: Qt's shared buffers are freed in
+// Qt's own (uninstrumented) code, which ThreadSanitizer cannot follow.
+LoopbackHttpServer::Response deepCopy(const LoopbackHttpServer::Response& from) {
+    LoopbackHttpServer::Response to = from;
+    to.body = QByteArray(from.body.constData(), from.body.size());
+    to.headers.clear();
+    for (const auto& [name, value] : from.headers)
+        to.headers.append(
+            {QByteArray(name.constData(), name.size()), QByteArray(value.constData(), value.size())});
+    return to;
+}
+
 } // namespace
 
 LoopbackHttpServer::LoopbackHttpServer() {
@@ -146,9 +158,9 @@ void LoopbackHttpServer::serve(int socket) {
         std::lock_guard guard(mutex_);
         auto it = routes_.constFind(request.path);
         if (it == routes_.cend())
-            response.status = 404, response.body = "not here";
+            response = Response(404, "not here");
         else
-            response = *it;
+            response = deepCopy(*it);
     }
     QByteArray out =
         "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
