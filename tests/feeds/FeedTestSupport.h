@@ -6,14 +6,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-inline void PrintTo(const QStringList& list, std::ostream* out) {
-    *out << '[' << list.join(QStringLiteral("|")).toStdString() << ']';
-}
 
 inline QByteArray rss(const QByteArray& channelBody) {
     return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + channelBody + "</channel></rss>\n";
