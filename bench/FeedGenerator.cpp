@@ -18,17 +18,18 @@ QByteArray words(int seed, int count) {
 
 } // namespace
 
-QByteArray generateFeed(int items) {
+QByteArray generateFeed(int items, const QByteArray& imageURL) {
     QByteArray doc;
     doc.reserve(qsizetype(items) * 1100 + 2000);
-    doc +=
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
-        "  <title>Riverside Gazette</title>\n  <link>https://gazette.example/</link>\n"
-        "  <description>News from the riverside towns</description>\n"
-        "  <language>en-gb</language>\n  <ttl>30</ttl>\n  <generator>Newsreel bench</generator>\n"
-        "  <image>\n    <url>https://gazette.example/logo.png</url>\n    <title>Riverside Gazette</title>\n"
-        "    <link>https://gazette.example/</link>\n    <width>88</width>\n    <height>31</height>\n  "
-        "</image>\n";
+    doc += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
+           "  <title>Riverside Gazette</title>\n  <link>https://gazette.example/</link>\n"
+           "  <description>News from the riverside towns</description>\n"
+           "  <language>en-gb</language>\n  <ttl>30</ttl>\n  <generator>Newsreel bench</generator>\n"
+           "  <image>\n    <url>" +
+           imageURL +
+           "</url>\n    <title>Riverside Gazette</title>\n"
+           "    <link>https://gazette.example/</link>\n    <width>88</width>\n    <height>31</height>\n  "
+           "</image>\n";
     for (int i = 0; i < items; ++i) {
         const QByteArray n = QByteArray::number(i);
         const QByteArray headline = words(i, 6);

@@ -1,6 +1,7 @@
 #pragma once
 // The Newsreel plug-in: the one object the Pennant host sees.
 #include "core/FeedDictionary.h"
+#include "feeds/FetchCache.h"
 #include "host/PNProtocols.h"
 #include "platform/Bundle.h"
 #include "platform/Timer.h"
@@ -151,6 +152,9 @@ class NewsreelPlugin : public QObject,
     std::atomic<bool> shuttingDown{false};
     // Bounds of every fetch an update makes (the feed and its channel image).
     platform::FetchLimits fetchLimits;
+    // Validators, bodies and deferrals of the URLs fetched so far, for the
+    // plug-in's life; its own mutex, not dataMutex.
+    FetchCache fetchCache;
 
     // Outlets, set by the interface file.
     QAction* closeItem = nullptr;

@@ -28,13 +28,33 @@ std::optional<QImage> decodeChannelImage(const QByteArray& bytes) {
 }
 
 std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
-                                        const std::atomic<bool>* cancel) {
+                                        const std::atomic<bool>* cancel, FetchCache* cache) {
+    const QString key = url.toString(QUrl::FullyEncoded);
+    const std::optional<FetchCache::Picture> remembered = cache ? cache->picture(key) : std::nullopt;
+    if (cache && cache->deferredUntil(key)) {
+        if (remembered) return remembered->image;
+        return std::nullopt;
+    }
     platform::UrlFetcher fetcher(limits);
     fetcher.setCancelFlag(cancel);
     QStringList schemes{QStringLiteral("http"), QStringLiteral("https")};
     if (url.scheme().toLower() == QLatin1String("file")) schemes.append(QStringLiteral("file"));
     fetcher.setAllowedSchemes(schemes);
-    const std::optional<QByteArray> bytes = fetcher.fetchAll(url);
-    if (!bytes) return std::nullopt;
-    return decodeChannelImage(*bytes);
+    if (remembered) fetcher.setValidators(remembered->validators.etag, remembered->validators.lastModified);
+    platform::FetchResult result;
+    const std::optional<QByteArray> bytes = fetcher.fetchAll(url, &result);
+    if (result.outcome == platform::FetchResult::NotModified && remembered) return remembered->image;
+    if (!bytes) {
+        if (cache && (result.httpStatus == 429 || result.httpStatus == 503))
+            cache->deferFromRetryAfter(key, result.retryAfter);
+        return std::nullopt;
+    }
+    std::optional<QImage> image = decodeChannelImage(*bytes);
+    if (cache) {
+        if (image)
+            cache->rememberPicture(key, {{result.etag, result.lastModified}, *image});
+        else
+            cache->forgetPicture(key);
+    }
+    return image;
 }

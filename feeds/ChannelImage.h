@@ -1,4 +1,5 @@
 #pragma once
+#include "feeds/FetchCache.h"
 #include "host/PNTypes.h"
 #include "platform/UrlFetcher.h"
 
@@ -15,6 +16,8 @@ std::optional<PNSize> channelImageDisplaySize(QSize imageSize, float viewHeight)
 // not an image.
 std::optional<QImage> decodeChannelImage(const QByteArray& bytes);
 
-// Fetches and decodes the image at url with the given bounds.
+// Fetches and decodes the image at url with the given bounds. With a cache, the
+// image is revalidated and the decoded one reused when unchanged (or while the
+// server asked us to wait).
 std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
-                                        const std::atomic<bool>* cancel);
+                                        const std::atomic<bool>* cancel, FetchCache* cache = nullptr);

@@ -74,7 +74,7 @@ void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary
             feedURLValue ? channelImageAddress(entryText(image.value(QStringLiteral("url"))), *feedURLValue)
                          : std::nullopt;
         const std::optional<QImage> picture =
-            imageURL ? fetchChannelImage(*imageURL, fetchLimits, &shuttingDown) : std::nullopt;
+            imageURL ? fetchChannelImage(*imageURL, fetchLimits, &shuttingDown, &fetchCache) : std::nullopt;
         const std::optional<PNSize> size =
             picture ? channelImageDisplaySize(picture->size(), s->viewSize().height) : std::nullopt;
         if (size) {

@@ -1,5 +1,6 @@
 #include "core/NewsreelPlugin.h"
 #include "core/UpdateLockGuard.h"
+#include "feeds/ConditionalFetch.h"
 #include "feeds/FeedAddress.h"
 #include "feeds/FeedPublishing.h"
 #include "feeds/RssHandlers.h"
@@ -41,6 +42,14 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
             return;
         }
 
+        // A server that asked us to wait is not asked again before its time.
+        if (const std::optional<QDateTime> until = fetchCache.deferredUntil(feedURL)) {
+            platform::systemLog(QStringLiteral("cannot fetch %1: the server asked for no request before %2")
+                                    .arg(feedURL, until->toString(Qt::RFC2822Date)));
+            lock.release();
+            return;
+        }
+
         RssHandlers handlers;
         platform::XmlEventParser parser(handlers);
         handlers.documentDidEnd = [&] { parserDidEndDocument(feedURL, handlers.feedDictionary(), lock); };
@@ -48,8 +57,9 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
         platform::UrlFetcher fetcher(fetchLimits);
         fetcher.setAllowedSchemes({QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file")});
         fetcher.setCancelFlag(&shuttingDown);
-        const platform::FetchResult fetched = fetcher.fetch(
-            *url, [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); });
+        ConditionalFetch fetch(fetchCache, feedURL);
+        const platform::FetchResult fetched = fetch.run(
+            fetcher, *url, [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); });
 
         if (fetched.outcome == platform::FetchResult::Failed) {
             if (shuttingDown.load()) return;
@@ -58,7 +68,7 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
             platform::beep();
             return;
         }
-        if (fetched.ok()) parser.finish(); // the sign builder runs from here
+        if (fetched.ok() && parser.finish()) fetch.documentParsed(); // the sign builder ran in finish
         if (parser.failed()) {
             // The feed dictionary keeps what was parsed up to the error.
             publishFeedDictionary(*this, feedURL, handlers.feedDictionary());

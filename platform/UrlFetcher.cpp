@@ -19,16 +19,46 @@ struct EasyHandleDeleter {
 using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
 
 struct Transfer {
+    CURL* handle = nullptr;
     const UrlFetcher::Receiver* receiver = nullptr;
     const std::atomic<bool>* cancel = nullptr;
     std::size_t maxBytes = 0;
     std::size_t received = 0;
     bool tooLarge = false;
     bool stoppedByReceiver = false;
+    bool errorStatus = false;
 };
+
+struct HeaderListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+using HeaderList = std::unique_ptr<curl_slist, HeaderListDeleter>;
+
+void appendHeader(HeaderList& list, const QByteArray& line) {
+    if (curl_slist* grown = curl_slist_append(list.get(), line.constData())) {
+        (void)list.release();
+        list.reset(grown);
+    }
+}
+
+// The value of a header of the final answer (after redirects).
+QByteArray responseHeader(CURL* handle, const char* name) {
+    curl_header* header = nullptr;
+    if (curl_easy_header(handle, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header) return {};
+    return QByteArray(header->value).trimmed();
+}
 
 size_t writeBody(char* data, size_t, size_t size, void* user) {
     auto* transfer = static_cast<Transfer*>(user);
+    // An error answer's body is never a document: stop before handing any on.
+    // (Checked here rather than with CURLOPT_FAILONERROR, so that the answer's
+    // headers, Retry-After among them, are complete and readable.)
+    long status = 0;
+    curl_easy_getinfo(transfer->handle, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 400) {
+        transfer->errorStatus = true;
+        return 0;
+    }
     // Counted after decoding: a small compressed body may unpack to any size.
     if (size > transfer->maxBytes - transfer->received) {
         transfer->tooLarge = true;
@@ -75,6 +105,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     }
     CURL* h = handle.get();
     Transfer transfer;
+    transfer.handle = h;
     transfer.receiver = &receiver;
     transfer.cancel = cancel_;
     transfer.maxBytes = limits_.maxBytes;
@@ -94,7 +125,10 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, limits_.lowSpeedSeconds);
     curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
+    HeaderList conditions;
+    if (!etag_.isEmpty()) appendHeader(conditions, "If-None-Match: " + etag_);
+    if (!lastModified_.isEmpty()) appendHeader(conditions, "If-Modified-Since: " + lastModified_);
+    if (conditions) curl_easy_setopt(h, CURLOPT_HTTPHEADER, conditions.get());
     curl_easy_setopt(h, CURLOPT_USERAGENT, agent.constData());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &writeBody);
@@ -105,6 +139,20 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
 
     const CURLcode code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    if (scheme != QLatin1String("file")) {
+        result.etag = responseHeader(h, "ETag");
+        result.lastModified = responseHeader(h, "Last-Modified");
+        result.retryAfter = responseHeader(h, "Retry-After");
+    }
+    if (code == CURLE_OK && result.httpStatus == 304 && conditions) {
+        result.outcome = FetchResult::NotModified;
+        return result;
+    }
+    // An error answer, or a 304 that nothing asked for, brings no document.
+    if ((code == CURLE_OK || transfer.errorStatus) && (result.httpStatus >= 400 || result.httpStatus == 304)) {
+        result.reason = QStringLiteral("HTTP %1").arg(result.httpStatus);
+        return result;
+    }
     if (code == CURLE_OK) {
         result.outcome = FetchResult::Complete;
         return result;
@@ -115,8 +163,6 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     }
     if (transfer.tooLarge)
         result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(limits_.maxBytes));
-    else if (code == CURLE_HTTP_RETURNED_ERROR && result.httpStatus >= 400)
-        result.reason = QStringLiteral("HTTP %1").arg(result.httpStatus);
     else if (code == CURLE_ABORTED_BY_CALLBACK)
         result.reason = QStringLiteral("cancelled");
     else if (errorBuffer[0])

@@ -22,10 +22,15 @@ struct FetchLimits {
 };
 
 struct FetchResult {
-    enum Outcome { Complete, Failed, StoppedByReceiver };
+    // NotModified: a 304 answer to a conditional request; no body came.
+    enum Outcome { Complete, Failed, StoppedByReceiver, NotModified };
     Outcome outcome = Failed;
     long httpStatus = 0; // 0 when the scheme has none
     QString reason;      // why it failed, readable
+    // Headers of the final answer, as sent; empty when absent.
+    QByteArray etag;
+    QByteArray lastModified;
+    QByteArray retryAfter;
     bool ok() const { return outcome == Complete; }
 };
 
@@ -42,6 +47,12 @@ class UrlFetcher {
     void setAllowedSchemes(QStringList schemes) { schemes_ = std::move(schemes); }
     // While the flag is true the fetch gives up as soon as it can.
     void setCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+    // Makes the request conditional (If-None-Match, If-Modified-Since) on what an
+    // earlier answer said; empty values send nothing.
+    void setValidators(QByteArray etag, QByteArray lastModified) {
+        etag_ = std::move(etag);
+        lastModified_ = std::move(lastModified);
+    }
 
     FetchResult fetch(const QUrl& url, const Receiver& receiver);
     // The whole body, within the limits; nothing when the fetch failed.
@@ -53,6 +64,8 @@ class UrlFetcher {
     FetchLimits limits_;
     QStringList schemes_{QStringLiteral("http"), QStringLiteral("https")};
     const std::atomic<bool>* cancel_ = nullptr;
+    QByteArray etag_;
+    QByteArray lastModified_;
 };
 
 } // namespace platform

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-if ! python3 -c 'import feedparser' 2>/dev/null; then
+if ! /usr/bin/python3 -c 'import feedparser' 2>/dev/null; then
     sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq python3-feedparser
 fi

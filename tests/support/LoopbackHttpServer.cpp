@@ -18,10 +18,16 @@ QByteArray reasonPhrase(int status) {
         return "Moved Permanently";
     case 302:
         return "Found";
+    case 304:
+        return "Not Modified";
     case 404:
         return "Not Found";
+    case 429:
+        return "Too Many Requests";
     case 500:
         return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Status";
     }
@@ -37,6 +43,22 @@ LoopbackHttpServer::Response deepCopy(const LoopbackHttpServer::Response& from) 
         to.headers.append(
             {QByteArray(name.constData(), name.size()), QByteArray(value.constData(), value.size())});
     return to;
+}
+
+QByteArray headerValue(const LoopbackHttpServer::Response& response, const QByteArray& name) {
+    for (const auto& [key, value] : response.headers)
+        if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+    return {};
+}
+
+// As a caching-aware server answers: a request whose validators match the
+// route's ETag or Last-Modified gets 304 and no body.
+bool notModified(const LoopbackHttpServer::Request& request, const LoopbackHttpServer::Response& response) {
+    const QByteArray etag = headerValue(response, "ETag");
+    const QByteArray lastModified = headerValue(response, "Last-Modified");
+    if (!etag.isEmpty() && request.headers.contains("if-none-match"))
+        return request.headers.value("if-none-match") == etag;
+    return !lastModified.isEmpty() && request.headers.value("if-modified-since") == lastModified;
 }
 
 } // namespace
@@ -165,6 +187,10 @@ void LoopbackHttpServer::serve(int socket) {
             response = Response(404, "not here");
         else
             response = deepCopy(*it);
+    }
+    if (response.status == 200 && notModified(request, response)) {
+        response.status = 304;
+        response.body.clear();
     }
     QByteArray out =
         "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";

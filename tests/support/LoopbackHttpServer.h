@@ -12,6 +12,8 @@
 
 // A small HTTP/1.1 server on 127.0.0.1 and a port of its own, for fetch tests.
 // Every connection is served on its own thread and closed after one response.
+// A 200 route that sends ETag or Last-Modified answers a request carrying the
+// matching If-None-Match or If-Modified-Since with 304 and no body.
 class LoopbackHttpServer {
   public:
     struct Response {

@@ -1,0 +1,64 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QHash>
+#include <QImage>
+#include <QString>
+#include <chrono>
+#include <mutex>
+#include <optional>
+
+// What the plug-in remembers between fetches of one URL, for its life: the
+// validators and body of the last document that parsed, the decoded channel
+// image with its validators, and how long a server asked us to stay away.
+// Guarded by its own mutex, which is never held across a fetch.
+class FetchCache {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Validators {
+        QByteArray etag;
+        QByteArray lastModified;
+        bool isEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
+    };
+    struct Document {
+        Validators validators;
+        QByteArray body;
+    };
+    struct Picture {
+        Validators validators;
+        QImage image;
+    };
+
+    std::optional<Document> document(const QString& url) const;
+    // Kept only when the server gave a validator to revalidate it with.
+    void rememberDocument(const QString& url, Document document);
+    void forgetDocument(const QString& url);
+
+    std::optional<Picture> picture(const QString& url) const;
+    void rememberPicture(const QString& url, Picture picture);
+    void forgetPicture(const QString& url);
+
+    // When a fetch of url may be sent again; nothing when it may be sent now.
+    std::optional<QDateTime> deferredUntil(const QString& url, Clock::time_point now = Clock::now()) const;
+    void deferUntil(const QString& url, Clock::time_point until, const QDateTime& wallClockUntil);
+    // Applies a 429 or 503 answer's Retry-After header, when it has a usable one.
+    // Returns whether the URL is now deferred.
+    bool deferFromRetryAfter(const QString& url, const QByteArray& retryAfter);
+
+    // The delay a Retry-After value names (delta-seconds or an HTTP date), from
+    // now, bounded to a day so that no answer silences a feed for good. Nothing
+    // for a value that is neither.
+    static std::optional<std::chrono::seconds> retryAfterDelay(const QByteArray& value, const QDateTime& now);
+    static constexpr std::chrono::seconds kLongestDeferral{24 * 60 * 60};
+
+  private:
+    struct Deferral {
+        Clock::time_point until;
+        QDateTime wallClockUntil; // for the log line
+    };
+    mutable std::mutex mutex_;
+    QHash<QString, Document> documents_;
+    QHash<QString, Picture> pictures_;
+    QHash<QString, Deferral> deferrals_;
+};

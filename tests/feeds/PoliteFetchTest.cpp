@@ -1,0 +1,228 @@
+// Fetching gently: unchanged feeds and images are revalidated instead of sent
+// again, compressed bodies are accepted, and a server that asks us to wait is
+// not asked again before its time.
+#include "feeds/FetchCache.h"
+#include "tests/feeds/FeedTestSupport.h"
+#include "tests/support/LoopbackHttpServer.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <thread>
+
+namespace {
+
+const QByteArray kFeed = rss("<title>Polite</title><item><title>First</title><link>http://x.example/1</link>"
+                             "</item><item><title>Second</title></item>");
+
+QByteArray png(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+class PoliteFetchTest : public FeedTest {
+  protected:
+    void SetUp() override {
+        FeedTest::SetUp();
+        plugin->fetchLimits.connectTimeoutMs = 2000;
+        plugin->fetchLimits.totalTimeoutMs = 3000;
+    }
+    int removals() {
+        int n = 0;
+        for (const RecordingServer::Call& call : server.calls())
+            n += call.kind == RecordingServer::Call::Remove ? 1 : 0;
+        return n;
+    }
+    LoopbackHttpServer http;
+};
+
+} // namespace
+
+TEST_F(PoliteFetchTest, UnchangedFeedIsRevalidatedWithoutItsBody) {
+    const QList<QPair<QByteArray, QByteArray>> validators[] = {
+        {{"ETag", "\"v1\""}},
+        {{"Last-Modified", "Sun, 06 Dec 2026 09:10:00 GMT"}},
+    };
+    for (const auto& headers : validators) {
+        SCOPED_TRACE(headers.first().first.toStdString());
+        const QByteArray path = "/" + headers.first().first.toLower();
+        http.route(path, {200, kFeed, headers});
+        const QString url = http.url(path);
+        server.clear();
+        runUpdate(url);
+        const QStringList first = postedTexts();
+        ASSERT_EQ(first, QStringList({"First (Polite) ", "Second (Polite) "}));
+        const qint64 sent = http.bodyBytesSent();
+
+        server.clear();
+        runUpdate(url);
+        EXPECT_EQ(http.bodyBytesSent(), sent); // zero body bytes the second time
+        ASSERT_EQ(http.hits(path), 2);
+        const QMap<QByteArray, QByteArray> asked = http.requests().last().headers;
+        if (headers.first().first == "ETag")
+            EXPECT_EQ(asked.value("if-none-match"), "\"v1\"");
+        else
+            EXPECT_EQ(asked.value("if-modified-since"), "Sun, 06 Dec 2026 09:10:00 GMT");
+        // The update ran as for a fresh document: old signs off, the same ones posted.
+        EXPECT_EQ(removals(), 2);
+        EXPECT_EQ(postedTexts(), first);
+        ASSERT_TRUE(entry(url) && entry(url)->items);
+        EXPECT_EQ(entry(url)->items->size(), 2);
+        EXPECT_EQ(entry(url)->channel->value(QStringLiteral("title")).toString(), QStringLiteral("Polite"));
+        EXPECT_FALSE(plugin->threadLock.isHeld());
+    }
+    EXPECT_EQ(recorder->beeps(), 0);
+    EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
+}
+
+TEST_F(PoliteFetchTest, ChangedOrUnvalidatedFeedIsFetchedWhole) {
+    http.route("/feed", {200, kFeed, {{"ETag", "\"v1\""}}});
+    runUpdate(http.url("/feed"));
+    http.route("/feed",
+               {200, rss("<title>Polite</title><item><title>Third</title></item>"), {{"ETag", "\"v2\""}}});
+    runUpdate(http.url("/feed"));
+    EXPECT_EQ(postedTexts(), QStringList({"Third (Polite) "}));
+    // The server dropped its validators: nothing is remembered, nothing is asked.
+    http.route("/feed", {200, kFeed});
+    runUpdate(http.url("/feed"));
+    runUpdate(http.url("/feed"));
+    EXPECT_EQ(postedTexts(), QStringList({"First (Polite) ", "Second (Polite) "}));
+    const QList<LoopbackHttpServer::Request> requests = http.requests();
+    ASSERT_EQ(requests.size(), 4);
+    EXPECT_FALSE(requests[0].headers.contains("if-none-match"));
+    EXPECT_EQ(requests[1].headers.value("if-none-match"), "\"v1\"");
+    EXPECT_EQ(requests[2].headers.value("if-none-match"), "\"v2\"");
+    EXPECT_FALSE(requests[3].headers.contains("if-none-match"));
+    EXPECT_EQ(http.bodyBytesSent(),
+              3 * kFeed.size() + rss("<title>Polite</title><item><title>Third</title></item>").size());
+}
+
+TEST_F(PoliteFetchTest, DocumentThatFailedToParseIsNotRemembered) {
+    http.route("/feed", {200, "<rss><channel><title>cut", {{"ETag", "\"bad\""}}});
+    runUpdate(http.url("/feed"));
+    EXPECT_EQ(recorder->logLines().size(), 1);
+    runUpdate(http.url("/feed"));
+    ASSERT_EQ(http.hits("/feed"), 2);
+    EXPECT_FALSE(http.requests().last().headers.contains("if-none-match"));
+}
+
+TEST_F(PoliteFetchTest, UnchangedChannelImageIsReused) {
+    http.route("/logo.png", {200, png(100, 50), {{"ETag", "\"logo\""}, {"Content-Type", "image/png"}}});
+    http.route("/feed", {200,
+                         rss("<title>Polite</title><image><url>" + http.url("/logo.png").toLatin1() +
+                             "</url></image><item><title>One</title></item>"),
+                         {{"ETag", "\"feed\""}}});
+    runUpdate(http.url("/feed"));
+    ASSERT_EQ(postedTexts(), QStringList({"<image>", "One (Polite) "}));
+    const PNSignRef before = server.onTicker().first();
+    const qint64 sent = http.bodyBytesSent();
+
+    server.clear();
+    runUpdate(http.url("/feed"));
+    EXPECT_EQ(http.bodyBytesSent(), sent);
+    ASSERT_EQ(http.hits("/logo.png"), 2);
+    EXPECT_EQ(http.requests().last().path, "/logo.png");
+    EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"logo\"");
+    ASSERT_EQ(postedTexts(), QStringList({"<image>", "One (Polite) "}));
+    const PNSignRef after = server.onTicker().first();
+    EXPECT_NE(after, before); // a new sign, the same picture
+    EXPECT_EQ(after->image().size(), QSize(100, 50));
+    EXPECT_EQ(after->size().width, 48.0f);
+    EXPECT_EQ(recorder->beeps(), 0);
+}
+
+TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
+    http.route("/busy", {429, "slow down", {{"Retry-After", "1"}}});
+    const QString url = http.url("/busy");
+    runUpdate(url);
+    EXPECT_EQ(recorder->beeps(), 1);
+    ASSERT_EQ(recorder->logLines().size(), 1);
+    EXPECT_EQ(recorder->logLines().first(), QStringLiteral("cannot fetch %1: HTTP 429").arg(url));
+
+    // The timer fires again at once: no request, a log line, no beep.
+    http.route("/busy", {200, kFeed});
+    runUpdate(url);
+    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_EQ(http.hits("/busy"), 1);
+    EXPECT_EQ(recorder->beeps(), 1);
+    ASSERT_EQ(recorder->logLines().size(), 2);
+    EXPECT_TRUE(recorder->logLines().last().startsWith(
+        QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)))
+        << recorder->logLines().last().toStdString();
+    EXPECT_TRUE(postedTexts().isEmpty());
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    runUpdate(url);
+    EXPECT_EQ(http.hits("/busy"), 2);
+    EXPECT_EQ(postedTexts(), QStringList({"First (Polite) ", "Second (Polite) "}));
+    EXPECT_EQ(recorder->beeps(), 1);
+}
+
+TEST_F(PoliteFetchTest, UnavailableWithDateOrWithoutRetryAfter) {
+    const QByteArray later =
+        QDateTime::currentDateTimeUtc().addSecs(120).toString(Qt::RFC2822Date).toLatin1();
+    http.route("/dated", {503, "maintenance", {{"Retry-After", later}}});
+    runUpdate(http.url("/dated"));
+    runUpdate(http.url("/dated"));
+    EXPECT_EQ(http.hits("/dated"), 1);
+    EXPECT_EQ(recorder->beeps(), 1);
+
+    // Without a usable Retry-After, the next update asks again.
+    http.route("/plain", {503, "maintenance"});
+    http.route("/garbled", {429, "", {{"Retry-After", "soon"}}});
+    for (const QByteArray path : {"/plain", "/garbled"}) {
+        runUpdate(http.url(path));
+        runUpdate(http.url(path));
+        EXPECT_EQ(http.hits(path), 2) << path.toStdString();
+    }
+    EXPECT_EQ(recorder->beeps(), 5);
+}
+
+TEST_F(PoliteFetchTest, CompressedBodiesAreAcceptedAndDecoded) {
+    // HTTP's deflate is a zlib stream: qCompress's, without its length prefix.
+    http.route("/deflate", {200, qCompress(kFeed).mid(4), {{"Content-Encoding", "deflate"}}});
+    runUpdate(http.url("/deflate"));
+    EXPECT_EQ(postedTexts(), QStringList({"First (Polite) ", "Second (Polite) "}));
+    EXPECT_LT(http.bodyBytesSent(), kFeed.size());
+    const QByteArray accepted = http.requests().first().headers.value("accept-encoding");
+    for (const char* coding : {"gzip", "deflate", "br"})
+        EXPECT_TRUE(accepted.contains(coding)) << accepted.toStdString();
+}
+
+TEST(FetchCacheTest, RetryAfterValues) {
+    const QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(9, 10), QTimeZone::UTC);
+    using std::chrono::seconds;
+    EXPECT_EQ(FetchCache::retryAfterDelay("120", now), seconds(120));
+    EXPECT_EQ(FetchCache::retryAfterDelay(" 0 ", now), seconds(0));
+    EXPECT_EQ(FetchCache::retryAfterDelay("Sun, 06 Dec 2026 09:12:30 GMT", now), seconds(150));
+    EXPECT_EQ(FetchCache::retryAfterDelay("Sunday, 06-Dec-26 09:11:00 GMT", now), seconds(60));
+    EXPECT_EQ(FetchCache::retryAfterDelay("Sun Dec  6 09:10:05 2026", now), seconds(5));
+    EXPECT_EQ(FetchCache::retryAfterDelay("Sat, 05 Dec 2026 09:10:00 GMT", now), seconds(0)); // past
+    // No answer silences a feed for longer than a day.
+    EXPECT_EQ(FetchCache::retryAfterDelay("99999999999999999999", now), FetchCache::kLongestDeferral);
+    EXPECT_EQ(FetchCache::retryAfterDelay("Fri, 01 Jan 2100 00:00:00 GMT", now),
+              FetchCache::kLongestDeferral);
+    for (const char* bad : {"", "soon", "-5", "1.5", "12 34"})
+        EXPECT_EQ(FetchCache::retryAfterDelay(bad, now), std::nullopt) << bad;
+}
+
+TEST(FetchCacheTest, DeferralEndsAndDocumentsNeedValidators) {
+    FetchCache cache;
+    const auto now = FetchCache::Clock::now();
+    cache.deferUntil(QStringLiteral("u"), now + std::chrono::seconds(5), QDateTime::currentDateTimeUtc());
+    EXPECT_TRUE(cache.deferredUntil(QStringLiteral("u"), now));
+    EXPECT_FALSE(cache.deferredUntil(QStringLiteral("u"), now + std::chrono::seconds(5)));
+    EXPECT_FALSE(cache.deferredUntil(QStringLiteral("other"), now));
+
+    cache.rememberDocument(QStringLiteral("u"), {{}, "body"});
+    EXPECT_FALSE(cache.document(QStringLiteral("u")));
+    cache.rememberDocument(QStringLiteral("u"), {{"\"e\"", {}}, "body"});
+    ASSERT_TRUE(cache.document(QStringLiteral("u")));
+    EXPECT_EQ(cache.document(QStringLiteral("u"))->body, "body");
+    cache.rememberDocument(QStringLiteral("u"), {{}, "newer"}); // validators gone: forgotten
+    EXPECT_FALSE(cache.document(QStringLiteral("u")));
+}
