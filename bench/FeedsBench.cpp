@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -232,6 +233,11 @@ void row(const char* figure, const QString& value, const char* target, bool met)
 int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--memory-child")
         return memoryChild(QString::fromLocal8Bit(argv[2]));
+    // For profilers: writes a generated document (then --memory-child parses it once).
+    if (argc == 4 && QByteArray(argv[1]) == "--generate") {
+        QFile out(QString::fromLocal8Bit(argv[2]));
+        return out.open(QIODevice::WriteOnly) && out.write(generateFeed(std::atoi(argv[3]))) > 0 ? 0 : 1;
+    }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
 

@@ -12,60 +12,72 @@ const QString kCategories = QStringLiteral("categories");
 const QString kRss = QStringLiteral("rss");
 const QString kText = QStringLiteral("text");
 
-RssNodeRef attributeDictionary(const QVariantMap& attributes) {
-    RssNodeRef node = RssNode::dictionary();
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
-        node->entries.insert(it.key(), it->toString());
-    return node;
-}
-
-QVariant valueToVariant(const RssNode::Value& value) {
-    if (const auto* text = std::get_if<QString>(&value)) return *text;
-    const RssNodeRef& node = std::get<RssNodeRef>(value);
-    return node ? node->toVariant() : QVariant();
+// The owner's category list, made (replacing any other entry of that name) when
+// asked to; nothing when there is none.
+QVariantList* categoryList(QVariantMap& owner, bool create) {
+    auto it = owner.find(kCategories);
+    if (it == owner.end()) {
+        if (!create) return nullptr;
+        it = owner.insert(kCategories, QVariantList());
+    } else if (it->typeId() != QMetaType::QVariantList) {
+        if (!create) return nullptr;
+        *it = QVariantList();
+    }
+    return static_cast<QVariantList*>(it->data());
 }
 
 } // namespace
 
-RssNodeRef RssNode::child(const QString& key) const {
-    auto it = entries.constFind(key);
-    if (it == entries.cend()) return nullptr;
-    const auto* node = std::get_if<RssNodeRef>(&*it);
-    return node ? *node : nullptr;
-}
-
-QVariant RssNode::toVariant() const {
-    if (isList) {
-        QVariantList list;
-        list.reserve(elements.size());
-        for (const Value& v : elements)
-            list.append(valueToVariant(v));
-        return list;
+void TextAccumulator::append(const QString& piece) {
+    if (!active_) {
+        active_ = true;
+        first_ = piece;
+        return;
     }
-    QVariantMap map;
-    for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-        map.insert(it.key(), valueToVariant(*it));
-    return map;
+    if (!buffered_) {
+        buffered_ = true;
+        buffer_.resize(0); // keeps its capacity
+        buffer_.append(first_);
+        first_ = QString();
+    }
+    buffer_.append(piece);
 }
 
-FeedDictionary ParsedFeed::toFeedDictionary() const {
-    FeedDictionary feed;
-    if (channel) feed.channel = channel->toVariant().toMap();
-    if (items) feed.items = items->toVariant().toList();
-    return feed;
+void TextAccumulator::appendBlank() {
+    if (active_) append(QStringLiteral(" "));
 }
 
-RssNodeRef RssHandlers::lastItem() const {
-    const RssNodeRef& items = rssDictionary.items;
-    if (!items || items->elements.isEmpty()) return nullptr;
-    return std::get<RssNodeRef>(items->elements.last());
+QString TextAccumulator::take() {
+    QString text = buffered_ ? QString(buffer_.constData(), buffer_.size()) : std::move(first_);
+    reset();
+    return text;
+}
+
+QVariantMap* RssHandlers::newContainer() {
+    return &containers_.emplace_back();
 }
 
 // Categories met before the first item belong to the channel, later ones to the
 // last item. Before any channel there is no owner and they are dropped.
-RssNodeRef RssHandlers::categoryOwner() const {
-    if (RssNodeRef item = lastItem()) return item;
-    return rssDictionary.channel;
+QVariantMap* RssHandlers::categoryOwner() const {
+    if (QVariantMap* item = lastItem()) return item;
+    return channel_;
+}
+
+FeedDictionary RssHandlers::feedDictionary() const {
+    FeedDictionary feed;
+    if (channel_) {
+        feed.channel = *channel_;
+        if (channelImage_) feed.channel->insert(kImage, *channelImage_);
+    }
+    if (hasItems_) {
+        QVariantList items;
+        items.reserve(qsizetype(items_.size()));
+        for (const QVariantMap* item : items_)
+            items.append(QVariant(*item));
+        feed.items = std::move(items);
+    }
+    return feed;
 }
 
 void RssHandlers::parserDidStartDocument() {
@@ -74,81 +86,68 @@ void RssHandlers::parserDidStartDocument() {
 
 void RssHandlers::didStartElement(const QString& name, const QVariantMap& attributes) {
     if (name == kChannel) {
-        rssDictionary.channel = RssNode::dictionary();
-        stack.append(rssDictionary.channel);
+        channel_ = newContainer();
+        channelImage_ = nullptr;
+        stack.push_back(channel_);
     } else if (name == kItem) {
-        if (!rssDictionary.items) rssDictionary.items = RssNode::list();
-        RssNodeRef item = RssNode::dictionary();
-        rssDictionary.items->elements.append(item);
-        stack.append(item);
+        hasItems_ = true;
+        items_.push_back(newContainer());
+        stack.push_back(items_.back());
     } else if (name == kImage) {
         // Before any channel an image has nowhere to go: it and its children are
         // collected into a container that nothing keeps.
-        RssNodeRef image = RssNode::dictionary();
-        if (rssDictionary.channel) rssDictionary.channel->entries.insert(kImage, image);
-        stack.append(image);
+        QVariantMap* image = newContainer();
+        if (channel_) channelImage_ = image; // stored under "image" when handed on
+        stack.push_back(image);
     } else if (name == kCategory) {
-        if (RssNodeRef owner = categoryOwner()) {
-            RssNodeRef list = owner->child(kCategories);
-            if (!list || !list->isList) {
-                list = RssNode::list();
-                owner->entries.insert(kCategories, list);
-            }
-            if (!attributes.isEmpty()) list->elements.append(attributeDictionary(attributes));
+        if (QVariantMap* owner = categoryOwner()) {
+            QVariantList* list = categoryList(*owner, true);
+            if (!attributes.isEmpty()) list->append(QVariant(attributes));
         }
     } else if (!attributes.isEmpty()) {
         // Attributes always go to the last item, whichever container is open.
-        if (RssNodeRef item = lastItem()) item->entries.insert(name, attributeDictionary(attributes));
+        if (QVariantMap* item = lastItem()) item->insert(name, attributes);
     }
     stringSoFar.reset();
 }
 
 void RssHandlers::foundCharacters(const QString& text) {
-    if (!stringSoFar) {
-        stringSoFar.emplace();
-        stringSoFar->reserve(50);
-    }
-    stringSoFar->append(text);
+    stringSoFar.append(text);
 }
 
 void RssHandlers::foundIgnorableWhitespace(const QString&) {
-    if (stringSoFar) stringSoFar->append(u' ');
+    stringSoFar.appendBlank();
 }
 
 void RssHandlers::didEndElement(const QString& name) {
     const bool container = name == kChannel || name == kItem || name == kImage;
-    if (stringSoFar) {
-        const QString text = *std::exchange(stringSoFar, std::nullopt);
+    if (stringSoFar.has()) {
+        QString text = stringSoFar.take();
         if (container || name == kRss) {
             // White space between child elements: dropped.
         } else if (name == kCategory) {
-            if (RssNodeRef owner = categoryOwner()) {
-                RssNodeRef list = owner->child(kCategories);
-                if (list && list->isList) {
-                    RssNodeRef last = list->elements.isEmpty() ? nullptr : [&] {
-                        const auto* node = std::get_if<RssNodeRef>(&list->elements.last());
-                        return node ? *node : nullptr;
-                    }();
-                    if (last && !last->entries.contains(kText))
-                        last->entries.insert(kText, text);
+            if (QVariantMap* owner = categoryOwner()) {
+                if (QVariantList* list = categoryList(*owner, false)) {
+                    QVariant* last = list->isEmpty() ? nullptr : &list->last();
+                    if (last && last->typeId() == QMetaType::QVariantMap &&
+                        !static_cast<const QVariantMap*>(last->constData())->contains(kText))
+                        static_cast<QVariantMap*>(last->data())->insert(kText, std::move(text));
                     else
-                        list->elements.append(text);
+                        list->append(std::move(text));
                 }
             }
-        } else if (!stack.isEmpty()) {
-            RssNode& current = *stack.last();
-            auto entry = current.entries.find(name);
-            if (entry == current.entries.end()) {
-                current.entries.insert(name, text);
-            } else if (auto* attributes = std::get_if<RssNodeRef>(&*entry);
-                       attributes && *attributes && !(*attributes)->isList) {
-                (*attributes)->entries.insert(kText, text);
-            }
+        } else if (!stack.empty()) {
+            QVariantMap& current = *stack.back();
+            auto entry = current.find(name);
+            if (entry == current.end())
+                current.insert(name, std::move(text));
+            else if (entry->typeId() == QMetaType::QVariantMap)
+                static_cast<QVariantMap*>(entry->data())->insert(kText, std::move(text));
             // A repeated element (a text input's title after the channel's own)
             // keeps the first text.
         }
     }
-    if (container && !stack.isEmpty()) stack.removeLast();
+    if (container && !stack.empty()) stack.pop_back();
 }
 
 void RssHandlers::parseErrorOccurred(const QString& description) {

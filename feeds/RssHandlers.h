@@ -2,44 +2,40 @@
 #include "core/FeedDictionary.h"
 #include "platform/XmlEventParser.h"
 
-#include <QList>
-#include <QMap>
 #include <QString>
+#include <QVariantMap>
+#include <deque>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <variant>
+#include <vector>
 
-// The feed dictionary while it is being parsed. Containers are shared so that the
-// element stack can point into them; the finished form is plain QVariant values.
-struct RssNode;
-using RssNodeRef = std::shared_ptr<RssNode>;
-struct RssNode {
-    // A text, a dictionary (attributes, or a channel, item or image) or a list.
-    using Value = std::variant<QString, RssNodeRef>;
-    bool isList = false;
-    QMap<QString, Value> entries; // a dictionary's
-    QList<Value> elements;        // a list's
-
-    static RssNodeRef dictionary() { return std::make_shared<RssNode>(); }
-    static RssNodeRef list() {
-        auto node = std::make_shared<RssNode>();
-        node->isList = true;
-        return node;
+// The text accumulator: none, or the text of the element so far. A text that
+// arrives in one piece (most do) is kept as delivered, without a copy; one that
+// arrives in pieces (entity references, CDATA, chunk ends) grows in place in a
+// buffer that is reused from element to element, and leaves it as an exact-size
+// copy.
+class TextAccumulator {
+  public:
+    bool has() const { return active_; }
+    void append(const QString& piece);
+    void appendBlank();
+    QString take();
+    void reset() {
+        active_ = false;
+        buffered_ = false;
+        first_ = QString();
     }
-    RssNodeRef child(const QString& key) const;
-    QVariant toVariant() const;
-};
 
-struct ParsedFeed {
-    RssNodeRef channel; // null: none yet
-    RssNodeRef items;   // null: none yet
-    FeedDictionary toFeedDictionary() const;
+  private:
+    bool active_ = false;
+    bool buffered_ = false;
+    QString first_;
+    QString buffer_;
 };
 
 // The handlers of one feed's parser events: element names "channel", "item" and
 // "image" open containers, "category" builds a list, every other element's text is
-// stored under its name in the open container.
+// stored under its name in the open container. Containers are built in place as
+// the plain dictionaries the feed dictionary holds, so finishing copies nothing.
 class RssHandlers : public platform::XmlEventDelegate {
   public:
     // Called for parserDidEndDocument: the sign builder.
@@ -55,13 +51,23 @@ class RssHandlers : public platform::XmlEventDelegate {
     void parseErrorOccurred(const QString& description) override;
     void parserDidEndDocument() override;
 
-    FeedDictionary feedDictionary() const { return rssDictionary.toFeedDictionary(); }
+    // What has been parsed so far (the dictionaries are shared, not copied).
+    FeedDictionary feedDictionary() const;
 
-    ParsedFeed rssDictionary;
-    QList<RssNodeRef> stack;
-    std::optional<QString> stringSoFar;
+    // The element stack: the open containers, the current one last.
+    std::vector<QVariantMap*> stack;
+    TextAccumulator stringSoFar;
 
   private:
-    RssNodeRef categoryOwner() const;
-    RssNodeRef lastItem() const;
+    QVariantMap* newContainer();
+    QVariantMap* lastItem() const { return items_.empty() ? nullptr : items_.back(); }
+    QVariantMap* categoryOwner() const;
+
+    // Every container made, at stable addresses: the element stack points into it.
+    // One replaced (a second channel or image) stays until the parse ends.
+    std::deque<QVariantMap> containers_;
+    QVariantMap* channel_ = nullptr;
+    QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
+    std::vector<QVariantMap*> items_;
+    bool hasItems_ = false; // an "items" list exists (the first item has begun)
 };
