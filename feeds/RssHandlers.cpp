@@ -57,6 +57,12 @@ QVariantMap* RssHandlers::newContainer() {
     return &containers_.emplace_back();
 }
 
+const QString& RssHandlers::key(const QString& name) {
+    auto it = keys_.constFind(name);
+    if (it == keys_.cend()) it = keys_.insert(name);
+    return *it;
+}
+
 // Categories met before the first item belong to the channel, later ones to the
 // last item. Before any channel there is no owner and they are dropped.
 QVariantMap* RssHandlers::categoryOwner() const {
@@ -106,7 +112,7 @@ void RssHandlers::didStartElement(const QString& name, const QVariantMap& attrib
         }
     } else if (!attributes.isEmpty()) {
         // Attributes always go to the last item, whichever container is open.
-        if (QVariantMap* item = lastItem()) item->insert(name, attributes);
+        if (QVariantMap* item = lastItem()) item->insert(key(name), attributes);
     }
     stringSoFar.reset();
 }
@@ -140,7 +146,7 @@ void RssHandlers::didEndElement(const QString& name) {
             QVariantMap& current = *stack.back();
             auto entry = current.find(name);
             if (entry == current.end())
-                current.insert(name, std::move(text));
+                current.insert(key(name), std::move(text));
             else if (entry->typeId() == QMetaType::QVariantMap)
                 static_cast<QVariantMap*>(entry->data())->insert(kText, std::move(text));
             // A repeated element (a text input's title after the channel's own)

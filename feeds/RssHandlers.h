@@ -2,6 +2,7 @@
 #include "core/FeedDictionary.h"
 #include "platform/XmlEventParser.h"
 
+#include <QSet>
 #include <QString>
 #include <QVariantMap>
 #include <deque>
@@ -62,6 +63,9 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* newContainer();
     QVariantMap* lastItem() const { return items_.empty() ? nullptr : items_.back(); }
     QVariantMap* categoryOwner() const;
+    // The one copy of an element name used as a key: thousands of items share
+    // a handful of names, and the parser makes a new text for each.
+    const QString& key(const QString& name);
 
     // Every container made, at stable addresses: the element stack points into it.
     // One replaced (a second channel or image) stays until the parse ends.
@@ -70,4 +74,5 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
     std::vector<QVariantMap*> items_;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
+    QSet<QString> keys_;
 };
