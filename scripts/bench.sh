@@ -12,8 +12,10 @@ BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DNEWSREEL_BUILD_BENCH
 echo "== feeds"
 build-bench/bench/bench_feeds
 echo
-echo "== scrolling (50 signs, default speed)"
+echo "== 6 scrolling: CPU per second of the ticker window scrolling 50 signs (target: report)"
+echo "-- offscreen"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_scroll
 if command -v xvfb-run >/dev/null; then
+    echo "-- under Xvfb"
     xvfb-run -a -s "-screen 0 1280x200x24" build-bench/bench/bench_scroll
 fi
