@@ -4,6 +4,7 @@
 #include "feeds/FeedPublishing.h"
 #include "feeds/RssHandlers.h"
 #include "platform/AlertSound.h"
+#include "platform/ContentType.h"
 #include "platform/SystemLog.h"
 #include "platform/UrlFetcher.h"
 #include "platform/XmlEventParser.h"
@@ -48,6 +49,8 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
         platform::UrlFetcher fetcher(fetchLimits);
         fetcher.setAllowedSchemes({QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file")});
         fetcher.setCancelFlag(&shuttingDown);
+        fetcher.setContentTypeReceiver(
+            [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
         const platform::FetchResult fetched = fetcher.fetch(
             *url, [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); });
 

@@ -25,6 +25,8 @@ struct Transfer {
     std::size_t received = 0;
     bool tooLarge = false;
     bool stoppedByReceiver = false;
+    CURL* handle = nullptr;
+    const std::function<void(const QByteArray&)>* contentType = nullptr;
 };
 
 size_t writeBody(char* data, size_t, size_t size, void* user) {
@@ -33,6 +35,12 @@ size_t writeBody(char* data, size_t, size_t size, void* user) {
     if (size > transfer->maxBytes - transfer->received) {
         transfer->tooLarge = true;
         return 0;
+    }
+    if (transfer->contentType && *transfer->contentType) {
+        const char* type = nullptr;
+        curl_easy_getinfo(transfer->handle, CURLINFO_CONTENT_TYPE, &type);
+        (*transfer->contentType)(QByteArray(type ? type : ""));
+        transfer->contentType = nullptr;
     }
     transfer->received += size;
     if (!(*transfer->receiver)(data, size)) {
@@ -78,6 +86,8 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     transfer.receiver = &receiver;
     transfer.cancel = cancel_;
     transfer.maxBytes = limits_.maxBytes;
+    transfer.handle = h;
+    transfer.contentType = &contentType_;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const QByteArray address = url.toEncoded();
     const QByteArray protocols = protocolList(schemes_).toLatin1();

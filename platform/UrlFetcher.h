@@ -42,6 +42,11 @@ class UrlFetcher {
     void setAllowedSchemes(QStringList schemes) { schemes_ = std::move(schemes); }
     // While the flag is true the fetch gives up as soon as it can.
     void setCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
+    // Hears the final response's Content-Type (empty when it has none) once,
+    // before its first body bytes reach the receiver.
+    void setContentTypeReceiver(std::function<void(const QByteArray&)> receiver) {
+        contentType_ = std::move(receiver);
+    }
 
     FetchResult fetch(const QUrl& url, const Receiver& receiver);
     // The whole body, within the limits; nothing when the fetch failed.
@@ -53,6 +58,7 @@ class UrlFetcher {
     FetchLimits limits_;
     QStringList schemes_{QStringLiteral("http"), QStringLiteral("https")};
     const std::atomic<bool>* cancel_ = nullptr;
+    std::function<void(const QByteArray&)> contentType_;
 };
 
 } // namespace platform
