@@ -26,8 +26,7 @@ const QStringList kHostileAddresses{"javascript:alert(document.cookie)",
                                     "data:text/html;base64,PHNjcmlwdD5hbGVydCgxKTwvc2NyaXB0Pg==",
                                     "vbscript:msgbox(1)",
                                     "smb://127.0.0.1/share",
-                                    "http:///etc/passwd",
-                                    "http://127.0.0.1/\nfile:///etc/passwd"};
+                                    "http:///etc/passwd"};
 
 } // namespace
 
