@@ -170,8 +170,12 @@ bool HeadlessHost::anyUpdateRunning() const {
 
 void HeadlessHost::onIdle() {
     if (anyUpdateRunning()) return;
+    if (options_.once) return quit(0);
+    if (!waitPending_) return;
     waitPending_ = false; // the idle line that answers it is already out
-    if (options_.once) quit(0);
+    // Commands that came after `wait` run now, in order, until one waits again.
+    while (!waitPending_ && !heldCommands_.isEmpty())
+        runCommand(heldCommands_.takeFirst());
 }
 
 void HeadlessHost::saveSettings() {
@@ -191,6 +195,10 @@ void HeadlessHost::runCommand(const QString& rawLine) {
     if (quitting_) return;
     const QString line = rawLine.trimmed();
     if (line.isEmpty()) return;
+    if (waitPending_) {
+        heldCommands_.append(line);
+        return;
+    }
     const qsizetype space = line.indexOf(u' ');
     const QString word = space < 0 ? line : line.left(space);
     const QString rest = space < 0 ? QString() : line.mid(space + 1).trimmed();

@@ -68,6 +68,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     std::unique_ptr<QWidget> view_;
     QTimer saveTimer_;
     bool waitPending_ = false;
+    QStringList heldCommands_; // lines read while a `wait` is pending
     bool quitting_ = false;
 };
 

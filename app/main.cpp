@@ -8,10 +8,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <iostream>
 #include <memory>
+#include <unistd.h>
 
 int runTickerWindow(const HostOptions& options, SettingsFile& settings, PluginHost& plugins,
                     const QString& notice);
@@ -58,6 +60,15 @@ int main(int argc, char** argv) {
     if (options.headless && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Qt wants a private runtime folder and complains on every start without one.
+        const QByteArray runtime =
+            QDir::tempPath().toLocal8Bit() + "/pennant-runtime-" + QByteArray::number(getuid());
+        if (QDir().mkpath(QString::fromLocal8Bit(runtime)) &&
+            QFile::setPermissions(QString::fromLocal8Bit(runtime),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
+            qputenv("XDG_RUNTIME_DIR", runtime);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pennant"));
     QApplication::setQuitOnLastWindowClosed(false);

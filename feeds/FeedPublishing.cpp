@@ -1,6 +1,7 @@
 #include "feeds/FeedPublishing.h"
 
 #include "core/NewsreelPlugin.h"
+#include "platform/Values.h"
 
 bool publishFeedDictionary(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed) {
     std::lock_guard guard(plugin.dataMutex);
@@ -20,4 +21,11 @@ bool recordPostedSign(NewsreelPlugin& plugin, const QString& feedURL, const PNSi
     if (!entry->tickers) entry->tickers.emplace();
     entry->tickers->append(sign);
     return true;
+}
+
+bool isFeedListed(NewsreelPlugin& plugin, const QString& feedURL) {
+    std::lock_guard guard(plugin.dataMutex);
+    for (const QVariant& record : plugin.feeds)
+        if (platform::textValue(record.toMap().value(QStringLiteral("url"))) == feedURL) return true;
+    return false;
 }

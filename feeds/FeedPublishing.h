@@ -15,3 +15,8 @@ bool publishFeedDictionary(NewsreelPlugin& plugin, const QString& feedURL, FeedD
 // Appends a sign the host now has to the feed's "tickers" list, creating the list
 // first. False when the entry is gone: the caller takes the sign back off.
 bool recordPostedSign(NewsreelPlugin& plugin, const QString& feedURL, const PNSignRef& sign);
+
+// Whether a record of the working feed list still has this URL. An update whose
+// feed was unsubscribed or removed meanwhile posts nothing: no timer, deactivation
+// or later update would ever take those signs off again.
+bool isFeedListed(NewsreelPlugin& plugin, const QString& feedURL);

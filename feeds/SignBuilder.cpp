@@ -62,7 +62,7 @@ void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary
     }
 
     PNTickerServer* s = server.load();
-    if (!s) {
+    if (!s || !isFeedListed(*this, feedURL)) {
         lock.release();
         return;
     }

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,6 +121,28 @@ TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
             EXPECT_EQ(e.value("value").toObject().value("titleLength"), QJsonValue(30));
         }
     }
+}
+
+TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    const QString feed =
+        QUrl::fromLocalFile(QStringLiteral(TEST_RESOURCES_DIR "/demo/science.rdf")).toString();
+    // Commands after `wait` are held until the update has ended.
+    const HostRun run =
+        runPennant({"--settings", settings}, "pane show\npane press addFeedButton\npane edit 0 url " +
+                                                 feed.toUtf8() + "\npane hide\nwait\nsettings\nquit\n");
+    EXPECT_EQ(run.exitCode, 0);
+    QStringList kinds;
+    for (const QJsonObject& e : run.events)
+        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
+    ASSERT_GE(kinds.size(), 3);
+    EXPECT_EQ(kinds.first(), QStringLiteral("add"));
+    EXPECT_EQ(kinds.mid(kinds.size() - 2), QStringList({"idle", "settings"}));
+    const QJsonArray feeds = newsreelSettings(settings).value("feeds").toArray();
+    ASSERT_EQ(feeds.size(), 1);
+    EXPECT_EQ(feeds.at(0).toObject().value("url").toString(), feed);
+    EXPECT_EQ(feeds.at(0).toObject().value("interval"), QJsonValue(60));
 }
 
 TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {

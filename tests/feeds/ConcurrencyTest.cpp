@@ -41,3 +41,25 @@ TEST_F(FeedTest, BackToBackTicksRunOneAfterTheOther) {
     plugin->deactivate();
     EXPECT_TRUE(server.onTicker().isEmpty());
 }
+
+TEST_F(FeedTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
+    LoopbackHttpServer http;
+    LoopbackHttpServer::Response slow{200, rss("<title>A</title><item><title>a1</title></item>")};
+    slow.byteDelayMs = 2;
+    http.route("/a", slow);
+    const QString a = http.url("/a");
+    {
+        std::lock_guard guard(plugin->dataMutex);
+        plugin->feeds = {record(a, 30, true)};
+    }
+    plugin->activate();
+    ASSERT_TRUE(waitUntil([&] { return http.connectionsAccepted() > 0; }));
+    {
+        std::lock_guard guard(plugin->dataMutex);
+        plugin->feeds.clear(); // what unsubscribing or the pane does meanwhile
+    }
+    ASSERT_TRUE(waitForUpdates());
+    EXPECT_TRUE(server.onTicker().isEmpty()) << "nothing could ever take such signs off again";
+    ASSERT_TRUE(entry(a).has_value());
+    EXPECT_TRUE(entry(a)->items.has_value()) << "the parsed feed is still kept";
+}

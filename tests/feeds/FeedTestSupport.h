@@ -22,8 +22,16 @@ class FeedTest : public PluginTest {
         PluginTest::SetUp();
         setUpPlugin();
     }
-    // One update on this thread, holding the lock as tick does.
+    // One update on this thread, holding the lock as tick does; like a timer's, it
+    // is for a feed of the list.
     void runUpdate(const QString& url) {
+        {
+            std::lock_guard guard(plugin->dataMutex);
+            bool listed = false;
+            for (const QVariant& r : plugin->feeds)
+                listed = listed || r.toMap().value("url") == url;
+            if (!listed) plugin->feeds.append(record(url, 30, true));
+        }
         plugin->threadLock.lock();
         plugin->updateFeed(url);
     }

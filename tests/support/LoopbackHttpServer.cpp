@@ -154,8 +154,12 @@ void LoopbackHttpServer::serve(int socket) {
                                    lines.at(i).mid(colon + 1).trimmed());
     }
     Response response;
+    qsizetype index = 0;
     {
+        // Recorded on arrival: a client may be done before the response is.
         std::lock_guard guard(mutex_);
+        index = requests_.size();
+        requests_.append(request);
         auto it = routes_.constFind(request.path);
         if (it == routes_.cend())
             response = Response(404, "not here");
@@ -170,7 +174,11 @@ void LoopbackHttpServer::serve(int socket) {
     out += "\r\n";
     // answered: when the last part of the response began to go out; a client
     // cannot have the whole response before then.
-    request.answered = std::chrono::steady_clock::now();
+    auto markAnswered = [&] {
+        std::lock_guard guard(mutex_);
+        requests_[index].answered = std::chrono::steady_clock::now();
+    };
+    markAnswered();
     bool ok = sendAll(socket, out.constData(), out.size());
     if (ok && response.stall) {
         while (!stopping_) {
@@ -190,12 +198,10 @@ void LoopbackHttpServer::serve(int socket) {
                     until - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
             if (stopping_) break;
         }
-        request.answered = std::chrono::steady_clock::now();
+        markAnswered();
         ok = sendAll(socket, response.body.constData() + at, piece);
         if (ok) bodyBytesSent_ += piece;
         at += piece;
     }
     ::shutdown(socket, SHUT_WR);
-    std::lock_guard guard(mutex_);
-    requests_.append(request);
 }
