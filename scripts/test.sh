@@ -24,4 +24,4 @@ cmake --build build-tsan --target core_tests feeds_tests app_tests
 # The plug-in's own threads (activation, updates, fetches) and the ticker strip,
 # which takes signs from update threads.
 ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^(core|feeds)$'
-ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^app$' -R '^TickerStrip'
+ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^app$' -R '^WindowHostTest'
