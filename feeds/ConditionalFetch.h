@@ -10,8 +10,11 @@ class ConditionalFetch {
   public:
     ConditionalFetch(FetchCache& cache, QString key) : cache_(cache), key_(std::move(key)) {}
 
+    // contentType hears the answer's Content-Type (the remembered one on 304)
+    // before the first body bytes reach receiver.
     platform::FetchResult run(platform::UrlFetcher& fetcher, const QUrl& url,
-                              const platform::UrlFetcher::Receiver& receiver);
+                              const platform::UrlFetcher::Receiver& receiver,
+                              const std::function<void(const QByteArray&)>& contentType);
     // The document parsed to its end: remember it for the next fetch.
     void documentParsed();
     // Whether the last run answered from the remembered body.

@@ -24,6 +24,7 @@ class FetchCache {
     struct Document {
         Validators validators;
         QByteArray body;
+        QByteArray contentType; // its charset may be what decodes the body
     };
     struct Picture {
         Validators validators;

@@ -5,6 +5,7 @@
 #include "feeds/FeedPublishing.h"
 #include "feeds/RssHandlers.h"
 #include "platform/AlertSound.h"
+#include "platform/ContentType.h"
 #include "platform/SystemLog.h"
 #include "platform/UrlFetcher.h"
 #include "platform/XmlEventParser.h"
@@ -59,7 +60,9 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
         fetcher.setCancelFlag(&shuttingDown);
         ConditionalFetch fetch(fetchCache, feedURL);
         const platform::FetchResult fetched = fetch.run(
-            fetcher, *url, [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); });
+            fetcher, *url,
+            [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); },
+            [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
 
         if (fetched.outcome == platform::FetchResult::Failed) {
             if (shuttingDown.load()) return;

@@ -27,6 +27,7 @@ struct Transfer {
     bool tooLarge = false;
     bool stoppedByReceiver = false;
     bool errorStatus = false;
+    const std::function<void(const QByteArray&)>* contentType = nullptr;
 };
 
 struct HeaderListDeleter {
@@ -63,6 +64,12 @@ size_t writeBody(char* data, size_t, size_t size, void* user) {
     if (size > transfer->maxBytes - transfer->received) {
         transfer->tooLarge = true;
         return 0;
+    }
+    if (transfer->contentType && *transfer->contentType) {
+        const char* type = nullptr;
+        curl_easy_getinfo(transfer->handle, CURLINFO_CONTENT_TYPE, &type);
+        (*transfer->contentType)(QByteArray(type ? type : ""));
+        transfer->contentType = nullptr;
     }
     transfer->received += size;
     if (!(*transfer->receiver)(data, size)) {
@@ -109,6 +116,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     transfer.receiver = &receiver;
     transfer.cancel = cancel_;
     transfer.maxBytes = limits_.maxBytes;
+    transfer.contentType = &contentType_;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     const QByteArray address = url.toEncoded();
     const QByteArray protocols = protocolList(schemes_).toLatin1();
@@ -149,7 +157,8 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
         return result;
     }
     // An error answer, or a 304 that nothing asked for, brings no document.
-    if ((code == CURLE_OK || transfer.errorStatus) && (result.httpStatus >= 400 || result.httpStatus == 304)) {
+    if ((code == CURLE_OK || transfer.errorStatus) &&
+        (result.httpStatus >= 400 || result.httpStatus == 304)) {
         result.reason = QStringLiteral("HTTP %1").arg(result.httpStatus);
         return result;
     }

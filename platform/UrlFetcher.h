@@ -53,6 +53,11 @@ class UrlFetcher {
         etag_ = std::move(etag);
         lastModified_ = std::move(lastModified);
     }
+    // Hears the final response's Content-Type (empty when it has none) once,
+    // before its first body bytes reach the receiver.
+    void setContentTypeReceiver(std::function<void(const QByteArray&)> receiver) {
+        contentType_ = std::move(receiver);
+    }
 
     FetchResult fetch(const QUrl& url, const Receiver& receiver);
     // The whole body, within the limits; nothing when the fetch failed.
@@ -66,6 +71,7 @@ class UrlFetcher {
     const std::atomic<bool>* cancel_ = nullptr;
     QByteArray etag_;
     QByteArray lastModified_;
+    std::function<void(const QByteArray&)> contentType_;
 };
 
 } // namespace platform

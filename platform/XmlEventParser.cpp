@@ -3,11 +3,16 @@
 #include <QByteArray>
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
+#include <map>
 #include <mutex>
+#include <string>
 
 namespace platform {
 
@@ -41,6 +46,112 @@ QString qualifiedName(const xmlChar* prefix, const xmlChar* localName) {
     return fromXmlString(prefix) + u':' + fromXmlString(localName);
 }
 
+// An HTML named entity, in two forms. In content libxml2 takes it as a predefined
+// one (&amp;): its characters are handed on as they stand, never parsed again, so
+// it cannot amplify. In an attribute value libxml2 would copy only the first byte
+// of a predefined one, so there it is an internal entity, already checked, whose
+// reference stays in the value as written; the value is decoded on its way out.
+struct HtmlEntity {
+    std::string name;
+    std::string content;
+    xmlEntity inContent{};
+    xmlEntity inAttribute{};
+};
+
+xmlEntityPtr htmlEntity(const xmlChar* name, bool inContent) {
+    const htmlEntityDesc* description = htmlEntityLookup(name);
+    if (!description) return nullptr;
+    static std::mutex mutex;
+    static std::map<std::string, std::unique_ptr<HtmlEntity>> table; // at most the table's 253 names
+    std::lock_guard guard(mutex);
+    std::unique_ptr<HtmlEntity>& slot = table[description->name];
+    if (!slot) {
+        slot = std::make_unique<HtmlEntity>();
+        slot->name = description->name;
+        const char32_t code = description->value;
+        slot->content = QString::fromUcs4(&code, 1).toStdString();
+        for (xmlEntity* e : {&slot->inContent, &slot->inAttribute}) {
+            e->type = XML_ENTITY_DECL;
+            e->name = reinterpret_cast<const xmlChar*>(slot->name.c_str());
+            e->content = reinterpret_cast<xmlChar*>(slot->content.data());
+            e->orig = e->content;
+            e->length = int(slot->content.size());
+        }
+        slot->inContent.etype = XML_INTERNAL_PREDEFINED_ENTITY;
+        slot->inAttribute.etype = XML_INTERNAL_GENERAL_ENTITY;
+        slot->inAttribute.checked = 2; // no references inside, no "<": nothing for libxml2 to write back
+    }
+    return inContent ? &slot->inContent : &slot->inAttribute;
+}
+
+// An attribute value as libxml2 hands it over without entity substitution: a
+// literal "&" (written &amp; or &#38;) comes as "&#38;", an entity reference as
+// written. The ampersands and the HTML entities the document did not declare are
+// turned into their characters; the document's own entities stay as written.
+QString attributeValue(xmlParserCtxtPtr ctxt, const xmlChar* begin, const xmlChar* end) {
+    const auto* text = reinterpret_cast<const char*>(begin);
+    const qsizetype length = qsizetype(end - begin);
+    if (!memchr(text, '&', std::size_t(length))) return QString::fromUtf8(text, length);
+    QByteArray out;
+    out.reserve(length);
+    for (qsizetype i = 0; i < length;) {
+        if (text[i] != '&') {
+            out += text[i++];
+            continue;
+        }
+        const QByteArrayView rest(text + i, length - i);
+        if (rest.startsWith("&#38;")) {
+            out += '&';
+            i += 5;
+            continue;
+        }
+        const qsizetype semicolon = rest.indexOf(';');
+        if (semicolon > 1 && semicolon < 64) {
+            const QByteArray name(text + i + 1, semicolon - 1);
+            const auto* xmlName = reinterpret_cast<const xmlChar*>(name.constData());
+            const htmlEntityDesc* html = htmlEntityLookup(xmlName);
+            if (html && !(ctxt && ctxt->myDoc && xmlGetDocEntity(ctxt->myDoc, xmlName))) {
+                const char32_t code = html->value;
+                out += QString::fromUcs4(&code, 1).toUtf8();
+                i += semicolon + 1;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    return QString::fromUtf8(out);
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// UTF-16 and UTF-32, by their byte-order mark or the zero bytes around "<".
+bool isWideEncoding(const QByteArray& head) {
+    if (head.size() < 2) return false;
+    const auto b0 = uchar(head[0]), b1 = uchar(head[1]);
+    return b0 == 0 || b1 == 0 || (b0 == 0xFE && b1 == 0xFF) || (b0 == 0xFF && b1 == 0xFE);
+}
+
+qsizetype utf8MarkLength(const QByteArray& head) {
+    return head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
+qsizetype firstNonBlank(const QByteArray& head, qsizetype from) {
+    while (from < head.size() && isBlank(head[from]))
+        ++from;
+    return from;
+}
+
+// The XML declaration at the start, up to and with "?>"; empty when there is none.
+QByteArray xmlDeclaration(const QByteArray& head) {
+    if (!head.startsWith("<?xml") || head.size() < 6 || !isBlank(head[5])) return {};
+    const qsizetype end = head.indexOf("?>");
+    return end < 0 ? QByteArray() : head.left(end + 2);
+}
+
+constexpr qsizetype kMaxHeldBack = 4096;
+
 } // namespace
 
 // libxml2 hands its callbacks the parser context, and for entity content a
@@ -49,7 +160,7 @@ struct XmlEventParser::Context {
     XmlEventParser& owner;
     xmlParserCtxtPtr ctxt = nullptr;
     long entityLookups = 0;
-    static constexpr long kMaxEntityLookups = 100'000;
+    int depth = 0;
     static thread_local XmlEventParser* current;
 
     explicit Context(XmlEventParser& parser) : owner(parser) {}
@@ -64,10 +175,15 @@ struct XmlEventParser::Context {
     int feed(const char* data, int size, bool terminate) {
         XmlEventParser* previous = current;
         current = &owner;
+        // Encoding and input errors also go to libxml2's generic handler, which
+        // prints to standard error; the structured one reports them here.
+        xmlSetGenericErrorFunc(nullptr, &silence);
         const int result = xmlParseChunk(ctxt, data, size, terminate ? 1 : 0);
         current = previous;
         return result;
     }
+
+    static void silence(void*, const char*, ...) {}
 
     static XmlEventDelegate* live() { return current && !current->failed_ ? &current->delegate_ : nullptr; }
 
@@ -79,11 +195,19 @@ struct XmlEventParser::Context {
 
     // libxml2 splits names at the colon; the delegate gets them as written, and
     // namespace declarations as the xmlns attributes they are in the document.
-    static void startElement(void*, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
+    static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
                              int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
                              const xmlChar** attributes) {
         XmlEventDelegate* d = live();
         if (!d) return;
+        if (++current->context_->depth > current->limits_.maxDepth) {
+            stop(ctx, QStringLiteral("more than %1 nested elements").arg(current->limits_.maxDepth));
+            return;
+        }
+        std::size_t bytes = 0;
+        for (int i = 0; i < attributeCount; ++i)
+            bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);
+        if (!current->countText(bytes)) return;
         QVariantMap map;
         for (int i = 0; i < namespaceCount; ++i) {
             const xmlChar* declared = namespaces[2 * i];
@@ -93,21 +217,28 @@ struct XmlEventParser::Context {
         }
         for (int i = 0; i < attributeCount; ++i) {
             const xmlChar** a = attributes + 5 * i;
-            map.insert(qualifiedName(a[1], a[0]), fromXmlChars(a[3], int(a[4] - a[3])));
+            map.insert(qualifiedName(a[1], a[0]),
+                       attributeValue(static_cast<xmlParserCtxtPtr>(ctx), a[3], a[4]));
         }
         d->didStartElement(qualifiedName(prefix, localName), map);
     }
 
     static void endElement(void*, const xmlChar* localName, const xmlChar* prefix, const xmlChar*) {
-        if (XmlEventDelegate* d = live()) d->didEndElement(qualifiedName(prefix, localName));
+        if (XmlEventDelegate* d = live()) {
+            --current->context_->depth;
+            d->didEndElement(qualifiedName(prefix, localName));
+        }
     }
 
     static void characters(void*, const xmlChar* text, int length) {
-        if (XmlEventDelegate* d = live()) d->foundCharacters(fromXmlChars(text, length));
+        XmlEventDelegate* d = live();
+        if (d && current->countText(std::size_t(length))) d->foundCharacters(fromXmlChars(text, length));
     }
 
     static void ignorableWhitespace(void*, const xmlChar* text, int length) {
-        if (XmlEventDelegate* d = live()) d->foundIgnorableWhitespace(fromXmlChars(text, length));
+        XmlEventDelegate* d = live();
+        if (d && current->countText(std::size_t(length)))
+            d->foundIgnorableWhitespace(fromXmlChars(text, length));
     }
 
     // libxml2 re-parses an internal entity at every reference when no tree is
@@ -115,12 +246,19 @@ struct XmlEventParser::Context {
     // its amplification check trips. Entity references are counted instead; past
     // the budget every context that asks is stopped, which cuts each nested parse
     // short at its first reference.
+    //
+    // A name the document does not declare may be an HTML entity, which feeds
+    // use as if XML had them.
     static xmlEntityPtr getEntity(void* ctx, const xmlChar* name) {
-        if (current && ++current->context_->entityLookups > kMaxEntityLookups) {
-            stop(ctx, QStringLiteral("too many entity references (more than %1)").arg(kMaxEntityLookups));
+        const long budget = current ? current->limits_.maxEntityLookups : 0;
+        if (current && ++current->context_->entityLookups > budget) {
+            stop(ctx, QStringLiteral("too many entity references (more than %1)").arg(budget));
             return nullptr;
         }
-        return xmlSAX2GetEntity(ctx, name);
+        if (xmlEntityPtr declared = xmlSAX2GetEntity(ctx, name)) return declared;
+        const auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+        if (ctxt && ctxt->inSubset != 0) return nullptr; // declarations keep the strict rules
+        return htmlEntity(name, ctxt && ctxt->instate == XML_PARSER_CONTENT);
     }
 
     // Ends the parse at the first fatal error, in the context that reported it
@@ -144,7 +282,8 @@ struct XmlEventParser::Context {
 
 thread_local XmlEventParser* XmlEventParser::Context::current = nullptr;
 
-XmlEventParser::XmlEventParser(XmlEventDelegate& delegate) : delegate_(delegate) {
+XmlEventParser::XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits)
+    : delegate_(delegate), limits_(limits) {
     initialiseLibxml();
 }
 
@@ -156,10 +295,37 @@ void XmlEventParser::noteFatalError(const QString& description) {
     delegate_.parseErrorOccurred(description);
 }
 
+bool XmlEventParser::countText(std::size_t bytes) {
+    textBytes_ += bytes;
+    if (textBytes_ <= limits_.maxTextBytes) return true;
+    Context::stop(context_ ? context_->ctxt : nullptr,
+                  QStringLiteral("more than %1 bytes of text").arg(qulonglong(limits_.maxTextBytes)));
+    return false;
+}
+
+// libxml2 detects the encoding from the first four bytes; the charset of the
+// transport needs the whole XML declaration to know that it does not name one.
+bool XmlEventParser::headIsComplete() const {
+    if (head_.size() < 4) return false;
+    if (isWideEncoding(head_) || head_.size() >= kMaxHeldBack) return true;
+    const qsizetype start = firstNonBlank(head_, utf8MarkLength(head_));
+    if (start + 4 > head_.size()) return false;
+    if (fallbackEncoding_.isEmpty() || start > 0 || !head_.startsWith("<?xml")) return true;
+    return head_.contains("?>");
+}
+
+void XmlEventParser::applyFallbackEncoding(const QByteArray& head) {
+    if (fallbackEncoding_.isEmpty() || isWideEncoding(head) || utf8MarkLength(head) > 0) return;
+    if (xmlDeclaration(head).contains("encoding")) return;
+    const QByteArray name = fallbackEncoding_.toLower();
+    if (name == "utf-8" || name == "utf8" || name == "us-ascii") return; // libxml2's default already
+    if (xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(fallbackEncoding_.constData()))
+        xmlSwitchToEncoding(context_->ctxt, handler);
+}
+
 bool XmlEventParser::ensureContext(bool terminate) {
     if (context_) return true;
-    // libxml2 detects the encoding from the first four bytes.
-    if (head_.size() < 4 && !terminate) return false;
+    if (!terminate && !headIsComplete()) return false;
     xmlSAXHandler sax;
     xmlSAXVersion(&sax, 2);
     sax.startElementNs = &Context::startElement;
@@ -194,13 +360,36 @@ bool XmlEventParser::ensureContext(bool terminate) {
     return true;
 }
 
+namespace {
+
+// White space before the first "<" goes (after a UTF-8 byte-order mark, which
+// stays): XML allows none before its declaration, and sites print some anyway.
+QByteArray withoutLeadingBlanks(const QByteArray& head) {
+    if (isWideEncoding(head)) return head;
+    const qsizetype mark = utf8MarkLength(head);
+    const qsizetype start = firstNonBlank(head, mark);
+    if (start == mark || start >= head.size() || head[start] != '<') return head;
+    return head.left(mark) + head.mid(start);
+}
+
+} // namespace
+
 bool XmlEventParser::parseChunk(const char* data, std::size_t size) {
     if (failed_ || finished_) return !failed_;
+    documentBytes_ += size;
+    if (documentBytes_ > limits_.maxDocumentBytes) {
+        if (context_) xmlStopParser(context_->ctxt);
+        noteFatalError(QStringLiteral("larger than %1 bytes").arg(qulonglong(limits_.maxDocumentBytes)));
+        return false;
+    }
+    QByteArray head;
     if (!context_) {
         head_.append(data, qsizetype(size));
         if (!ensureContext(false)) return !failed_;
-        const QByteArray head = std::exchange(head_, QByteArray());
-        return parseChunk(head.constData(), std::size_t(head.size()));
+        head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
+        applyFallbackEncoding(head);
+        data = head.constData();
+        size = std::size_t(head.size());
     }
     while (size > 0 && !failed_) {
         const int piece = int(std::min<std::size_t>(size, 1 << 20));
@@ -216,7 +405,8 @@ bool XmlEventParser::finish() {
     if (!context_) {
         ensureContext(true);
         if (failed_) return false;
-        const QByteArray head = std::exchange(head_, QByteArray());
+        const QByteArray head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
+        applyFallbackEncoding(head);
         if (!head.isEmpty()) context_->feed(head.constData(), int(head.size()), false);
     }
     if (!failed_) context_->feed(nullptr, 0, true);

@@ -22,14 +22,26 @@ class XmlEventDelegate {
     virtual void parserDidEndDocument() = 0;
 };
 
+// What one document may cost. Past any of them the parse stops with a fatal error.
+struct XmlParseLimits {
+    std::size_t maxDocumentBytes = std::size_t(32) << 20; // bytes fed, before decoding
+    std::size_t maxTextBytes = std::size_t(32) << 20;     // UTF-8 text and attribute values handed on
+    long maxEntityLookups = 100'000;                      // entity references, nested ones included
+    int maxDepth = 256; // nested elements (libxml2's push parser keeps no bound of its own)
+};
+
 // An XML push parser over libxml2's SAX interface. Bytes are fed as they arrive.
 // No namespace processing: names and xmlns attributes reach the delegate as
 // written. CDATA sections arrive as characters. External entities and DTDs are
-// never loaded and entity expansion keeps libxml2's amplification limits. The
-// encoding is detected or taken from the declaration.
+// never loaded and entity expansion keeps libxml2's amplification limits.
+//
+// Feeds in the wild are looser than XML: HTML named entities (&nbsp;, &eacute;)
+// used without a declaration resolve to their characters, a byte-order mark or
+// white space before the XML declaration is accepted, and the encoding comes from
+// the byte-order mark, else the declaration, else the charset the server named.
 class XmlEventParser {
   public:
-    explicit XmlEventParser(XmlEventDelegate& delegate);
+    explicit XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits = {});
     ~XmlEventParser();
     XmlEventParser(const XmlEventParser&) = delete;
     XmlEventParser& operator=(const XmlEventParser&) = delete;
@@ -40,6 +52,11 @@ class XmlEventParser {
     // Returns false when the document was not complete and well formed.
     bool finish();
 
+    // The charset of the transport (an HTTP Content-Type), used when neither a
+    // byte-order mark nor the XML declaration names the encoding. Only heard before
+    // the first bytes go to libxml2; unknown names are ignored.
+    void setFallbackEncoding(const QByteArray& charset) { fallbackEncoding_ = charset.trimmed(); }
+
     bool failed() const { return failed_; }
     QString errorDescription() const { return error_; }
 
@@ -49,12 +66,19 @@ class XmlEventParser {
     struct Context; // the libxml2 side, shared with the callbacks
 
   private:
+    bool headIsComplete() const;
     bool ensureContext(bool terminate);
+    void applyFallbackEncoding(const QByteArray& head);
     void noteFatalError(const QString& description);
+    bool countText(std::size_t bytes);
 
     XmlEventDelegate& delegate_;
+    XmlParseLimits limits_;
+    QByteArray fallbackEncoding_;
+    std::size_t documentBytes_ = 0;
+    std::size_t textBytes_ = 0;
     std::unique_ptr<Context> context_;
-    QByteArray head_; // bytes held back until the encoding can be detected
+    QByteArray head_; // bytes held back until the encoding and the start can be judged
     bool failed_ = false;
     bool finished_ = false;
     QString error_;

@@ -218,11 +218,11 @@ TEST(FetchCacheTest, DeferralEndsAndDocumentsNeedValidators) {
     EXPECT_FALSE(cache.deferredUntil(QStringLiteral("u"), now + std::chrono::seconds(5)));
     EXPECT_FALSE(cache.deferredUntil(QStringLiteral("other"), now));
 
-    cache.rememberDocument(QStringLiteral("u"), {{}, "body"});
+    cache.rememberDocument(QStringLiteral("u"), {{}, "body", {}});
     EXPECT_FALSE(cache.document(QStringLiteral("u")));
-    cache.rememberDocument(QStringLiteral("u"), {{"\"e\"", {}}, "body"});
+    cache.rememberDocument(QStringLiteral("u"), {{"\"e\"", {}}, "body", {}});
     ASSERT_TRUE(cache.document(QStringLiteral("u")));
     EXPECT_EQ(cache.document(QStringLiteral("u"))->body, "body");
-    cache.rememberDocument(QStringLiteral("u"), {{}, "newer"}); // validators gone: forgotten
+    cache.rememberDocument(QStringLiteral("u"), {{}, "newer", {}}); // validators gone: forgotten
     EXPECT_FALSE(cache.document(QStringLiteral("u")));
 }

@@ -215,8 +215,15 @@ void LoopbackHttpServer::serve(int socket) {
     }
     for (qsizetype at = 0; ok && at < response.body.size();) {
         const qsizetype piece = response.byteDelayMs > 0 ? 1 : response.body.size();
-        if (at > 0 && response.byteDelayMs > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(response.byteDelayMs));
+        if (at > 0 && response.byteDelayMs > 0) {
+            // In slices, so that a server going away does not wait out a long pause.
+            const auto until =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(response.byteDelayMs);
+            while (!stopping_ && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+                    until - std::chrono::steady_clock::now(), std::chrono::milliseconds(20)));
+            if (stopping_) break;
+        }
         markAnswered();
         ok = sendAll(socket, response.body.constData() + at, piece);
         if (ok) bodyBytesSent_ += piece;

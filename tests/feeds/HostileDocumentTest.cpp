@@ -1,0 +1,264 @@
+// Documents written to hurt the reader, bounded where the parser enforces it:
+// nothing outside the document is read, no document costs more than the parser's
+// limits, and a hostile document leaves the next update of a good feed working.
+#include "feeds/RssHandlers.h"
+#include "tests/feeds/FeedTestSupport.h"
+
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Counts what the parser hands on, without keeping it.
+struct CountingDelegate : platform::XmlEventDelegate {
+    std::size_t textChars = 0;
+    int depth = 0;
+    int maxDepth = 0;
+    bool ended = false;
+    QString error;
+    void didStartElement(const QString&, const QVariantMap&) override {
+        maxDepth = std::max(maxDepth, ++depth);
+    }
+    void foundCharacters(const QString& text) override { textChars += std::size_t(text.size()); }
+    void foundIgnorableWhitespace(const QString&) override {}
+    void didEndElement(const QString&) override { --depth; }
+    void parseErrorOccurred(const QString& description) override { error = description; }
+    void parserDidEndDocument() override { ended = true; }
+};
+
+// Feeds a generated stream in pieces until the parser stops or the stream ends;
+// returns the bytes fed.
+std::size_t feedStream(platform::XmlEventParser& parser, const QByteArray& head, const QByteArray& piece,
+                       std::size_t total) {
+    parser.parseChunk(head.constData(), std::size_t(head.size()));
+    std::size_t fed = std::size_t(head.size());
+    while (fed < total && !parser.failed()) {
+        parser.parseChunk(piece.constData(), std::size_t(piece.size()));
+        fed += std::size_t(piece.size());
+    }
+    return fed;
+}
+
+QByteArray billionLaughs() {
+    QByteArray dtd = "<!DOCTYPE rss [\n<!ENTITY lol0 \"lol\">\n";
+    for (int i = 1; i <= 10; ++i)
+        dtd += QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
+                   .arg(i)
+                   .arg(QStringLiteral("&lol%1;").arg(i - 1).repeated(10))
+                   .toUtf8();
+    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel><title>&lol10;</title></channel></rss>\n";
+}
+
+QByteArray toUtf16WithMark(const QByteArray& utf8) {
+    QByteArray out("\xFF\xFE", 2);
+    const QString text = QString::fromUtf8(utf8).replace(
+        QStringLiteral("version=\"1.0\""), QStringLiteral("version=\"1.0\" encoding=\"UTF-16\""));
+    out.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    return out;
+}
+
+} // namespace
+
+TEST(ParserLimits, ExternalEntitiesNamingLocalFilesAreNeverOpened) {
+    // A named pipe: opening it to read blocks until a writer comes, so any attempt
+    // to read it would hang the parse instead of passing unnoticed.
+    QTemporaryDir dir;
+    const QByteArray pipe = QFile::encodeName(dir.filePath(QStringLiteral("secret")));
+    ASSERT_EQ(mkfifo(pipe.constData(), 0600), 0);
+    const QByteArray documents[] = {
+        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x SYSTEM \"file://" + pipe +
+            "\">]><rss><channel><title>a&x;b</title></channel></rss>",
+        "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY % p SYSTEM \"file://" + pipe +
+            "\"> %p;]><rss><channel><title>ab</title></channel></rss>",
+        "<?xml version=\"1.0\"?><!DOCTYPE rss SYSTEM \"" + pipe +
+            "\"><rss><channel><title>ab</title></channel></rss>",
+        "<?xml version=\"1.0\"?><rss xmlns:xi=\"http://www.w3.org/2001/XInclude\"><channel><title>a"
+        "<xi:include href=\"" +
+            pipe + "\" parse=\"text\"/>b</title></channel></rss>",
+    };
+    for (const QByteArray& document : documents) {
+        SCOPED_TRACE(document.toStdString());
+        auto parse = std::async(std::launch::async, [&] {
+            RssHandlers handlers;
+            platform::XmlEventParser parser(handlers);
+            parser.parse(document);
+            return handlers.feedDictionary();
+        });
+        if (parse.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            // Someone opened the pipe: let it go, and fail.
+            const int writer = open(pipe.constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) close(writer);
+            FAIL() << "the parser opened the local file";
+        }
+        const FeedDictionary feed = parse.get();
+        if (feed.channel) {
+            EXPECT_EQ(feed.channel->value(QStringLiteral("title")).toString().remove(u'a').remove(u'b'),
+                      QString());
+        }
+    }
+}
+
+TEST(ParserLimits, BillionLaughsIsStoppedWithBoundedText) {
+    for (const QByteArray& document : {billionLaughs(), toUtf16WithMark(billionLaughs())}) {
+        CountingDelegate delegate;
+        platform::XmlEventParser parser(delegate);
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(parser.parse(document));
+        EXPECT_FALSE(delegate.ended);
+        EXPECT_FALSE(delegate.error.isEmpty());
+        // A billion "lol"s would be 3 GB; what got through stays within the text bound.
+        EXPECT_LE(delegate.textChars, platform::XmlParseLimits().maxTextBytes);
+        EXPECT_LT(clock.elapsed(), 30'000) << "rejected, but not quickly";
+    }
+}
+
+TEST(ParserLimits, EntityExpansionCountsAgainstTheTextBound) {
+    // Few references, each to a large entity: within the reference budget, but the
+    // characters they expand to are counted.
+    const QByteArray kilobyte(1024, 'x');
+    const QByteArray document = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" + kilobyte +
+                                "\">]><rss><channel><title>" + QByteArray("&k;").repeated(4096) +
+                                "</title></channel></rss>";
+    platform::XmlParseLimits limits;
+    limits.maxTextBytes = 1 << 20;
+    CountingDelegate delegate;
+    platform::XmlEventParser parser(delegate, limits);
+    EXPECT_FALSE(parser.parse(document));
+    EXPECT_TRUE(delegate.error.contains(QStringLiteral("bytes of text"))) << delegate.error.toStdString();
+    EXPECT_LE(delegate.textChars, std::size_t(1 << 20));
+}
+
+TEST(ParserLimits, EndlessTextStopsAtTheDocumentBound) {
+    // 200 MB of one title, generated as it is fed.
+    CountingDelegate delegate;
+    platform::XmlEventParser parser(delegate);
+    const std::size_t cap = platform::XmlParseLimits().maxDocumentBytes;
+    const QByteArray piece(1 << 16, 'A');
+    const std::size_t fed =
+        feedStream(parser, "<?xml version=\"1.0\"?><rss><channel><title>", piece, std::size_t(200) << 20);
+    EXPECT_TRUE(parser.failed());
+    EXPECT_LE(fed, cap + std::size_t(piece.size()));
+    EXPECT_TRUE(delegate.error.startsWith(QStringLiteral("larger than"))) << delegate.error.toStdString();
+    EXPECT_FALSE(parser.finish());
+    EXPECT_FALSE(delegate.ended);
+}
+
+TEST(ParserLimits, DeepNestingStopsAtTheDepthBound) {
+    for (const QByteArray& open : {QByteArray("<a>"), QByteArray("<item>")}) {
+        RssHandlers handlers;
+        platform::XmlEventParser parser(handlers);
+        feedStream(parser, "<rss><channel>", open.repeated(1000), 100'000 * std::size_t(open.size()));
+        EXPECT_TRUE(parser.failed());
+        EXPECT_TRUE(parser.errorDescription().contains(QStringLiteral("nested elements")))
+            << parser.errorDescription().toStdString();
+        EXPECT_LE(handlers.stack.size(), 260);
+        if (open == "<item>") {
+            const FeedDictionary feed = handlers.feedDictionary(); // every item, still sound
+            ASSERT_TRUE(feed.items);
+            EXPECT_LE(feed.items->size(), 260);
+        }
+    }
+}
+
+TEST(ParserLimits, OneBytePerChunkTakesLinearTime) {
+    // The same long feed fed whole and byte by byte gives the same dictionary, and
+    // four times the bytes take about four times as long, not sixteen.
+    auto document = [](int items) {
+        QByteArray body = "<title>Chunks</title>";
+        for (int i = 0; i < items; ++i)
+            body += "<item><title>Item " + QByteArray::number(i) + " &amp; more</title><description>" +
+                    QByteArray(200, 'd') + "</description></item>";
+        return rss(body);
+    };
+    auto byteByByte = [](const QByteArray& bytes, qint64* elapsed) {
+        RssHandlers handlers;
+        platform::XmlEventParser parser(handlers);
+        QElapsedTimer clock;
+        clock.start();
+        for (char c : bytes)
+            parser.parseChunk(&c, 1);
+        EXPECT_TRUE(parser.finish());
+        *elapsed = clock.nsecsElapsed();
+        return handlers.feedDictionary();
+    };
+    const QByteArray small = document(500), large = document(2000);
+    RssHandlers whole;
+    platform::XmlEventParser wholeParser(whole);
+    ASSERT_TRUE(wholeParser.parse(large));
+    qint64 smallTime = 0, largeTime = 0;
+    byteByByte(small, &smallTime);
+    const FeedDictionary chunked = byteByByte(large, &largeTime);
+    EXPECT_EQ(chunked.items, whole.feedDictionary().items);
+    EXPECT_EQ(chunked.channel, whole.feedDictionary().channel);
+    EXPECT_LT(largeTime, 10 * smallTime) << "quadratic in the number of chunks";
+}
+
+TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
+    QRandomGenerator random(8);
+    for (int round = 0; round < 50; ++round) {
+        QByteArray garbage(int(random.bounded(1, 4096)), Qt::Uninitialized);
+        for (char& c : garbage)
+            c = char(random.bounded(256));
+        if (round % 2) garbage.prepend("<?xml version=\"1.0\"?><rss><channel><title>");
+        RssHandlers handlers;
+        platform::XmlEventParser parser(handlers);
+        EXPECT_FALSE(parser.parse(garbage));
+        handlers.feedDictionary();
+    }
+    RssHandlers handlers;
+    platform::XmlEventParser parser(handlers);
+    EXPECT_FALSE(parser.parse(rss("<title>kept</title><item><title>bad \xC3\x28 \xFF\xFE</title></item>")));
+    EXPECT_TRUE(parser.errorDescription().contains(QStringLiteral("UTF-8")))
+        << parser.errorDescription().toStdString();
+    ASSERT_TRUE(handlers.feedDictionary().channel);
+    EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+}
+
+// Through a whole update: one log line, no signs, the lock free, and the next
+// update of a good feed at the same address works as before.
+class HostileUpdate : public FeedTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HostileUpdate, LeavesTheLockFreeAndTheNextGoodUpdateWorks) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feed.xml"));
+    QByteArray hostile;
+    const std::string kind = GetParam();
+    if (kind == "billion-laughs") hostile = billionLaughs();
+    if (kind == "billion-laughs-utf16") hostile = toUtf16WithMark(billionLaughs());
+    if (kind == "deep") hostile = "<rss><channel>" + QByteArray("<item>").repeated(100'000);
+    if (kind == "garbage") hostile = QByteArray("\x00\x01\xFF\xFE<<>>&&;;\x80\x81", 14).repeated(1000);
+    if (kind == "invalid-utf8") hostile = rss("<item><title>\xC0\xAF</title></item>");
+    if (kind == "huge-text") hostile = rss("<title>" + QByteArray(20 << 20, 'A') + "</title>");
+    ASSERT_FALSE(hostile.isEmpty());
+    auto write = [&](const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    };
+    write(hostile);
+    const QString url = QUrl::fromLocalFile(path).toString();
+    runUpdate(url);
+    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_TRUE(server.onTicker().isEmpty());
+    EXPECT_EQ(recorder->logLines().size(), 1) << recorder->logLines().join(u'\n').toStdString();
+
+    write(rss("<title>Good</title><item><title>One</title></item>"));
+    runUpdate(url);
+    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_EQ(postedTexts(), QStringList{QStringLiteral("One (Good) ")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, HostileUpdate,
+                         ::testing::Values("billion-laughs", "billion-laughs-utf16", "deep", "garbage",
+                                           "invalid-utf8", "huge-text"),
+                         [](const auto& info) {
+                             std::string name = info.param;
+                             std::replace(name.begin(), name.end(), '-', '_');
+                             return name;
+                         });
