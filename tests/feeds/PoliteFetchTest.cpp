@@ -226,3 +226,19 @@ TEST(FetchCacheTest, DeferralEndsAndDocumentsNeedValidators) {
     cache.rememberDocument(QStringLiteral("u"), {{}, "newer", {}}); // validators gone: forgotten
     EXPECT_FALSE(cache.document(QStringLiteral("u")));
 }
+
+TEST_F(PoliteFetchTest, RevalidatedBodyIsDecodedWithItsRememberedCharset) {
+    // No encoding in the document: only the answer's Content-Type names it.
+    const QByteArray title = QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2"); // "Привет" in windows-1251
+    const QByteArray body = "<rss version=\"2.0\"><channel><title>K</title><item><title>" + title +
+                            "</title></item></channel></rss>";
+    http.route(
+        "/cp1251",
+        {200, body, {{"ETag", "\"c\""}, {"Content-Type", "application/rss+xml; charset=windows-1251"}}});
+    const QString url = http.url("/cp1251");
+    runUpdate(url);
+    ASSERT_EQ(addedTexts(), QStringList{QStringLiteral("Привет (K) ")});
+    server.clear();
+    runUpdate(url);
+    EXPECT_EQ(addedTexts(), QStringList{QStringLiteral("Привет (K) ")});
+}
