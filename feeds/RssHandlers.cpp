@@ -28,39 +28,25 @@ QVariantList* categoryList(QVariantMap& owner, bool create) {
 
 } // namespace
 
-void TextAccumulator::append(const QString& piece) {
+void TextAccumulator::append(QStringView piece) {
     if (!active_) {
         active_ = true;
-        first_ = piece;
-        return;
-    }
-    if (!buffered_) {
-        buffered_ = true;
         buffer_.resize(0); // keeps its capacity
-        buffer_.append(first_);
-        first_ = QString();
     }
     buffer_.append(piece);
 }
 
 void TextAccumulator::appendBlank() {
-    if (active_) append(QStringLiteral(" "));
+    if (active_) buffer_.append(u' ');
 }
 
 QString TextAccumulator::take() {
-    QString text = buffered_ ? QString(buffer_.constData(), buffer_.size()) : std::move(first_);
     reset();
-    return text;
+    return QString(buffer_.constData(), buffer_.size());
 }
 
 QVariantMap* RssHandlers::newContainer() {
     return &containers_.emplace_back();
-}
-
-const QString& RssHandlers::key(const QString& name) {
-    auto it = keys_.constFind(name);
-    if (it == keys_.cend()) it = keys_.insert(name);
-    return *it;
 }
 
 // Categories met before the first item belong to the channel, later ones to the
@@ -112,26 +98,26 @@ void RssHandlers::didStartElement(const QString& name, const QVariantMap& attrib
         }
     } else if (!attributes.isEmpty()) {
         // Attributes always go to the last item, whichever container is open.
-        if (QVariantMap* item = lastItem()) item->insert(key(name), attributes);
+        if (QVariantMap* item = lastItem()) item->insert(name, attributes);
     }
     stringSoFar.reset();
 }
 
-void RssHandlers::foundCharacters(const QString& text) {
+void RssHandlers::foundCharacters(QStringView text) {
     stringSoFar.append(text);
 }
 
-void RssHandlers::foundIgnorableWhitespace(const QString&) {
+void RssHandlers::foundIgnorableWhitespace(QStringView) {
     stringSoFar.appendBlank();
 }
 
 void RssHandlers::didEndElement(const QString& name) {
     const bool container = name == kChannel || name == kItem || name == kImage;
     if (stringSoFar.has()) {
-        QString text = stringSoFar.take();
         if (container || name == kRss) {
-            // White space between child elements: dropped.
+            stringSoFar.reset(); // white space between child elements: dropped uncopied
         } else if (name == kCategory) {
+            QString text = stringSoFar.take();
             if (QVariantMap* owner = categoryOwner()) {
                 if (QVariantList* list = categoryList(*owner, false)) {
                     QVariant* last = list->isEmpty() ? nullptr : &list->last();
@@ -144,13 +130,16 @@ void RssHandlers::didEndElement(const QString& name) {
             }
         } else if (!stack.empty()) {
             QVariantMap& current = *stack.back();
-            auto entry = current.find(name);
-            if (entry == current.end())
-                current.insert(key(name), std::move(text));
+            auto entry = current.lowerBound(name);
+            if (entry == current.end() || entry.key() != name)
+                current.insert(entry, name, stringSoFar.take()); // one search: the hint is the place
             else if (entry->typeId() == QMetaType::QVariantMap)
-                static_cast<QVariantMap*>(entry->data())->insert(kText, std::move(text));
+                static_cast<QVariantMap*>(entry->data())->insert(kText, stringSoFar.take());
             // A repeated element (a text input's title after the channel's own)
             // keeps the first text.
+            stringSoFar.reset();
+        } else {
+            stringSoFar.reset();
         }
     }
     if (container && !stack.empty()) stack.pop_back();

@@ -2,34 +2,26 @@
 #include "core/FeedDictionary.h"
 #include "platform/XmlEventParser.h"
 
-#include <QSet>
 #include <QString>
 #include <QVariantMap>
 #include <deque>
 #include <functional>
 #include <vector>
 
-// The text accumulator: none, or the text of the element so far. A text that
-// arrives in one piece (most do) is kept as delivered, without a copy; one that
-// arrives in pieces (entity references, CDATA, chunk ends) grows in place in a
-// buffer that is reused from element to element, and leaves it as an exact-size
-// copy.
+// The text accumulator: none, or the text of the element so far. Pieces grow in
+// place in a buffer that is reused from element to element (most text between
+// elements is white space that is dropped again), and a taken text leaves it as
+// an exact-size copy.
 class TextAccumulator {
   public:
     bool has() const { return active_; }
-    void append(const QString& piece);
+    void append(QStringView piece);
     void appendBlank();
     QString take();
-    void reset() {
-        active_ = false;
-        buffered_ = false;
-        first_ = QString();
-    }
+    void reset() { active_ = false; }
 
   private:
     bool active_ = false;
-    bool buffered_ = false;
-    QString first_;
     QString buffer_;
 };
 
@@ -46,8 +38,8 @@ class RssHandlers : public platform::XmlEventDelegate {
 
     void parserDidStartDocument() override;
     void didStartElement(const QString& name, const QVariantMap& attributes) override;
-    void foundCharacters(const QString& text) override;
-    void foundIgnorableWhitespace(const QString& whitespace) override;
+    void foundCharacters(QStringView text) override;
+    void foundIgnorableWhitespace(QStringView whitespace) override;
     void didEndElement(const QString& name) override;
     void parseErrorOccurred(const QString& description) override;
     void parserDidEndDocument() override;
@@ -63,10 +55,6 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* newContainer();
     QVariantMap* lastItem() const { return items_.empty() ? nullptr : items_.back(); }
     QVariantMap* categoryOwner() const;
-    // The one copy of an element name used as a key: thousands of items share
-    // a handful of names, and the parser makes a new text for each.
-    const QString& key(const QString& name);
-
     // Every container made, at stable addresses: the element stack points into it.
     // One replaced (a second channel or image) stays until the parse ends.
     std::deque<QVariantMap> containers_;
@@ -74,5 +62,4 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
     std::vector<QVariantMap*> items_;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
-    QSet<QString> keys_;
 };

@@ -1,8 +1,10 @@
 #include "platform/XmlEventParser.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
@@ -13,6 +15,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 namespace platform {
 
@@ -31,10 +34,6 @@ void initialiseLibxml() {
         xmlInitParser();
         xmlSetExternalEntityLoader(refuseExternalEntity);
     });
-}
-
-QString fromXmlChars(const xmlChar* text, int length) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text), length);
 }
 
 QString fromXmlString(const xmlChar* text) {
@@ -161,6 +160,50 @@ struct XmlEventParser::Context {
     xmlParserCtxtPtr ctxt = nullptr;
     long entityLookups = 0;
     int depth = 0;
+    // Text is decoded into one reused buffer and lent to the delegate.
+    QString text;
+    QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    // libxml2 keeps every name once in its dictionary, so a name comes back at the
+    // same address: each is decoded once. The bytes are kept to make sure.
+    struct Name {
+        QByteArray bytes;
+        QString name;
+    };
+    std::unordered_map<const void*, Name> names;
+    std::unordered_map<const void*, std::unordered_map<const void*, Name>> prefixedNames;
+
+    QStringView decode(const xmlChar* bytes, int length) {
+        if (text.size() < length) text.resize(length);
+        char16_t* out = reinterpret_cast<char16_t*>(text.data());
+        // Most feed text is ASCII: found eight bytes at a time and widened in a
+        // loop the compiler vectorises; the rest is decoded as UTF-8.
+        int ascii = 0;
+        for (std::uint64_t word; ascii + 8 <= length; ascii += 8) {
+            std::memcpy(&word, bytes + ascii, 8);
+            if (word & 0x8080808080808080ULL) break;
+        }
+        while (ascii < length && bytes[ascii] < 0x80)
+            ++ascii;
+        for (int i = 0; i < ascii; ++i)
+            out[i] = bytes[i];
+        if (ascii == length) return QStringView(out, length);
+        QChar* end =
+            utf8.appendToBuffer(reinterpret_cast<QChar*>(out) + ascii,
+                                QByteArrayView(reinterpret_cast<const char*>(bytes) + ascii, length - ascii));
+        return QStringView(out, reinterpret_cast<char16_t*>(end) - out);
+    }
+
+    const QString& name(const xmlChar* prefix, const xmlChar* localName) {
+        Name& slot = prefix ? prefixedNames[prefix][localName] : names[localName];
+        const char* local = reinterpret_cast<const char*>(localName);
+        const QByteArray written = prefix ? QByteArray(reinterpret_cast<const char*>(prefix)) + ':' + local
+                                          : QByteArray::fromRawData(local, qsizetype(std::strlen(local)));
+        if (slot.bytes != written) {
+            slot.bytes = QByteArray(written.constData(), written.size());
+            slot.name = QString::fromUtf8(slot.bytes);
+        }
+        return slot.name;
+    }
     static thread_local XmlEventParser* current;
 
     explicit Context(XmlEventParser& parser) : owner(parser) {}
@@ -220,25 +263,26 @@ struct XmlEventParser::Context {
             map.insert(qualifiedName(a[1], a[0]),
                        attributeValue(static_cast<xmlParserCtxtPtr>(ctx), a[3], a[4]));
         }
-        d->didStartElement(qualifiedName(prefix, localName), map);
+        d->didStartElement(current->context_->name(prefix, localName), map);
     }
 
     static void endElement(void*, const xmlChar* localName, const xmlChar* prefix, const xmlChar*) {
         if (XmlEventDelegate* d = live()) {
             --current->context_->depth;
-            d->didEndElement(qualifiedName(prefix, localName));
+            d->didEndElement(current->context_->name(prefix, localName));
         }
     }
 
     static void characters(void*, const xmlChar* text, int length) {
         XmlEventDelegate* d = live();
-        if (d && current->countText(std::size_t(length))) d->foundCharacters(fromXmlChars(text, length));
+        if (d && current->countText(std::size_t(length)))
+            d->foundCharacters(current->context_->decode(text, length));
     }
 
     static void ignorableWhitespace(void*, const xmlChar* text, int length) {
         XmlEventDelegate* d = live();
         if (d && current->countText(std::size_t(length)))
-            d->foundIgnorableWhitespace(fromXmlChars(text, length));
+            d->foundIgnorableWhitespace(current->context_->decode(text, length));
     }
 
     // libxml2 re-parses an internal entity at every reference when no tree is

@@ -11,10 +11,13 @@ class XmlEventDelegate {
   public:
     virtual ~XmlEventDelegate();
     virtual void parserDidStartDocument() {}
-    // The name as written, prefix included; attributes is empty when the element has none.
+    // The name as written, prefix included, handed as one shared copy per name for
+    // the whole parse (keys made from it cost no memory of their own); attributes
+    // is empty when the element has none.
     virtual void didStartElement(const QString& name, const QVariantMap& attributes) = 0;
-    virtual void foundCharacters(const QString& text) = 0;
-    virtual void foundIgnorableWhitespace(const QString& whitespace) = 0;
+    // The text is valid only during the call: keep a copy of what is needed.
+    virtual void foundCharacters(QStringView text) = 0;
+    virtual void foundIgnorableWhitespace(QStringView whitespace) = 0;
     virtual void didEndElement(const QString& name) = 0;
     // The first fatal error; no event follows it.
     virtual void parseErrorOccurred(const QString& description) = 0;

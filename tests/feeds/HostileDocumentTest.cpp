@@ -24,8 +24,8 @@ struct CountingDelegate : platform::XmlEventDelegate {
     void didStartElement(const QString&, const QVariantMap&) override {
         maxDepth = std::max(maxDepth, ++depth);
     }
-    void foundCharacters(const QString& text) override { textChars += std::size_t(text.size()); }
-    void foundIgnorableWhitespace(const QString&) override {}
+    void foundCharacters(QStringView text) override { textChars += std::size_t(text.size()); }
+    void foundIgnorableWhitespace(QStringView) override {}
     void didEndElement(const QString&) override { --depth; }
     void parseErrorOccurred(const QString& description) override { error = description; }
     void parserDidEndDocument() override { ended = true; }
