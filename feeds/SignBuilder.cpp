@@ -4,6 +4,7 @@
 #include "feeds/FeedAddress.h"
 #include "feeds/FeedPublishing.h"
 #include "feeds/SignText.h"
+#include "platform/SystemLog.h"
 #include "platform/Values.h"
 
 #include <QMetaObject>
@@ -11,6 +12,7 @@
 namespace {
 
 const QString kInterval = QStringLiteral("interval");
+constexpr int kMaxTextSignsPerFeed = 1000;
 
 // Replaces the first record of the feed whose interval differs from the channel's
 // time-to-live by a copy with that interval. True when a record changed.
@@ -98,9 +100,18 @@ void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary
             if (platform::isList(entry)) markers = entry.toList();
         }
         const int length = titleLength.load();
+        int posted = 0;
         for (qsizetype i = 0; i < feed.items->size(); ++i) {
             const QVariantMap item = feed.items->at(i).toMap();
             if (isHiddenItem(item, markers)) continue;
+            if (posted == kMaxTextSignsPerFeed) {
+                // A feed of millions of empty items would otherwise bury the ticker
+                // (and the host's memory) in signs nobody can read.
+                platform::systemLog(
+                    QStringLiteral("showing the first %1 items of %2").arg(posted).arg(feedURL));
+                break;
+            }
+            ++posted;
             auto sign = std::make_shared<PNTextTickerSign>();
             sign->initWithAttributedString(signText(item, channel, length));
             sign->setContinuousScrolling(true);
