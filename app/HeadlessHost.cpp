@@ -259,6 +259,14 @@ void HeadlessHost::startReadingCommands() {
 void HeadlessHost::quit(int code) {
     if (quitting_) return;
     quitting_ = true;
+    if (paneShown) {
+        // Leaving with the pane shown still stores its edits, without starting
+        // every feed again on the way out.
+        paneShown = false;
+        for (LoadedPlugin* p : plugins_.plugins())
+            p->plugin->deactivate();
+        if (LoadedPlugin* p = firstPlugin(); p && p->pane) p->pane->willUnselect();
+    }
     // Queued, so a quit decided before the event loop runs still takes effect.
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [code] { QCoreApplication::exit(code); }, Qt::QueuedConnection);

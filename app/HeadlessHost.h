@@ -46,6 +46,8 @@ class HeadlessHost : public QObject, public PNTickerServer {
     SignRegistry& signs() { return signs_; }
     PluginHost& pluginHost() { return plugins_; }
     LoadedPlugin* firstPlugin() const;
+    // Whether `pane show` left the first plug-in's pane shown.
+    bool paneShown = false;
     // The menu popped up last, while it is still alive.
     QPointer<QMenu> lastMenu;
 

@@ -75,8 +75,14 @@ void registerPaneCommands(HeadlessHost& host) {
         if (!p || !p->pane || !p->pane->hasPrefsPane())
             return host.error(QStringLiteral("the plug-in has no pane"));
         const QString verb = args.value(0);
-        if (verb == QLatin1String("show") && args.size() == 1) return p->pane->willSelect();
-        if (verb == QLatin1String("hide") && args.size() == 1) return p->pane->willUnselect();
+        if (verb == QLatin1String("show") && args.size() == 1) {
+            host.paneShown = true;
+            return p->pane->willSelect();
+        }
+        if (verb == QLatin1String("hide") && args.size() == 1) {
+            host.paneShown = false;
+            return p->pane->willUnselect();
+        }
         if (verb == QLatin1String("dump") && args.size() == 1) return dumpPane(host);
         if (verb == QLatin1String("set") && args.size() == 3) {
             const QString name = args.at(1);

@@ -103,7 +103,12 @@ void WindowHost::shutDown() {
 }
 
 void WindowHost::quit() {
-    // The pane learns that it is put away while the plug-ins are still running.
+    // The pane learns that it is put away while the plug-ins are still loaded, so
+    // its edits are stored; deactivated first, a plug-in does not start every feed
+    // again on the way out.
+    if (preferences_ && preferences_->isVisible() && plugins_)
+        for (LoadedPlugin* p : plugins_->plugins())
+            p->plugin->deactivate();
     if (preferences_) preferences_->dismiss();
     QCoreApplication::exit(0);
 }
