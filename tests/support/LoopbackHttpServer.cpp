@@ -225,8 +225,9 @@ void LoopbackHttpServer::serve(int socket) {
             if (stopping_) break;
         }
         markAnswered();
+        // Counted before it goes: a client may be done before send returns.
+        bodyBytesSent_ += piece;
         ok = sendAll(socket, response.body.constData() + at, piece);
-        if (ok) bodyBytesSent_ += piece;
         at += piece;
     }
     ::shutdown(socket, SHUT_WR);
