@@ -80,31 +80,26 @@ TEST(HeadlessHost, OnceTimesEveryEnabledFeedAndExits) {
               QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
 }
 
-TEST(HeadlessHost, EmptySettingsFileReceivesTheDefaults) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("s.json");
-    writeFile(settings, "");
-    const HostRun run = runPennant({"--once", "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0);
-    const QJsonObject saved = newsreelSettings(settings);
-    EXPECT_EQ(saved.value("feeds").toArray().size(), 0);
-    EXPECT_TRUE(saved.value("ignored").isObject());
-    EXPECT_EQ(saved.value("useTTL"), QJsonValue(true));
-    EXPECT_EQ(saved.value("titleLength"), QJsonValue(30));
-}
-
-TEST(HeadlessHost, CorruptSettingsFileIsKeptAsideNotOverwritten) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("s.json");
-    const QByteArray broken = R"({"org.pennant.newsreel":{"feeds":[{"url":"http://mine/")";
-    writeFile(settings, broken);
-    const HostRun run = runPennant({"--once", "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.errors.contains("moved to")) << run.errors.toStdString();
-    const QStringList aside = QDir(dir.path()).entryList({"s.json.corrupt-*"});
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readFile(dir.filePath(aside.first())), broken);
-    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30)) << "a fresh file in its place";
+TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsKeptAside) {
+    for (const QByteArray& old :
+         {QByteArray("  \n"), QByteArray(R"({"org.pennant.newsreel":{"feeds":[{"url":"h)")}) {
+        SCOPED_TRACE(old.toStdString());
+        QTemporaryDir dir;
+        const QString settings = dir.filePath("s.json");
+        writeFile(settings, old);
+        const HostRun run = runPennant({"--once", "--settings", settings});
+        EXPECT_EQ(run.exitCode, 0);
+        const QJsonObject saved = newsreelSettings(settings);
+        EXPECT_EQ(saved.value("feeds").toArray().size(), 0);
+        EXPECT_TRUE(saved.value("ignored").isObject());
+        EXPECT_EQ(saved.value("useTTL"), QJsonValue(true));
+        EXPECT_EQ(saved.value("titleLength"), QJsonValue(30));
+        const QStringList aside = QDir(dir.path()).entryList({"s.json.corrupt-*"});
+        const bool corrupt = !old.trimmed().isEmpty();
+        EXPECT_EQ(run.errors.contains("moved to"), corrupt) << run.errors.toStdString();
+        ASSERT_EQ(aside.size(), corrupt ? 1 : 0);
+        EXPECT_EQ(corrupt ? readFile(dir.filePath(aside.first())) : old, old);
+    }
 }
 
 TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
@@ -166,4 +161,29 @@ TEST(HeadlessHost, BadArgumentsAreRefused) {
     const HostRun run = runPennant({"--view-size", "wide"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.errors.contains("--view-size"));
+}
+
+// The bundled demo feeds, end to end: the world desk's logo at the strip's
+// height, then one sign per item; the RSS 1.0 notes' items follow the channel.
+TEST(HeadlessHost, DemoFeedsShowEverySignWithoutAProblem) {
+    const HostRun run = runPennant({"--once", "--demo"});
+    EXPECT_EQ(run.exitCode, 0);
+    QList<QJsonObject> added;
+    for (const QJsonObject& e : run.events) {
+        if (e.value("event") == QLatin1String("add")) added.append(e);
+        EXPECT_FALSE(e.value("event") == QLatin1String("beep") ||
+                     e.value("event") == QLatin1String("error") ||
+                     e.value("message").toString().startsWith("parse error"))
+            << QJsonDocument(e).toJson().toStdString();
+    }
+    ASSERT_EQ(added.size(), 9);
+    EXPECT_EQ(added[0].value("kind"), QStringLiteral("image"));
+    EXPECT_EQ(added[0].value("width").toDouble(), 72.0);
+    EXPECT_EQ(added[0].value("height").toDouble(), 24.0);
+    EXPECT_EQ(added[0].value("actionString"), QStringLiteral("https://newsreel.example/world"));
+    EXPECT_EQ(added[1].value("text"),
+              QStringLiteral("Harbour city opens floating... (Newsreel World Desk) "));
+    EXPECT_TRUE(added[5].value("actionString").toString().startsWith(QStringLiteral("4,file://")));
+    EXPECT_EQ(added[8].value("text"), QStringLiteral("Bees (Newsreel Science Notes) "));
+    EXPECT_TRUE(added[8].value("actionString").toString().endsWith(QStringLiteral("/science.rdf")));
 }

@@ -17,11 +17,7 @@ std::optional<HostOptions> parse(QStringList args, QString* error = nullptr, boo
 } // namespace
 
 TEST(HostOptions, FlagsAndValues) {
-    const auto none = parse({});
-    ASSERT_TRUE(none);
-    EXPECT_FALSE(none->headless || none->once || none->demo || none->viewSizeGiven);
-    EXPECT_TRUE(none->settingsPath.isEmpty());
-
+    EXPECT_TRUE(parse({}));
     const auto all = parse({"--headless", "--once", "--demo", "--settings", "/tmp/s.json", "--plugins",
                             "/opt/p", "--view-size", "1024.5x30"});
     ASSERT_TRUE(all);

@@ -9,55 +9,37 @@
 #include <QWheelEvent>
 #include <thread>
 
-TEST_F(WindowHostTest, SignsPostedFromWorkerThreadsJoinInPostingOrderAndLoop) {
-    const PNSignRef a = textSign(QStringLiteral("Alpha headline"));
-    const PNSignRef b = textSign(QStringLiteral("Bravo"));
-    const PNSignRef c = textSign(QStringLiteral("Charlie, a somewhat longer headline"));
+TEST_F(WindowHostTest, SignsFromWorkerThreadsKeepPostingOrderRemovalsAndLoopRound) {
+    const PNSignRef a = textSign(QStringLiteral("Alpha headline")), b = textSign(QStringLiteral("Bravo")),
+                    c = textSign(QStringLiteral("Charlie, a somewhat longer headline"));
     std::thread([&] {
-        host->addSign(a);
-        host->addSign(b);
-        host->addSign(c);
+        for (const PNSignRef& s : {a, b, c})
+            host->addSign(s);
     }).join();
     ASSERT_TRUE(waitUntil([&] { return host->signs().snapshot().size() == 3 && !idsOnStrip().isEmpty(); }));
     const int ia = idOf(a), ib = idOf(b), ic = idOf(c);
     ASSERT_TRUE(bringIn(ic));
     EXPECT_EQ(idsOnStrip(), (QList<int>{ia, ib, ic}));
-    const auto placed = strip->placements();
-    for (qsizetype i = 1; i < placed.size(); ++i)
-        EXPECT_EQ(placed[i].x, placed[i - 1].x + placed[i - 1].width + TickerStrip::gap);
-
-    // The first sign comes round again after the last, once it has left.
-    ASSERT_TRUE(advanceUntil([&] { return idsOnStrip().last() == ia; }));
-    EXPECT_EQ(idsOnStrip().count(ia), 1);
-    EXPECT_EQ(idsOnStrip().mid(idsOnStrip().size() - 2), (QList<int>{ic, ia}));
-}
-
-TEST_F(WindowHostTest, RemovedSignLeavesAtOnceAndNewSignsJoinTheEndOfTheQueue) {
-    const PNSignRef a = textSign(QStringLiteral("Alpha")), b = textSign(QStringLiteral("Bravo")),
-                    c = textSign(QStringLiteral("Charlie"));
-    for (const PNSignRef& s : {a, b, c})
-        host->addSign(s);
-    ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().isEmpty(); }));
-    const int ia = idOf(a), ib = idOf(b), ic = idOf(c);
-    ASSERT_TRUE(bringIn(ic));
     const auto before = strip->placements();
+    for (qsizetype i = 1; i < before.size(); ++i)
+        EXPECT_EQ(before[i].x, before[i - 1].x + before[i - 1].width + TickerStrip::gap);
 
+    // A removed sign leaves at once; the others keep their places.
     std::thread([&] { host->removeSign(b); }).join();
     ASSERT_TRUE(waitUntil([&] { return !idsOnStrip().contains(ib); }));
     const auto after = strip->placements();
     ASSERT_EQ(idsOnStrip(), (QList<int>{ia, ic}));
-    EXPECT_EQ(after[0].x, before[0].x); // the others keep their places
+    EXPECT_EQ(after[0].x, before[0].x);
     EXPECT_EQ(after[1].x, before[2].x);
 
+    // A new sign enters after the last, before the first comes round again, once.
     const PNSignRef d = textSign(QStringLiteral("Delta"));
     host->addSign(d);
     ASSERT_TRUE(waitUntil([&] { return idOf(d) != 0; }));
     const int id = idOf(d);
     ASSERT_TRUE(bringIn(id));
-    // D enters after C, before A comes round again.
-    const QList<int> order = idsOnStrip();
-    EXPECT_EQ(order.indexOf(id), order.indexOf(ic) + 1);
     ASSERT_TRUE(advanceUntil([&] { return idsOnStrip().last() == ia; }));
+    EXPECT_EQ(idsOnStrip().count(ia), 1);
     EXPECT_EQ(idsOnStrip().mid(idsOnStrip().size() - 3), (QList<int>{ic, id, ia}));
     EXPECT_FALSE(idsOnStrip().contains(ib));
 }
@@ -111,57 +93,43 @@ TEST_F(WindowHostTest, ClickOnCustomSignReachesItsClientWithTheActionString) {
 }
 
 TEST_F(WindowHostTest, UrlSignsOpenOnlyWebLinks) {
-    const PNSignRef web =
-        textSign(QStringLiteral("Web"), PNPennantActionTypeURL, QStringLiteral("https://example.org/a"));
-    const PNSignRef local =
-        textSign(QStringLiteral("Local"), PNPennantActionTypeURL, QStringLiteral("file:///etc/passwd"));
-    const PNSignRef odd =
-        textSign(QStringLiteral("Odd"), PNPennantActionTypeURL, QStringLiteral("javascript:alert(1)"));
-    for (const PNSignRef& s : {web, local, odd})
-        host->addSign(s);
+    QList<PNSignRef> signs;
+    for (const char* url : {"https://example.org/a", "file:///etc/passwd", "javascript:alert(1)"})
+        host->addSign(signs.emplace_back(
+            textSign(QStringLiteral("x"), PNPennantActionTypeURL, QString::fromLatin1(url))));
     ASSERT_TRUE(waitUntil([&] { return host->signs().snapshot().size() == 3 && !idsOnStrip().isEmpty(); }));
-    host->strip()->activateSign(idOf(web));
+    for (const PNSignRef& sign : signs)
+        host->strip()->activateSign(idOf(sign));
     EXPECT_EQ(recorder->openedURLs(), QStringList{QStringLiteral("https://example.org/a")});
-    EXPECT_EQ(recorder->beeps(), 0);
-    host->strip()->activateSign(idOf(local));
-    host->strip()->activateSign(idOf(odd));
-    EXPECT_EQ(recorder->openedURLs().size(), 1);
     EXPECT_EQ(recorder->beeps(), 2);
     // A link no handler takes sounds the alert too.
     recorder->opener = [](const QUrl&) { return false; };
-    host->strip()->activateSign(idOf(web));
+    host->strip()->activateSign(idOf(signs[0]));
     EXPECT_EQ(recorder->beeps(), 3);
 }
 
-TEST_F(WindowHostTest, HoverPausesTheScrollAndLeavingResumesIt) {
-    host->addSign(textSign(QStringLiteral("Moving along")));
-    strip->setPaused(false);
-    ASSERT_TRUE(waitUntil([&] { return strip->scrolledPixels() > 3; }));
-    EXPECT_TRUE(strip->isScrolling());
-
-    QEnterEvent enter(QPointF(10, 5), QPointF(10, 5), strip->mapToGlobal(QPointF(10, 5)));
-    QApplication::sendEvent(strip, &enter);
-    EXPECT_TRUE(strip->isHoverPaused());
-    const qint64 still = strip->scrolledPixels();
-    waitUntil([] { return false; }, 300);
-    EXPECT_EQ(strip->scrolledPixels(), still);
-    EXPECT_FALSE(strip->isScrolling());
-
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(strip, &leave);
-    EXPECT_TRUE(waitUntil([&] { return strip->scrolledPixels() > still; }));
-}
-
-TEST_F(WindowHostTest, FrameClockRunsOnlyWhileSomethingScrolls) {
+TEST_F(WindowHostTest, FrameClockRunsOnlyWhileSomethingScrollsAndNoPointerRests) {
     strip->setPaused(false);
     EXPECT_FALSE(strip->isScrolling()); // nothing to show
     const PNSignRef sign = textSign(QStringLiteral("Brief"));
     host->addSign(sign);
-    ASSERT_TRUE(waitUntil([&] { return strip->isScrolling(); }));
+    ASSERT_TRUE(waitUntil([&] { return strip->isScrolling() && strip->scrolledPixels() > 3; }));
     host->removeSign(sign);
     EXPECT_TRUE(waitUntil([&] { return !strip->isScrolling(); }));
     host->addSign(sign);
     ASSERT_TRUE(waitUntil([&] { return strip->isScrolling(); }));
+
+    QEnterEvent enter(QPointF(10, 5), QPointF(10, 5), strip->mapToGlobal(QPointF(10, 5)));
+    QApplication::sendEvent(strip, &enter);
+    EXPECT_TRUE(strip->isHoverPaused());
+    EXPECT_FALSE(strip->isScrolling());
+    const qint64 still = strip->scrolledPixels();
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(strip->scrolledPixels(), still);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(strip, &leave);
+    EXPECT_TRUE(waitUntil([&] { return strip->scrolledPixels() > still; }));
+
     strip->setPaused(true);
     EXPECT_FALSE(strip->isScrolling());
 }
@@ -206,20 +174,17 @@ TEST_F(WindowHostTest, WheelChangesTheSpeedAndTheSpeedIsSaved) {
     host = std::make_unique<WindowHost>(*settings, nullptr);
 }
 
-TEST_F(WindowHostTest, ViewSizeIsTheStripsSizeFromAnyThread) {
+TEST_F(WindowHostTest, ImageSignsAreAsWideAsThePlugInSizedThemForTheStripsHeight) {
     PNSize seen;
     std::thread([&] { seen = host->viewSize(); }).join();
     EXPECT_EQ(seen.width, float(strip->width()));
     EXPECT_EQ(seen.height, float(strip->height()));
     EXPECT_GE(seen.height, QFontMetrics(QApplication::font()).height());
-    EXPECT_EQ(host->tickerView(), strip);
-}
 
-TEST_F(WindowHostTest, ImageSignsAreAsWideAsThePlugInSizedThem) {
     QImage image(64, 32, QImage::Format_ARGB32);
     image.fill(Qt::red);
     auto sign = std::make_shared<PNImageTickerSign>();
-    const float h = float(int(host->viewSize().height));
+    const float h = float(int(seen.height));
     sign->initWithImage(image, PNSize{h * 2, h});
     sign->setLoopCount(PNEndlessLoopCount);
     host->addSign(sign);

@@ -42,33 +42,24 @@ TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
     EXPECT_TRUE(waitForUpdates());
 }
 
-TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloor) {
-    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(0), 60.0);
-    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(-5), 60.0);
-    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(std::nan("")), 60.0);
-    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(1), 60.0);
-    EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(90), 5400.0);
-    QVariantMap noInterval{{"url", "file:///x"}, {"enabled", true}};
-    QVariantMap textInterval{{"url", "file:///y"}, {"interval", "soon"}, {"enabled", true}};
-    QVariantMap listInterval{{"url", "file:///z"}, {"interval", QVariantList{1}}, {"enabled", "1"}};
-    server.settings.insert("feeds", QVariantList{noInterval, textInterval, listInterval});
+TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloorAndUnusableUrlsTheEmptyKey) {
+    for (const auto& [interval, period] :
+         {std::pair{0.0, 60.0}, {-5.0, 60.0}, {std::nan(""), 60.0}, {1.0, 60.0}, {90.0, 5400.0}})
+        EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(interval), period) << interval;
+    const QVariantMap noInterval{{"url", "file:///x"}, {"enabled", true}};
+    server.settings.insert(
+        "feeds", QVariantList{noInterval, QVariantMap{{"url", 42}, {"interval", "soon"}, {"enabled", true}},
+                              QVariantMap{{"interval", QVariantList{1}}, {"enabled", "1"}}});
     NewsreelPlugin& p = setUpPlugin();
     p.activate();
+    ASSERT_EQ(p.timers->size(), 3);
     for (const auto& timer : *p.timers) {
         ASSERT_TRUE(timer);
         EXPECT_EQ(timer->timeInterval(), 60.0);
     }
-    EXPECT_EQ(p.feeds.at(0).toMap(), noInterval) << "the record itself is left as it is";
-    EXPECT_TRUE(waitForUpdates());
-}
-
-TEST_F(Activation, RecordWithoutTextUrlIsKeyedByEmptyText) {
-    server.settings.insert(
-        "feeds", QVariantList{QVariantMap{{"url", 42}, {"enabled", true}}, QVariantMap{{"enabled", true}}});
-    NewsreelPlugin& p = setUpPlugin();
-    p.activate();
-    EXPECT_EQ(p.timers->at(0)->userInfo().toString(), QString());
     EXPECT_EQ(p.timers->at(1)->userInfo().toString(), QString());
+    EXPECT_EQ(p.timers->at(2)->userInfo().toString(), QString());
+    EXPECT_EQ(p.feeds.at(0).toMap(), noInterval) << "the record itself is left as it is";
     EXPECT_TRUE(waitForUpdates());
     EXPECT_FALSE(p.threadLock.isHeld());
 }

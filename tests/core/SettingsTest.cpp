@@ -20,7 +20,6 @@ TEST_F(Settings, EmptyDictionaryGetsAllFourDefaults) {
     EXPECT_TRUE(p.ignored.isEmpty());
     EXPECT_TRUE(p.useTTL);
     EXPECT_EQ(p.titleLength, 30);
-    EXPECT_EQ(p.defaults, &server.settings);
 }
 
 TEST_F(Settings, PartialDictionaryGetsNoDefaults) {
@@ -125,9 +124,4 @@ TEST_F(Settings, UserInfoComesFromTheStringTable) {
     QTemporaryDir empty;
     p.setMyBundle(std::make_shared<platform::Bundle>(empty.path(), "x"));
     EXPECT_EQ(p.userInfo(), QStringLiteral("userInfo")) << "a missing key gives the key back";
-    EXPECT_TRUE(p.hasPrefsPane());
-    EXPECT_TRUE(p.identifier().isNull() && p.label().isNull() && p.category().isNull() &&
-                p.version().isNull());
-    EXPECT_TRUE(p.icon().isNull());
-    EXPECT_EQ(p.mainView(), nullptr);
 }

@@ -1,7 +1,6 @@
 // Updates started by timers run on worker threads one at a time, while the main
 // thread goes on reading the feed dictionaries.
 #include "tests/feeds/FeedTestSupport.h"
-#include "tests/support/LoopbackHttpServer.h"
 
 TEST_F(FeedTest, BackToBackTicksRunOneAfterTheOther) {
     LoopbackHttpServer http;

@@ -2,6 +2,7 @@
 // Helpers shared by the feed tests: running one update on the test thread and
 // reading what it left behind.
 #include "core/UpdateLockGuard.h"
+#include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QElapsedTimer>
@@ -10,6 +11,10 @@
 inline QByteArray rss(const QByteArray& channelBody) {
     return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + channelBody + "</channel></rss>\n";
 }
+
+// The good feed a failed address serves next, and the one sign it makes.
+inline const QByteArray kGoodFeed = rss("<title>Good</title><item><title>One</title></item>");
+inline const QString kGoodSign = QStringLiteral("One (Good) ");
 
 inline QByteArray readTestData(const QString& name) {
     QFile file(QStringLiteral(TEST_SOURCE_DIR "/feeds/data/") + name);
@@ -35,6 +40,27 @@ class FeedTest : public PluginTest {
         plugin->threadLock.lock();
         plugin->updateFeed(url);
     }
+    // One update of url that fails: it posts nothing and frees the lock. Returns
+    // its log lines (beeps are counted from it on).
+    QStringList runFailedUpdate(const QString& url) {
+        restartRecorder();
+        server.clear();
+        runUpdate(url);
+        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_TRUE(addedTexts().isEmpty());
+        return recorder->logLines();
+    }
+    // Once serveGood has url serve kGoodFeed, the next update posts its sign,
+    // without a beep, and frees the lock: a failure leaves nothing behind.
+    void expectNextGoodUpdateWorks(const QString& url, const std::function<void()>& serveGood) {
+        const int beeps = recorder->beeps();
+        serveGood();
+        server.clear();
+        runUpdate(url);
+        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_EQ(addedTexts(), QStringList{kGoodSign});
+        EXPECT_EQ(recorder->beeps(), beeps);
+    }
     std::optional<FeedDictionary> entry(const QString& url) {
         std::lock_guard guard(plugin->dataMutex);
         if (!plugin->topDictionary || !plugin->topDictionary->contains(url)) return std::nullopt;
@@ -56,4 +82,17 @@ class FeedTest : public PluginTest {
                                         : QStringLiteral("<image>"));
         return texts;
     }
+};
+
+// A feed test with a loopback server and short fetch bounds.
+class HttpFeedTest : public FeedTest {
+  protected:
+    void SetUp() override {
+        FeedTest::SetUp();
+        plugin->fetchLimits.connectTimeoutMs = 2000;
+        plugin->fetchLimits.totalTimeoutMs = 3000;
+        plugin->fetchLimits.lowSpeedSeconds = 1;
+        plugin->fetchLimits.maxBytes = 64 * 1024;
+    }
+    LoopbackHttpServer http;
 };

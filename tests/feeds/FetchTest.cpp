@@ -1,64 +1,48 @@
-// Fetching a feed over HTTP from a server on 127.0.0.1: every failure is bounded,
-// reported once, and leaves the lock free for the next update.
+// Fetching a feed over HTTP from good and misbehaving servers on 127.0.0.1: every
+// failure is bounded, reported once, and leaves the lock free for the next update.
+#include "feeds/RssHandlers.h"
 #include "tests/feeds/FeedTestSupport.h"
-#include "tests/support/LoopbackHttpServer.h"
 
-#include <QElapsedTimer>
+#include <QStringEncoder>
 
 namespace {
 
-const QByteArray kGoodFeed = rss("<title>Loopback</title><item><title>First</title></item>"
-                                 "<item><title>Second</title></item>");
+using Response = LoopbackHttpServer::Response;
 
-class FetchTest : public FeedTest {
+QByteArray encoded(const char* encoding, const QString& text) {
+    QStringEncoder encoder(encoding);
+    return encoder.encode(text);
+}
+
+class FetchTest : public HttpFeedTest {
   protected:
-    void SetUp() override {
-        FeedTest::SetUp();
-        plugin->fetchLimits.connectTimeoutMs = 2000;
-        plugin->fetchLimits.totalTimeoutMs = 3000;
-        plugin->fetchLimits.lowSpeedSeconds = 1;
-        plugin->fetchLimits.maxBytes = 64 * 1024;
-    }
-
-    // The failed update: one beep, one log line naming the URL and the reason, no
-    // signs, an empty feed dictionary, a free lock; then the same URL, now good,
-    // updates normally.
+    // The update of path fails with one beep and one log line naming the address
+    // and the reason, leaves an empty feed entry, and the next good update works.
     // Returns how long the failed update took, in milliseconds.
-    qint64 expectFailureThenRecovery(const QByteArray& path, const QString& reason) {
+    qint64 expectFetchFailure(const QByteArray& path, const QString& reason) {
         const QString url = http.url(path);
-        server.clear();
         QElapsedTimer clock;
         clock.start();
-        runUpdate(url);
+        const QStringList lines = runFailedUpdate(url);
         const qint64 elapsed = clock.elapsed();
-        EXPECT_FALSE(plugin->threadLock.isHeld());
         EXPECT_EQ(recorder->beeps(), 1);
-        EXPECT_EQ(recorder->logLines().size(), 1) << recorder->logLines().join(u'\n').toStdString();
-        const QString line = recorder->logLines().value(0);
-        EXPECT_TRUE(line.startsWith(QStringLiteral("cannot fetch %1: ").arg(url))) << line.toStdString();
-        EXPECT_TRUE(line.contains(reason)) << line.toStdString();
-        EXPECT_TRUE(addedTexts().isEmpty());
+        EXPECT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+        EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("cannot fetch %1: ").arg(url)) &&
+                    lines.value(0).contains(reason))
+            << lines.value(0).toStdString();
         EXPECT_TRUE(entry(url) && entry(url)->isEmpty());
-
-        http.route(path, {200, kGoodFeed});
-        server.clear();
-        runUpdate(url);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
-        EXPECT_EQ(addedTexts(), QStringList({"First (Loopback) ", "Second (Loopback) "}));
-        EXPECT_EQ(recorder->beeps(), 1);
+        expectNextGoodUpdateWorks(url, [&] { http.route(path, {200, kGoodFeed}); });
         return elapsed;
     }
-
-    LoopbackHttpServer http;
 };
 
 } // namespace
 
-TEST_F(FetchTest, GoodFeedSendsOurUserAgent) {
-    http.route("/feed", {200, kGoodFeed});
+TEST_F(FetchTest, GoodFeedSendsOurUserAgentWhateverItsContentType) {
+    http.route("/feed", {200, kGoodFeed, {{"Content-Type", "text/html"}}});
     runUpdate(http.url("/feed"));
     EXPECT_FALSE(plugin->threadLock.isHeld());
-    EXPECT_EQ(postedTexts().size(), 2);
+    EXPECT_EQ(postedTexts(), QStringList{kGoodSign});
     ASSERT_EQ(http.requests().size(), 1);
     EXPECT_EQ(http.requests().first().headers.value("user-agent"),
               "Newsreel/" NEWSREEL_VERSION " (Pennant plug-in)");
@@ -66,85 +50,120 @@ TEST_F(FetchTest, GoodFeedSendsOurUserAgent) {
     EXPECT_TRUE(recorder->logLines().isEmpty());
 }
 
-TEST_F(FetchTest, HttpErrorStatusIsNoDocument) {
-    http.route("/missing", {404, "<rss><channel><title>error page</title></channel></rss>"});
-    expectFailureThenRecovery("/missing", QStringLiteral("HTTP 404"));
+TEST_F(FetchTest, ErrorStatusesOversizeBodiesAndLongRedirectChainsAreNoDocument) {
+    const QByteArray bomb = readTestData(QStringLiteral("one-mebibyte.xml.gz"));
+    ASSERT_LT(bomb.size(), 64 * 1024); // small on the wire, a mebibyte unpacked
+    for (int hop = 0; hop < 50; ++hop)
+        http.route("/hop" + QByteArray::number(hop),
+                   LoopbackHttpServer::redirect("/hop" + QByteArray::number(hop + 1)));
+    http.route("/hop50", {200, kGoodFeed});
+    const struct {
+        QByteArray path;
+        Response response;
+        const char* reason;
+    } cases[] = {
+        {"/missing", {404, "<rss><channel><title>error page</title></channel></rss>"}, "HTTP 404"},
+        {"/broken", {500, "oops"}, "HTTP 500"},
+        // A well-formed document with a mebibyte of white space after the root.
+        {"/big",
+         {200, "<?xml version=\"1.0\"?><rss><channel><title>big</title></channel></rss>" +
+                   QByteArray(1 << 20, ' ')},
+         "larger than 65536 bytes"},
+        {"/bomb.gz", {200, bomb, {{"Content-Encoding", "gzip"}}}, "larger than 65536 bytes"},
+        {"/hop0", LoopbackHttpServer::redirect("/hop1"), "redirect"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        http.route(c.path, c.response);
+        expectFetchFailure(c.path, QString::fromLatin1(c.reason));
+    }
+    EXPECT_EQ(http.hits("/hop5"), 1); // five redirects followed, no more
+    EXPECT_EQ(http.hits("/hop6"), 0);
 }
 
-TEST_F(FetchTest, ServerErrorIsNoDocument) {
-    http.route("/broken", {500, "oops"});
-    expectFailureThenRecovery("/broken", QStringLiteral("HTTP 500"));
-}
-
-TEST_F(FetchTest, RedirectsAreFollowed) {
+TEST_F(FetchTest, RedirectsAreFollowedOnTheWebOnly) {
     http.route("/old", LoopbackHttpServer::redirect(http.url("/new").toLatin1(), 301));
     http.route("/new", {200, kGoodFeed});
     runUpdate(http.url("/old"));
-    EXPECT_EQ(postedTexts().size(), 2);
+    ASSERT_EQ(postedTexts(), QStringList{kGoodSign});
     // The signs carry the address the user subscribed to, not where it moved.
     EXPECT_TRUE(server.onTicker().first()->actionString().endsWith(u',' + http.url("/old")));
+
+    int path = 0;
+    for (const QByteArray target :
+         {"file:///etc/passwd", "gopher://127.0.0.1:70/1", "ftp://127.0.0.1/feed.xml", "dict://127.0.0.1/d:x",
+          "ldap://127.0.0.1/o=x", "telnet://127.0.0.1/", "smb://127.0.0.1/share", "scp://127.0.0.1/etc/x",
+          "tftp://127.0.0.1/x", "data:text/xml,<rss/>", "javascript:alert(1)", "exec:/bin/sh"}) {
+        SCOPED_TRACE(target.toStdString());
+        const QByteArray name = "/away" + QByteArray::number(path++);
+        const int before = int(http.requests().size());
+        http.route(name, LoopbackHttpServer::redirect(target));
+        expectFetchFailure(name, QString());
+        // The redirect, then the good feed; nothing else fetched. The server notes a
+        // request once its response is out, which may be after the client is done.
+        EXPECT_TRUE(waitUntil([&] { return http.hits(name) == 2; }, 2000)) << http.hits(name);
+        EXPECT_EQ(http.requests().size(), before + 2);
+    }
 }
 
-TEST_F(FetchTest, RedirectToFileIsRefused) {
-    http.route("/to-file", LoopbackHttpServer::redirect("file:///etc/hostname"));
-    expectFailureThenRecovery("/to-file", QString());
+TEST_F(FetchTest, StalledTricklingAndSlowServersAreAbandonedAtTheirBounds) {
+    const struct {
+        const char* name;
+        int byteDelayMs;
+        bool stall;
+        const char* reason;
+        qint64 atLeastMs, underMs, extraBytes;
+    } cases[] = {
+        // The low-speed bound (1 s), well before the whole-transfer one (3 s).
+        {"stalled", 0, true, "", 0, 2900, 0},
+        // A byte, then a pause of ten seconds: given up long before the pause ends.
+        {"one byte every ten seconds", 10'000, false, "", 0, 6000, 2},
+        // 10 bytes a second: never too slow, never done in time.
+        {"slow", 100, false, "timed out", 2900, 6000, 60},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Response response{200, kGoodFeed};
+        response.byteDelayMs = c.byteDelayMs;
+        response.stall = c.stall;
+        const QByteArray path = "/" + QByteArray(c.name).replace(' ', '-');
+        http.route(path, response);
+        const qint64 sent = http.bodyBytesSent();
+        const qint64 elapsed = expectFetchFailure(path, QString::fromLatin1(c.reason));
+        EXPECT_GE(elapsed, c.atLeastMs);
+        EXPECT_LT(elapsed, c.underMs);
+        EXPECT_LE(http.bodyBytesSent() - sent, kGoodFeed.size() + c.extraBytes);
+    }
 }
 
-TEST_F(FetchTest, RedirectLoopStopsAfterFiveHops) {
-    http.route("/a", LoopbackHttpServer::redirect("/b"));
-    http.route("/b", LoopbackHttpServer::redirect("/a"));
-    expectFailureThenRecovery("/a", QStringLiteral("redirect"));
-    EXPECT_EQ(http.hits("/a") + http.hits("/b"), 6 + 1); // five redirects followed, then the good fetch
-}
-
-TEST_F(FetchTest, StalledServerIsAbandoned) {
-    LoopbackHttpServer::Response stalled{200, kGoodFeed};
-    stalled.stall = true;
-    http.route("/stall", stalled);
-    // The low-speed bound (1 s here), well before the whole-transfer one (3 s).
-    EXPECT_LT(expectFailureThenRecovery("/stall", QString()), 2900);
-}
-
-TEST_F(FetchTest, SlowServerMeetsTheTransferTimeout) {
-    LoopbackHttpServer::Response slow{200, kGoodFeed};
-    slow.byteDelayMs = 100; // 10 bytes a second: never too slow, never done in time
-    http.route("/slow", slow);
-    const qint64 elapsed = expectFailureThenRecovery("/slow", QStringLiteral("timed out"));
-    EXPECT_GE(elapsed, 2900);
-    EXPECT_LT(elapsed, 6000);
-    EXPECT_LT(http.bodyBytesSent(), qint64(kGoodFeed.size()) + 60);
-}
-
-TEST_F(FetchTest, OversizeBodyIsCut) {
-    // A well-formed document with a mebibyte of white space after the root.
-    http.route("/big", {200, "<?xml version=\"1.0\"?><rss><channel><title>big</title></channel></rss>" +
-                                 QByteArray(1 << 20, ' ')});
-    expectFailureThenRecovery("/big", QStringLiteral("larger than 65536 bytes"));
-}
-
-TEST_F(FetchTest, CompressedBodiesAreCountedUnpacked) {
+TEST_F(FetchTest, CompressedBodiesAreAcceptedAndDecoded) {
     http.route("/small.gz",
                {200, readTestData(QStringLiteral("small-feed.xml.gz")), {{"Content-Encoding", "gzip"}}});
+    const QStringList texts{"First (Loopback) ", "Second (Loopback) "};
     runUpdate(http.url("/small.gz"));
-    EXPECT_EQ(postedTexts(), QStringList({"First (Loopback) ", "Second (Loopback) "}));
+    EXPECT_EQ(postedTexts(), texts);
     runUpdate(http.url("/small.gz")); // the previous signs go first
-    EXPECT_EQ(postedTexts(), QStringList({"First (Loopback) ", "Second (Loopback) "}));
+    EXPECT_EQ(postedTexts(), texts);
+    const QByteArray accepted = http.requests().first().headers.value("accept-encoding");
+    for (const char* coding : {"gzip", "deflate", "br"})
+        EXPECT_TRUE(accepted.contains(coding)) << accepted.toStdString();
 
-    const QByteArray bomb = readTestData(QStringLiteral("one-mebibyte.xml.gz"));
-    ASSERT_LT(bomb.size(), 64 * 1024); // small on the wire
-    http.route("/bomb.gz", {200, bomb, {{"Content-Encoding", "gzip"}}});
-    expectFailureThenRecovery("/bomb.gz", QStringLiteral("larger than 65536 bytes"));
+    // HTTP's deflate is a zlib stream: qCompress's, without its length prefix.
+    http.route("/deflate", {200, qCompress(kGoodFeed).mid(4), {{"Content-Encoding", "deflate"}}});
+    server.clear();
+    runUpdate(http.url("/deflate"));
+    EXPECT_EQ(addedTexts(), QStringList{kGoodSign});
+    EXPECT_EQ(recorder->beeps(), 0);
 }
 
 TEST_F(FetchTest, RefusedConnectionIsNoDocument) {
     std::unique_ptr<LoopbackHttpServer> gone = std::make_unique<LoopbackHttpServer>();
     const QString url = gone->url("/feed");
     gone.reset();
-    runUpdate(url);
-    EXPECT_FALSE(plugin->threadLock.isHeld());
+    const QStringList lines = runFailedUpdate(url);
     EXPECT_EQ(recorder->beeps(), 1);
-    ASSERT_EQ(recorder->logLines().size(), 1);
-    EXPECT_TRUE(recorder->logLines().first().startsWith(QStringLiteral("cannot fetch %1: ").arg(url)));
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("cannot fetch %1: ").arg(url)));
 }
 
 TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
@@ -163,24 +182,38 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
     EXPECT_TRUE(http.requests().isEmpty());
 }
 
-TEST_F(FetchTest, FatalParseErrorKeepsWhatWasParsed) {
+TEST_F(FetchTest, ParseErrorsAreLoggedNotBeepedAndKeepWhatWasParsed) {
     http.route("/bad",
                {200, "<rss><channel><title>Half</title><item><title>kept</title></item><item></channel>"});
-    runUpdate(http.url("/bad"));
-    EXPECT_FALSE(plugin->threadLock.isHeld());
+    QStringList lines = runFailedUpdate(http.url("/bad"));
     EXPECT_EQ(recorder->beeps(), 0);
-    ASSERT_EQ(recorder->logLines().size(), 1);
-    EXPECT_TRUE(recorder->logLines().first().startsWith(QStringLiteral("parse error: ")));
-    EXPECT_TRUE(server.onTicker().isEmpty());
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("parse error: ")));
     const std::optional<FeedDictionary> feed = entry(http.url("/bad"));
     ASSERT_TRUE(feed && feed->channel && feed->items);
     EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Half"));
     EXPECT_EQ(feed->items->size(), 2);
     EXPECT_FALSE(feed->tickers);
+
+    // An HTML page instead of a feed; then one well formed, but with no channel
+    // and no item: nothing to show, nothing to say.
+    http.route("/page", {200,
+                         "<!DOCTYPE html><html><head><meta charset=utf-8><title>Home</title></head>"
+                         "<body><p>Welcome<br></body></html>",
+                         {{"Content-Type", "text/html; charset=utf-8"}}});
+    lines = runFailedUpdate(http.url("/page"));
+    EXPECT_EQ(recorder->beeps(), 0);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("parse error: ")));
+    expectNextGoodUpdateWorks(http.url("/page"), [&] { http.route("/page", {200, kGoodFeed}); });
+    http.route("/xhtml",
+               {200, "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>"});
+    EXPECT_TRUE(runFailedUpdate(http.url("/xhtml")).isEmpty());
+    EXPECT_EQ(recorder->beeps(), 0);
 }
 
 TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
-    LoopbackHttpServer::Response stalled{200, kGoodFeed};
+    Response stalled{200, kGoodFeed};
     stalled.stall = true;
     http.route("/stall", stalled);
     plugin->fetchLimits.lowSpeedSeconds = 60;
@@ -196,4 +229,57 @@ TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
     EXPECT_LT(clock.elapsed(), 3000);
     EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_EQ(recorder->beeps(), 0); // going away is not a failed feed
+}
+
+TEST_F(FetchTest, CharsetOfTheContentTypeDecodesAnUndeclaredDocumentAndIsRemembered) {
+    const QString news = QStringLiteral("Новости");
+    const struct {
+        QByteArray path, body, contentType;
+        QString sign;
+    } cases[] = {
+        {"/koi8",
+         encoded("KOI8-R", QStringLiteral("<?xml version=\"1.0\"?><rss><channel><title>") + news +
+                               QStringLiteral("</title><item><title>") + news +
+                               QStringLiteral("</title></item></channel></rss>")),
+         "text/xml; charset=\"KOI8-R\"", news + QStringLiteral(" (") + news + QStringLiteral(") ")},
+        // The declaration wins over the header, and a byte-order mark over both.
+        {"/declared",
+         encoded("windows-1252",
+                 QStringLiteral("<?xml version=\"1.0\" encoding=\"windows-1252\"?><rss><channel>"
+                                "<title>Café</title><item><title>€ “q”</title></item></channel></rss>")),
+         "application/rss+xml; charset=KOI8-R", QStringLiteral("€ “q” (Café) ")},
+        {"/marked", "\xEF\xBB\xBF" + rss("<title>Été</title><item><title>ü</title></item>"),
+         "text/xml; charset=ISO-8859-1", QStringLiteral("ü (Été) ")},
+        // An unknown or hostile charset name is ignored.
+        {"/bogus", rss("<title>Plain</title><item><title>é</title></item>"),
+         "text/xml; charset=no-such-thing", QStringLiteral("é (Plain) ")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        http.route(c.path, {200, c.body, {{"Content-Type", c.contentType}, {"ETag", "\"" + c.path + "\""}}});
+        // The second time the body is revalidated: decoded as it was the first time.
+        for (int round = 0; round < 2; ++round) {
+            server.clear();
+            runUpdate(http.url(c.path));
+            EXPECT_EQ(addedTexts(), QStringList{c.sign}) << "round " << round;
+        }
+        EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"" + c.path + "\"");
+    }
+    EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
+}
+
+TEST(TransportCharset, HeldBackUntilTheDeclarationIsWholeWhateverTheChunks) {
+    const QByteArray body =
+        encoded("Shift_JIS", QStringLiteral("<?xml version=\"1.0\"?>\n<rss><channel><title>"
+                                            "日本語の表示</title></channel></rss>"));
+    for (std::size_t chunk : {std::size_t(1), std::size_t(3), std::size_t(4096)}) {
+        RssHandlers handlers;
+        platform::XmlEventParser parser(handlers);
+        parser.setFallbackEncoding("Shift_JIS");
+        for (std::size_t at = 0; at < std::size_t(body.size()); at += chunk)
+            parser.parseChunk(body.constData() + at, std::min(chunk, std::size_t(body.size()) - at));
+        ASSERT_TRUE(parser.finish()) << parser.errorDescription().toStdString();
+        EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")),
+                  QStringLiteral("日本語の表示"));
+    }
 }

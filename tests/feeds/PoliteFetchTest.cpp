@@ -1,9 +1,8 @@
 // Fetching gently: unchanged feeds and images are revalidated instead of sent
-// again, compressed bodies are accepted, and a server that asks us to wait is
+// again, and a server that asks us to wait is
 // not asked again before its time.
 #include "feeds/FetchCache.h"
 #include "tests/feeds/FeedTestSupport.h"
-#include "tests/support/LoopbackHttpServer.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -24,20 +23,14 @@ QByteArray png(int width, int height) {
     return bytes;
 }
 
-class PoliteFetchTest : public FeedTest {
+class PoliteFetchTest : public HttpFeedTest {
   protected:
-    void SetUp() override {
-        FeedTest::SetUp();
-        plugin->fetchLimits.connectTimeoutMs = 2000;
-        plugin->fetchLimits.totalTimeoutMs = 3000;
-    }
     int removals() {
         int n = 0;
         for (const RecordingServer::Call& call : server.calls())
             n += call.kind == RecordingServer::Call::Remove ? 1 : 0;
         return n;
     }
-    LoopbackHttpServer http;
 };
 
 } // namespace
@@ -182,17 +175,6 @@ TEST_F(PoliteFetchTest, UnavailableWithDateOrWithoutRetryAfter) {
     EXPECT_EQ(recorder->beeps(), 5);
 }
 
-TEST_F(PoliteFetchTest, CompressedBodiesAreAcceptedAndDecoded) {
-    // HTTP's deflate is a zlib stream: qCompress's, without its length prefix.
-    http.route("/deflate", {200, qCompress(kFeed).mid(4), {{"Content-Encoding", "deflate"}}});
-    runUpdate(http.url("/deflate"));
-    EXPECT_EQ(postedTexts(), QStringList({"First (Polite) ", "Second (Polite) "}));
-    EXPECT_LT(http.bodyBytesSent(), kFeed.size());
-    const QByteArray accepted = http.requests().first().headers.value("accept-encoding");
-    for (const char* coding : {"gzip", "deflate", "br"})
-        EXPECT_TRUE(accepted.contains(coding)) << accepted.toStdString();
-}
-
 TEST(FetchCacheTest, RetryAfterValues) {
     const QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(9, 10), Qt::UTC);
     using std::chrono::seconds;
@@ -208,37 +190,4 @@ TEST(FetchCacheTest, RetryAfterValues) {
               FetchCache::kLongestDeferral);
     for (const char* bad : {"", "soon", "-5", "1.5", "12 34"})
         EXPECT_EQ(FetchCache::retryAfterDelay(bad, now), std::nullopt) << bad;
-}
-
-TEST(FetchCacheTest, DeferralEndsAndDocumentsNeedValidators) {
-    FetchCache cache;
-    const auto now = FetchCache::Clock::now();
-    cache.deferUntil(QStringLiteral("u"), now + std::chrono::seconds(5), QDateTime::currentDateTimeUtc());
-    EXPECT_TRUE(cache.deferredUntil(QStringLiteral("u"), now));
-    EXPECT_FALSE(cache.deferredUntil(QStringLiteral("u"), now + std::chrono::seconds(5)));
-    EXPECT_FALSE(cache.deferredUntil(QStringLiteral("other"), now));
-
-    cache.rememberDocument(QStringLiteral("u"), {{}, "body", {}});
-    EXPECT_FALSE(cache.document(QStringLiteral("u")));
-    cache.rememberDocument(QStringLiteral("u"), {{"\"e\"", {}}, "body", {}});
-    ASSERT_TRUE(cache.document(QStringLiteral("u")));
-    EXPECT_EQ(cache.document(QStringLiteral("u"))->body, "body");
-    cache.rememberDocument(QStringLiteral("u"), {{}, "newer", {}}); // validators gone: forgotten
-    EXPECT_FALSE(cache.document(QStringLiteral("u")));
-}
-
-TEST_F(PoliteFetchTest, RevalidatedBodyIsDecodedWithItsRememberedCharset) {
-    // No encoding in the document: only the answer's Content-Type names it.
-    const QByteArray title = QByteArray("\xcf\xf0\xe8\xe2\xe5\xf2"); // "Привет" in windows-1251
-    const QByteArray body = "<rss version=\"2.0\"><channel><title>K</title><item><title>" + title +
-                            "</title></item></channel></rss>";
-    http.route(
-        "/cp1251",
-        {200, body, {{"ETag", "\"c\""}, {"Content-Type", "application/rss+xml; charset=windows-1251"}}});
-    const QString url = http.url("/cp1251");
-    runUpdate(url);
-    ASSERT_EQ(addedTexts(), QStringList{QStringLiteral("Привет (K) ")});
-    server.clear();
-    runUpdate(url);
-    EXPECT_EQ(addedTexts(), QStringList{QStringLiteral("Привет (K) ")});
 }

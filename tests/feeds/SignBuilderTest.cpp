@@ -1,6 +1,5 @@
 // What an update posts for a parsed feed: text and look of the text signs, hidden
 // items, the channel image, and the adoption of the time-to-live.
-#include "feeds/ChannelImage.h"
 #include "feeds/SignText.h"
 #include "tests/feeds/FeedTestSupport.h"
 
@@ -134,32 +133,26 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
     const QString url =
         writeFeed(rss("<title>Desk</title><ttl> 15 minutes</ttl><item><title>x</title></item>"));
     const QString other = QStringLiteral("http://other.example/feed.xml");
-    auto setFeeds = [&](const QVariantList& records) {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->feeds = records;
-    };
-    auto feeds = [&] {
+    auto afterUpdate = [&](const QVariantList& records) {
+        {
+            std::lock_guard guard(plugin->dataMutex);
+            plugin->feeds = records;
+        }
+        plugin->storeFeeds();
+        runUpdate(url);
         std::lock_guard guard(plugin->dataMutex);
         return plugin->feeds;
     };
-
     plugin->setUseTTL(false);
-    setFeeds({record(url, 60, true)});
-    runUpdate(url);
-    EXPECT_EQ(feeds().at(0).toMap().value(QStringLiteral("interval")), 60);
+    EXPECT_EQ(afterUpdate({record(url, 60, true)}), QVariantList{record(url, 60, true)});
 
     plugin->setUseTTL(true);
     // The first record of the feed already has the interval: passed over; the
     // next one of the same feed changes; the one after it is left alone.
-    setFeeds(
-        {record(other, 60, true), record(url, 15, true), record(url, 60.5, false), record(url, 30, true)});
-    plugin->storeFeeds();
-    runUpdate(url);
-    const QVariantList after = feeds();
-    EXPECT_EQ(after.at(0).toMap().value(QStringLiteral("interval")), 60);
-    EXPECT_EQ(after.at(1).toMap().value(QStringLiteral("interval")), 15);
-    EXPECT_EQ(after.at(2).toMap(), record(url, 15, false));
-    EXPECT_EQ(after.at(3).toMap().value(QStringLiteral("interval")), 30);
+    EXPECT_EQ(afterUpdate({record(other, 60, true), record(url, 15, true), record(url, 60.5, false),
+                           record(url, 30, true)}),
+              (QVariantList{record(other, 60, true), record(url, 15, true), record(url, 15, false),
+                            record(url, 30, true)}));
     // The settings hold the working list: they follow on the main thread.
     EXPECT_TRUE(waitUntil([&] {
         return server.settings.value(QStringLiteral("feeds"))
@@ -192,7 +185,8 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
     EXPECT_EQ(*feed->tickers, signs());
 
     // Without a link: no action. An absolute file URL works for a file feed too.
-    const QString absolute = writeImage(30, 20, QStringLiteral("other.png"));
+    // The width keeps the aspect ratio, in single precision.
+    const QString absolute = writeImage(3, 7, QStringLiteral("other.png"));
     const QString second =
         writeFeed(rss("<title>D</title><image><url>" + absolute.toUtf8() + "</url></image>"),
                   QStringLiteral("second.xml"));
@@ -202,7 +196,7 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
     const PNSignRef plain = server.calls()[0].sign;
     EXPECT_EQ(plain->actionType(), PNPennantActionTypeNone);
     EXPECT_FALSE(plain->hasActionString());
-    EXPECT_FLOAT_EQ(plain->size().width, 24.0f * (30.0f / 20.0f));
+    EXPECT_EQ(plain->size().width, 24.0f * (3.0f / 7.0f));
 }
 
 TEST_F(SignBuilderTest, UnusableImageStillLeavesTheTextSigns) {
@@ -274,13 +268,4 @@ TEST(SignText, ShortTitleLengthsAndSurrogatePairs) {
     EXPECT_EQ(signText(emoji, channel, 6).string(), QStringLiteral("ab... (xyz) "));
     EXPECT_EQ(itemActionString(12, QStringLiteral("http://a.example/f?x=1,2")),
               QStringLiteral("12,http://a.example/f?x=1,2"));
-}
-
-TEST(ChannelImageSize, KeepsTheAspectRatioInSinglePrecision) {
-    const auto size = channelImageDisplaySize(QSize(100, 50), 24.9f);
-    ASSERT_TRUE(size);
-    EXPECT_EQ(size->width, 48.0f);
-    EXPECT_EQ(size->height, 24.0f);
-    EXPECT_EQ(channelImageDisplaySize(QSize(3, 7), 24.0f)->width, 24.0f * (3.0f / 7.0f));
-    EXPECT_FALSE(channelImageDisplaySize(QSize(100, 0), 24.0f));
 }

@@ -50,7 +50,7 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
     EXPECT_EQ(recorder->beeps(), 0);
 }
 
-TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsAndStores) {
+TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAndStores) {
     plugin->setUseTTL(false);
     subscribeTwo(3600);
     const auto kept = plugin->timers->at(1);
@@ -75,11 +75,8 @@ TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsAndStore
     EXPECT_EQ(plugin->timers->at(1)->userInfo(), QVariant(kFeed));
     EXPECT_EQ(plugin->updatesInFlight.load(), 0);
     EXPECT_EQ(storedFeeds().at(1).toMap().value("interval"), QVariant(30));
-}
 
-TEST_F(FeedListTest, TimeToLiveOfZeroOrLessGivesTheOneMinuteFloor) {
-    plugin->setUseTTL(false);
-    subscribeTwo(1800);
+    // A time-to-live of zero or less gives the one-minute floor.
     addFeed(kFeed, {{"title", "C"}, {"ttl", "-5"}}, {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
     plugin->setUpdateIntervalToItem->trigger();

@@ -7,7 +7,7 @@ const QString kFeed = QStringLiteral("http://127.0.0.1/feed");
 
 } // namespace
 
-TEST(MailRule, FollowsTheAddressRuleAndRefusesWhatCouldAddRecipientsOrHeaders) {
+TEST(MailRule, FollowsTheAddressRuleAndRefusesWhatCouldAddRecipientsHeadersOrAttachments) {
     const QList<std::pair<QString, QString>> cases{
         {"mailto:ann@example.org", "mailto:ann@example.org"},
         {"ann@example.org (Ann Smith)", "mailto:ann@example.org"},
@@ -15,35 +15,58 @@ TEST(MailRule, FollowsTheAddressRuleAndRefusesWhatCouldAddRecipientsOrHeaders) {
         {"MAILTO:ann@example.org", "mailto:MAILTO:ann@example.org"},
         {" ann@example.org", "mailto:"},
         {"ann@example.org?subject=hi&attach=/etc/passwd", "mailto:ann@example.org"},
+        {"a@b?attachment=/etc/passwd&body=x", "mailto:a@b"},
         {"ann@example.org,eve@example.org", ""},
+        {"a@b,attachment=~/.ssh/id_rsa", ""},
         {"ann@example.org%2Ceve@example.org", ""},
+        {"a@b%2Cattach=~/.ssh/id_rsa", ""},
         {"ann@example.org%0D%0ABcc:eve@example.org", ""},
         {"ann@example.org\nBcc:eve@example.org", ""},
+        {"a@b\r\nBcc: eve@example.org", ""},
+        {"a@b\rX-Header: 1", ""},
     };
     for (const auto& [field, expected] : cases)
         EXPECT_EQ(mailURLForField(field), expected) << field.toStdString();
 }
 
+// Every entry that opens an address, and a link clicked in a description.
 TEST_F(MenuTest, OnlyWebAddressesReachTheWorkspace) {
-    const QStringList refused{"javascript:alert(1)",
-                              "file:///etc/passwd",
-                              "data:text/html,<b>x</b>",
+    const QStringList refused{"javascript:alert(document.cookie)",
+                              " JaVaScRiPt:alert(1)",
+                              "file:///usr/share/applications/x.desktop",
+                              "/etc/passwd",
+                              "|date",
+                              "$(id)",
+                              "`id`",
+                              "; rm -rf ~",
+                              "exec:/bin/sh",
+                              "data:text/html;base64,PHNjcmlwdD5hbGVydCgxKTwvc2NyaXB0Pg==",
+                              "vbscript:msgbox(1)",
+                              "smb://127.0.0.1/share",
                               "x-custom-app://run?x=1",
-                              "|rm -rf ~",
                               "not a url at all",
                               "http://",
+                              "http:///etc/passwd",
                               "ftp://127.0.0.1/a",
                               "mailto:a@example.org"};
     QVariantList items;
-    for (const QString& link : refused)
-        items << QVariantMap{{"link", link}};
+    for (const QString& address : refused)
+        items << QVariantMap{{"link", address},
+                             {"comments", address},
+                             {"enclosure", attributes({{"url", address}, {"type", "audio/mpeg"}})}};
     items << QVariantMap{{"link", "\n   https://127.0.0.1/page?q=1\n "}};
-    addFeed(kFeed, {{"title", "C"}}, items);
     for (int i = 0; i < refused.size(); ++i) {
+        SCOPED_TRACE(refused[i].toStdString());
+        addFeed(kFeed, {{"title", "C"}, {"link", refused[i]}}, items);
+        const int beeps = recorder->beeps();
         click(i, kFeed);
-        plugin->openItemLinkInBrowserItem->trigger();
+        for (QAction* entry : {plugin->openItemLinkInBrowserItem, plugin->openCommentsPageItem,
+                               plugin->downloadEnclosureItem, plugin->openFeedLinkInBrowserItem})
+            entry->trigger();
+        const bool mail = refused[i].startsWith(u"mailto"); // clicked, it follows the mail rule
+        if (!mail) openClickedLink(QUrl(refused[i]));
+        EXPECT_EQ(recorder->beeps(), beeps + (mail ? 4 : 5));
     }
-    EXPECT_EQ(recorder->beeps(), refused.size());
     EXPECT_TRUE(recorder->openedURLs().isEmpty()) << recorder->openedURLs().join(' ').toStdString();
     click(int(refused.size()), kFeed);
     plugin->openItemLinkInBrowserItem->trigger();
@@ -75,17 +98,24 @@ TEST_F(MenuTest, AttributeFieldsAreUsedThroughTheirTextAndTheEnclosureThroughIts
     EXPECT_EQ(recorder->openedURLs().size(), 5);
 }
 
-TEST_F(MenuTest, UnsafeOrRefusedMailBeepsAndOpensNothing) {
+TEST_F(MenuTest, MailEntriesOpenOnlyAPlainAddressAndBeepWhenRefused) {
     addFeed(kFeed, {{"title", "C"}, {"managingEditor", "ed@example.org,eve@example.org"}},
-            {QVariantMap{{"author", "ann@example.org"}}});
+            {QVariantMap{{"author", "ann@example.org?attach=~/.ssh/id_rsa"}},
+             QVariantMap{{"author", "a@b\r\nBcc: eve@example.org"}}});
     click(0, kFeed);
     plugin->emailManagingEditorItem->trigger();
     EXPECT_EQ(recorder->beeps(), 1);
     EXPECT_TRUE(recorder->openedURLs().isEmpty());
-    recorder->opener = [](const QUrl&) { return false; }; // no handler takes it
     plugin->emailAuthorItem->trigger();
     EXPECT_EQ(recorder->openedURLs(), QStringList{"mailto:ann@example.org"});
+    click(1, kFeed);
+    plugin->emailAuthorItem->trigger();
     EXPECT_EQ(recorder->beeps(), 2);
+    click(0, kFeed);
+    recorder->opener = [](const QUrl&) { return false; }; // no handler takes it
+    plugin->emailAuthorItem->trigger();
+    EXPECT_EQ(recorder->openedURLs().size(), 2);
+    EXPECT_EQ(recorder->beeps(), 3);
 }
 
 TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {

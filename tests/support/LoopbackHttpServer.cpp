@@ -10,29 +10,6 @@
 
 namespace {
 
-QByteArray reasonPhrase(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 304:
-        return "Not Modified";
-    case 404:
-        return "Not Found";
-    case 429:
-        return "Too Many Requests";
-    case 500:
-        return "Internal Server Error";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
-}
-
 // The connection thread gets bytes of its own: Qt's shared buffers are freed in
 // Qt's own (uninstrumented) code, which ThreadSanitizer cannot follow.
 LoopbackHttpServer::Response deepCopy(const LoopbackHttpServer::Response& from) {
@@ -193,7 +170,7 @@ void LoopbackHttpServer::serve(int socket) {
         response.body.clear();
     }
     QByteArray out =
-        "HTTP/1.1 " + QByteArray::number(response.status) + ' ' + reasonPhrase(response.status) + "\r\n";
+        "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n"; // clients read the code only
     out += "Connection: close\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& [name, value] : response.headers)
         out += name + ": " + value + "\r\n";
@@ -225,8 +202,9 @@ void LoopbackHttpServer::serve(int socket) {
             if (stopping_) break;
         }
         markAnswered();
+        // Counted before it goes: a client may be done before send returns.
+        bodyBytesSent_ += piece;
         ok = sendAll(socket, response.body.constData() + at, piece);
-        if (ok) bodyBytesSent_ += piece;
         at += piece;
     }
     ::shutdown(socket, SHUT_WR);

@@ -45,7 +45,7 @@ class LoopbackHttpServer {
     QString url(const QByteArray& path) const;
     QList<Request> requests() const;
     int hits(const QByteArray& path) const;
-    // Bytes of bodies written to clients so far.
+    // Bytes of bodies handed to clients so far (counted as each piece goes out).
     qint64 bodyBytesSent() const { return bodyBytesSent_.load(); }
     // Connections accepted so far (a request may still be in progress).
     int connectionsAccepted() const { return accepted_.load(); }
