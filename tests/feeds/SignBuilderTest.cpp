@@ -112,13 +112,10 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
               (QVariantList{record(other, 60, true), record(url, 15, true), record(url, 15, false),
                             record(url, 30, true)}));
     // The settings hold the working list: they follow on the main thread.
-    EXPECT_TRUE(waitUntil([&] {
-        return server.settings.value(QStringLiteral("feeds"))
-                   .toList()
-                   .value(2)
-                   .toMap()
-                   .value(QStringLiteral("interval")) == 15;
-    }));
+    const auto stored = [&] {
+        return server.settings.value(QStringLiteral("feeds")).toList().value(2).toMap();
+    };
+    EXPECT_TRUE(waitUntil([&] { return stored().value(QStringLiteral("interval")) == 15; }));
 }
 
 TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {

@@ -138,8 +138,7 @@ void LoopbackHttpServer::serve(int socket) {
     Request request;
     request.received = std::chrono::steady_clock::now();
     const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    request.path = first.value(1);
+    request.path = lines.value(0).trimmed().split(' ').value(1);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines.at(i).indexOf(':');
         if (colon > 0)
@@ -153,11 +152,8 @@ void LoopbackHttpServer::serve(int socket) {
         std::lock_guard guard(mutex_);
         index = requests_.size();
         requests_.append(request);
-        auto it = routes_.constFind(request.path);
-        if (it == routes_.cend())
-            response = Response(404, "not here");
-        else
-            response = deepCopy(*it);
+        const auto it = routes_.constFind(request.path);
+        response = it == routes_.cend() ? Response(404, "not here") : deepCopy(*it);
     }
     if (response.status == 200 && notModified(request, response)) {
         response.status = 304;
