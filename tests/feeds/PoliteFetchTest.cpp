@@ -138,19 +138,19 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
 TEST_F(PoliteFetchTest, UnavailableWithDateOrWithoutRetryAfter) {
     const QByteArray later =
         QDateTime::currentDateTimeUtc().addSecs(120).toString(Qt::RFC2822Date).toLatin1();
-    http.route("/dated", {503, "maintenance", {{"Retry-After", later}}});
-    runUpdate(http.url("/dated"));
-    runUpdate(http.url("/dated"));
-    EXPECT_EQ(http.hits("/dated"), 1);
-    EXPECT_EQ(recorder->beeps(), 1);
-
-    // Without a usable Retry-After, the next update asks again.
-    http.route("/plain", {503, "maintenance"});
-    http.route("/garbled", {429, "", {{"Retry-After", "soon"}}});
-    for (const QByteArray path : {"/plain", "/garbled"}) {
-        runUpdate(http.url(path));
-        runUpdate(http.url(path));
-        EXPECT_EQ(http.hits(path), 2) << path.toStdString();
+    // A date holds the next fetch back; without a usable Retry-After the next update asks again.
+    const struct {
+        QByteArray path;
+        LoopbackHttpServer::Response response;
+        int hits;
+    } cases[] = {{"/dated", {503, "maintenance", {{"Retry-After", later}}}, 1},
+                 {"/plain", {503, "maintenance"}, 2},
+                 {"/garbled", {429, "", {{"Retry-After", "soon"}}}, 2}};
+    for (const auto& c : cases) {
+        http.route(c.path, c.response);
+        runUpdate(http.url(c.path));
+        runUpdate(http.url(c.path));
+        EXPECT_EQ(http.hits(c.path), c.hits) << c.path.toStdString();
     }
     EXPECT_EQ(recorder->beeps(), 5);
 }
