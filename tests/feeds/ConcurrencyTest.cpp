@@ -2,19 +2,28 @@
 // thread goes on reading the feed dictionaries.
 #include "tests/feeds/FeedTestSupport.h"
 
-TEST_F(FeedTest, BackToBackTicksRunOneAfterTheOther) {
+namespace {
+
+// Feed "/a" takes some 150 ms to fetch.
+class ConcurrencyTest : public FeedTest {
+  protected:
+    void SetUp() override {
+        FeedTest::SetUp();
+        LoopbackHttpServer::Response slow{200, rss("<title>A</title><item><title>a1</title></item>")};
+        slow.byteDelayMs = 2;
+        http.route("/a", slow);
+    }
     LoopbackHttpServer http;
-    LoopbackHttpServer::Response slow{200, rss("<title>A</title><item><title>a1</title></item>")};
-    slow.byteDelayMs = 2; // a fetch of some 150 ms
-    http.route("/a", slow);
+};
+
+} // namespace
+
+TEST_F(ConcurrencyTest, BackToBackTicksRunOneAfterTheOther) {
     http.route("/b",
                {200, rss("<title>B</title><item><title>b1</title></item><item><title>b2</title></item>")});
     const QString a = http.url("/a");
     const QString b = http.url("/b");
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->feeds = {record(a, 30, true), record(b, 30, true)};
-    }
+    setFeeds({record(a, 30, true), record(b, 30, true)});
 
     // Both timers fire at once: the second tick returns only after the first
     // update has posted its signs and released the lock.
@@ -41,22 +50,12 @@ TEST_F(FeedTest, BackToBackTicksRunOneAfterTheOther) {
     EXPECT_TRUE(server.onTicker().isEmpty());
 }
 
-TEST_F(FeedTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
-    LoopbackHttpServer http;
-    LoopbackHttpServer::Response slow{200, rss("<title>A</title><item><title>a1</title></item>")};
-    slow.byteDelayMs = 2;
-    http.route("/a", slow);
+TEST_F(ConcurrencyTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
     const QString a = http.url("/a");
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->feeds = {record(a, 30, true)};
-    }
+    setFeeds({record(a, 30, true)});
     plugin->activate();
     ASSERT_TRUE(waitUntil([&] { return http.connectionsAccepted() > 0; }));
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->feeds.clear(); // what unsubscribing or the pane does meanwhile
-    }
+    setFeeds({}); // what unsubscribing or the pane does meanwhile
     ASSERT_TRUE(waitForUpdates());
     EXPECT_TRUE(server.onTicker().isEmpty()) << "nothing could ever take such signs off again";
     ASSERT_TRUE(entry(a).has_value());

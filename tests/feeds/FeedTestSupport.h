@@ -7,6 +7,8 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
 
 inline QByteArray rss(const QByteArray& channelBody) {
     return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + channelBody + "</channel></rss>\n";
@@ -16,8 +18,9 @@ inline QByteArray rss(const QByteArray& channelBody) {
 inline const QByteArray kGoodFeed = rss("<title>Good</title><item><title>One</title></item>");
 inline const QString kGoodSign = QStringLiteral("One (Good) ");
 
+// Reads a file below tests/feeds.
 inline QByteArray readTestData(const QString& name) {
-    QFile file(QStringLiteral(TEST_SOURCE_DIR "/feeds/data/") + name);
+    QFile file(QStringLiteral(TEST_SOURCE_DIR "/feeds/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
@@ -66,22 +69,38 @@ class FeedTest : public PluginTest {
         if (!plugin->topDictionary || !plugin->topDictionary->contains(url)) return std::nullopt;
         return plugin->topDictionary->value(url);
     }
-    // Texts of the signs added since the server's record was last cleared.
-    QStringList addedTexts() {
-        QStringList texts;
-        for (const RecordingServer::Call& call : server.calls())
-            if (call.kind != RecordingServer::Call::Remove)
-                texts.append(call.sign->isText() ? static_cast<PNTextTickerSign&>(*call.sign).text().string()
-                                                 : QStringLiteral("<image>"));
-        return texts;
+    void setFeeds(const QVariantList& records) {
+        std::lock_guard guard(plugin->dataMutex);
+        plugin->feeds = records;
     }
-    QStringList postedTexts() {
+    void hide(const QString& url, const QStringList& guids) {
+        std::lock_guard guard(plugin->dataMutex);
+        plugin->ignored.insert(url, QVariant(guids).toList());
+    }
+    // Writes a file into the test's own directory and returns its file URL.
+    QString writeFeed(const QByteArray& document, const QString& name = QStringLiteral("feed.xml")) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(document);
+        return QUrl::fromLocalFile(file.fileName()).toString();
+    }
+    static QStringList textsOf(const QList<PNSignRef>& signs) {
         QStringList texts;
-        for (const PNSignRef& sign : server.onTicker())
+        for (const PNSignRef& sign : signs)
             texts.append(sign->isText() ? static_cast<PNTextTickerSign&>(*sign).text().string()
                                         : QStringLiteral("<image>"));
         return texts;
     }
+    // Texts of the signs added since the server's record was last cleared.
+    QStringList addedTexts() {
+        QList<PNSignRef> added;
+        for (const RecordingServer::Call& call : server.calls())
+            if (call.kind != RecordingServer::Call::Remove) added.append(call.sign);
+        return textsOf(added);
+    }
+    QStringList postedTexts() { return textsOf(server.onTicker()); }
+
+    QTemporaryDir dir;
 };
 
 // A feed test with a loopback server and short fetch bounds.

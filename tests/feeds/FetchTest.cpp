@@ -41,17 +41,15 @@ class FetchTest : public HttpFeedTest {
 TEST_F(FetchTest, GoodFeedSendsOurUserAgentWhateverItsContentType) {
     http.route("/feed", {200, kGoodFeed, {{"Content-Type", "text/html"}}});
     runUpdate(http.url("/feed"));
-    EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_EQ(postedTexts(), QStringList{kGoodSign});
-    ASSERT_EQ(http.requests().size(), 1);
-    EXPECT_EQ(http.requests().first().headers.value("user-agent"),
+    EXPECT_EQ(http.requests().value(0).headers.value("user-agent"),
               "Newsreel/" NEWSREEL_VERSION " (Pennant plug-in)");
     EXPECT_EQ(recorder->beeps(), 0);
     EXPECT_TRUE(recorder->logLines().isEmpty());
 }
 
 TEST_F(FetchTest, ErrorStatusesOversizeBodiesAndLongRedirectChainsAreNoDocument) {
-    const QByteArray bomb = readTestData(QStringLiteral("one-mebibyte.xml.gz"));
+    const QByteArray bomb = readTestData(QStringLiteral("data/one-mebibyte.xml.gz"));
     ASSERT_LT(bomb.size(), 64 * 1024); // small on the wire, a mebibyte unpacked
     for (int hop = 0; hop < 50; ++hop)
         http.route("/hop" + QByteArray::number(hop),
@@ -138,12 +136,9 @@ TEST_F(FetchTest, StalledTricklingAndSlowServersAreAbandonedAtTheirBounds) {
 
 TEST_F(FetchTest, CompressedBodiesAreAcceptedAndDecoded) {
     http.route("/small.gz",
-               {200, readTestData(QStringLiteral("small-feed.xml.gz")), {{"Content-Encoding", "gzip"}}});
-    const QStringList texts{"First (Loopback) ", "Second (Loopback) "};
+               {200, readTestData(QStringLiteral("data/small-feed.xml.gz")), {{"Content-Encoding", "gzip"}}});
     runUpdate(http.url("/small.gz"));
-    EXPECT_EQ(postedTexts(), texts);
-    runUpdate(http.url("/small.gz")); // the previous signs go first
-    EXPECT_EQ(postedTexts(), texts);
+    EXPECT_EQ(postedTexts(), QStringList({"First (Loopback) ", "Second (Loopback) "}));
     const QByteArray accepted = http.requests().first().headers.value("accept-encoding");
     for (const char* coding : {"gzip", "deflate", "br"})
         EXPECT_TRUE(accepted.contains(coding)) << accepted.toStdString();
@@ -157,13 +152,11 @@ TEST_F(FetchTest, CompressedBodiesAreAcceptedAndDecoded) {
 }
 
 TEST_F(FetchTest, RefusedConnectionIsNoDocument) {
-    std::unique_ptr<LoopbackHttpServer> gone = std::make_unique<LoopbackHttpServer>();
-    const QString url = gone->url("/feed");
-    gone.reset();
+    const QString url = LoopbackHttpServer().url("/feed"); // a port nobody listens on any more
     const QStringList lines = runFailedUpdate(url);
     EXPECT_EQ(recorder->beeps(), 1);
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("cannot fetch %1: ").arg(url)));
+    EXPECT_EQ(lines.size(), 1);
+    EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("cannot fetch %1: ").arg(url)));
 }
 
 TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
@@ -175,37 +168,35 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
         runUpdate(url);
         EXPECT_FALSE(plugin->threadLock.isHeld());
         EXPECT_EQ(recorder->beeps(), beeps + 1);
-        ASSERT_TRUE(entry(url));
-        EXPECT_TRUE(entry(url)->isEmpty());
+        EXPECT_TRUE(entry(url) && entry(url)->isEmpty());
     }
     EXPECT_TRUE(recorder->logLines().isEmpty());
     EXPECT_TRUE(http.requests().isEmpty());
 }
 
 TEST_F(FetchTest, ParseErrorsAreLoggedNotBeepedAndKeepWhatWasParsed) {
+    // A cut feed, and an HTML page instead of a feed.
     http.route("/bad",
                {200, "<rss><channel><title>Half</title><item><title>kept</title></item><item></channel>"});
-    QStringList lines = runFailedUpdate(http.url("/bad"));
-    EXPECT_EQ(recorder->beeps(), 0);
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("parse error: ")));
-    const std::optional<FeedDictionary> feed = entry(http.url("/bad"));
-    ASSERT_TRUE(feed && feed->channel && feed->items);
-    EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Half"));
-    EXPECT_EQ(feed->items->size(), 2);
-    EXPECT_FALSE(feed->tickers);
-
-    // An HTML page instead of a feed; then one well formed, but with no channel
-    // and no item: nothing to show, nothing to say.
     http.route("/page", {200,
                          "<!DOCTYPE html><html><head><meta charset=utf-8><title>Home</title></head>"
                          "<body><p>Welcome<br></body></html>",
                          {{"Content-Type", "text/html; charset=utf-8"}}});
-    lines = runFailedUpdate(http.url("/page"));
-    EXPECT_EQ(recorder->beeps(), 0);
-    ASSERT_EQ(lines.size(), 1);
-    EXPECT_TRUE(lines.first().startsWith(QStringLiteral("parse error: ")));
-    expectNextGoodUpdateWorks(http.url("/page"), [&] { http.route("/page", {200, kGoodFeed}); });
+    for (const QByteArray path : {"/bad", "/page"}) {
+        const QStringList lines = runFailedUpdate(http.url(path));
+        EXPECT_EQ(lines.size(), 1);
+        EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("parse error: "))) << path.toStdString();
+        EXPECT_EQ(recorder->beeps(), 0);
+        if (path == "/bad") { // what the cut feed parsed is kept, but shows no sign
+            const std::optional<FeedDictionary> feed = entry(http.url(path));
+            ASSERT_TRUE(feed && feed->channel && feed->items);
+            EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Half"));
+            EXPECT_EQ(feed->items->size(), 2);
+            EXPECT_FALSE(feed->tickers);
+        }
+        expectNextGoodUpdateWorks(http.url(path), [&] { http.route(path, {200, kGoodFeed}); });
+    }
+    // Well formed, but with no channel and no item: nothing to show, nothing to say.
     http.route("/xhtml",
                {200, "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>"});
     EXPECT_TRUE(runFailedUpdate(http.url("/xhtml")).isEmpty());

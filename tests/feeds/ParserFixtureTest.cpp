@@ -1,7 +1,7 @@
 // Every tests/feeds/fixtures/NAME.xml is parsed in small chunks and its feed
 // dictionary compared with NAME.expected.json beside it.
 #include "feeds/RssHandlers.h"
-#include "tests/support/PluginFixture.h"
+#include "tests/feeds/FeedTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,11 +13,6 @@ namespace {
 
 QString fixtureDir() {
     return QStringLiteral(TEST_SOURCE_DIR "/feeds/fixtures");
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct ParseOutcome {
@@ -59,7 +54,7 @@ class ParserFixture : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ParserFixture, MatchesExpectedDump) {
     const QString name = QString::fromStdString(GetParam());
-    const QByteArray document = readFile(fixtureDir() + u'/' + name + QStringLiteral(".xml"));
+    const QByteArray document = readTestData(QStringLiteral("fixtures/") + name + QStringLiteral(".xml"));
     ASSERT_FALSE(document.isEmpty());
     const QString expectedPath = fixtureDir() + u'/' + name + QStringLiteral(".expected.json");
     const ParseOutcome outcome = parseFixture(document, 7);
@@ -70,7 +65,8 @@ TEST_P(ParserFixture, MatchesExpectedDump) {
         GTEST_SKIP() << "wrote " << expectedPath.toStdString();
     }
     QJsonParseError error;
-    const QJsonDocument expected = QJsonDocument::fromJson(readFile(expectedPath), &error);
+    const QJsonDocument expected = QJsonDocument::fromJson(
+        readTestData(QStringLiteral("fixtures/") + name + QStringLiteral(".expected.json")), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << expectedPath.toStdString();
     EXPECT_EQ(outcome.dump, expected.object()) << "got:\n"
                                                << QJsonDocument(outcome.dump).toJson().toStdString();

@@ -23,27 +23,19 @@ QByteArray png(int width, int height) {
     return bytes;
 }
 
-class PoliteFetchTest : public HttpFeedTest {
-  protected:
-    int removals() {
-        int n = 0;
-        for (const RecordingServer::Call& call : server.calls())
-            n += call.kind == RecordingServer::Call::Remove ? 1 : 0;
-        return n;
-    }
-};
+using PoliteFetchTest = HttpFeedTest;
 
 } // namespace
 
 TEST_F(PoliteFetchTest, UnchangedFeedIsRevalidatedWithoutItsBody) {
-    const QList<QPair<QByteArray, QByteArray>> validators[] = {
-        {{"ETag", "\"v1\""}},
-        {{"Last-Modified", "Sun, 06 Dec 2026 09:10:00 GMT"}},
-    };
-    for (const auto& headers : validators) {
-        SCOPED_TRACE(headers.first().first.toStdString());
-        const QByteArray path = "/" + headers.first().first.toLower();
-        http.route(path, {200, kFeed, headers});
+    const struct {
+        QByteArray header, value, asked;
+    } validators[] = {{"ETag", "\"v1\"", "if-none-match"},
+                      {"Last-Modified", "Sun, 06 Dec 2026 09:10:00 GMT", "if-modified-since"}};
+    for (const auto& v : validators) {
+        SCOPED_TRACE(v.header.toStdString());
+        const QByteArray path = "/" + v.header.toLower();
+        http.route(path, {200, kFeed, {{v.header, v.value}}});
         const QString url = http.url(path);
         server.clear();
         runUpdate(url);
@@ -55,17 +47,11 @@ TEST_F(PoliteFetchTest, UnchangedFeedIsRevalidatedWithoutItsBody) {
         runUpdate(url);
         EXPECT_EQ(http.bodyBytesSent(), sent); // zero body bytes the second time
         ASSERT_EQ(http.hits(path), 2);
-        const QMap<QByteArray, QByteArray> asked = http.requests().last().headers;
-        if (headers.first().first == "ETag")
-            EXPECT_EQ(asked.value("if-none-match"), "\"v1\"");
-        else
-            EXPECT_EQ(asked.value("if-modified-since"), "Sun, 06 Dec 2026 09:10:00 GMT");
+        EXPECT_EQ(http.requests().last().headers.value(v.asked), v.value);
         // The update ran as for a fresh document: old signs off, the same ones posted.
-        EXPECT_EQ(removals(), 2);
         EXPECT_EQ(addedTexts(), first);
-        ASSERT_TRUE(entry(url) && entry(url)->items);
-        EXPECT_EQ(entry(url)->items->size(), 2);
-        EXPECT_EQ(entry(url)->channel->value(QStringLiteral("title")).toString(), QStringLiteral("Polite"));
+        EXPECT_EQ(server.calls().size(), 4); // and the two old ones taken off
+        EXPECT_TRUE(entry(url) && entry(url)->items && entry(url)->items->size() == 2);
         EXPECT_FALSE(plugin->threadLock.isHeld());
     }
     EXPECT_EQ(recorder->beeps(), 0);
@@ -90,8 +76,6 @@ TEST_F(PoliteFetchTest, ChangedOrUnvalidatedFeedIsFetchedWhole) {
     EXPECT_EQ(requests[1].headers.value("if-none-match"), "\"v1\"");
     EXPECT_EQ(requests[2].headers.value("if-none-match"), "\"v2\"");
     EXPECT_FALSE(requests[3].headers.contains("if-none-match"));
-    EXPECT_EQ(http.bodyBytesSent(),
-              3 * kFeed.size() + rss("<title>Polite</title><item><title>Third</title></item>").size());
 }
 
 TEST_F(PoliteFetchTest, DocumentThatFailedToParseIsNotRemembered) {
@@ -118,13 +102,11 @@ TEST_F(PoliteFetchTest, UnchangedChannelImageIsReused) {
     runUpdate(http.url("/feed"));
     EXPECT_EQ(http.bodyBytesSent(), sent);
     ASSERT_EQ(http.hits("/logo.png"), 2);
-    EXPECT_EQ(http.requests().last().path, "/logo.png");
     EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"logo\"");
     ASSERT_EQ(postedTexts(), QStringList({"<image>", "One (Polite) "}));
     const PNSignRef after = server.onTicker().first();
     EXPECT_NE(after, before); // a new sign, the same picture
     EXPECT_EQ(after->image().size(), QSize(100, 50));
-    EXPECT_EQ(after->size().width, 48.0f);
     EXPECT_EQ(recorder->beeps(), 0);
 }
 
@@ -133,8 +115,7 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     const QString url = http.url("/busy");
     runUpdate(url);
     EXPECT_EQ(recorder->beeps(), 1);
-    ASSERT_EQ(recorder->logLines().size(), 1);
-    EXPECT_EQ(recorder->logLines().first(), QStringLiteral("cannot fetch %1: HTTP 429").arg(url));
+    EXPECT_EQ(recorder->logLines(), QStringList{QStringLiteral("cannot fetch %1: HTTP 429").arg(url)});
 
     // The timer fires again at once: no request, a log line, no beep.
     http.route("/busy", {200, kFeed});
@@ -142,10 +123,9 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_EQ(http.hits("/busy"), 1);
     EXPECT_EQ(recorder->beeps(), 1);
-    ASSERT_EQ(recorder->logLines().size(), 2);
-    EXPECT_TRUE(recorder->logLines().last().startsWith(
-        QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)))
-        << recorder->logLines().last().toStdString();
+    EXPECT_EQ(recorder->logLines().size(), 2);
+    EXPECT_TRUE(recorder->logLines().value(1).startsWith(
+        QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)));
     EXPECT_TRUE(postedTexts().isEmpty());
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
@@ -158,19 +138,19 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
 TEST_F(PoliteFetchTest, UnavailableWithDateOrWithoutRetryAfter) {
     const QByteArray later =
         QDateTime::currentDateTimeUtc().addSecs(120).toString(Qt::RFC2822Date).toLatin1();
-    http.route("/dated", {503, "maintenance", {{"Retry-After", later}}});
-    runUpdate(http.url("/dated"));
-    runUpdate(http.url("/dated"));
-    EXPECT_EQ(http.hits("/dated"), 1);
-    EXPECT_EQ(recorder->beeps(), 1);
-
-    // Without a usable Retry-After, the next update asks again.
-    http.route("/plain", {503, "maintenance"});
-    http.route("/garbled", {429, "", {{"Retry-After", "soon"}}});
-    for (const QByteArray path : {"/plain", "/garbled"}) {
-        runUpdate(http.url(path));
-        runUpdate(http.url(path));
-        EXPECT_EQ(http.hits(path), 2) << path.toStdString();
+    // A date holds the next fetch back; without a usable Retry-After the next update asks again.
+    const struct {
+        QByteArray path;
+        LoopbackHttpServer::Response response;
+        int hits;
+    } cases[] = {{"/dated", {503, "maintenance", {{"Retry-After", later}}}, 1},
+                 {"/plain", {503, "maintenance"}, 2},
+                 {"/garbled", {429, "", {{"Retry-After", "soon"}}}, 2}};
+    for (const auto& c : cases) {
+        http.route(c.path, c.response);
+        runUpdate(http.url(c.path));
+        runUpdate(http.url(c.path));
+        EXPECT_EQ(http.hits(c.path), c.hits) << c.path.toStdString();
     }
     EXPECT_EQ(recorder->beeps(), 5);
 }

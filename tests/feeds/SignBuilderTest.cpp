@@ -4,20 +4,12 @@
 #include "tests/feeds/FeedTestSupport.h"
 
 #include <QImage>
-#include <QTemporaryDir>
 #include <QUrl>
 
 namespace {
 
 class SignBuilderTest : public FeedTest {
   protected:
-    // Writes a feed file and returns its file URL.
-    QString writeFeed(const QByteArray& document, const QString& name = QStringLiteral("feed.xml")) {
-        QFile file(dir.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(document);
-        return QUrl::fromLocalFile(file.fileName()).toString();
-    }
     QString writeImage(int width, int height, const QString& name = QStringLiteral("logo.png")) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(Qt::darkRed);
@@ -28,30 +20,25 @@ class SignBuilderTest : public FeedTest {
     static PNAttributedString textOf(const PNSignRef& sign) {
         return static_cast<PNTextTickerSign&>(*sign).text();
     }
-
-    QTemporaryDir dir;
+    QStringList actions() {
+        QStringList all;
+        for (const PNSignRef& sign : signs())
+            all.append(sign->actionString());
+        return all;
+    }
 };
-
-QString repeated(QChar c, int n) {
-    return QString(n, c);
-}
 
 } // namespace
 
 TEST_F(SignBuilderTest, TitlesAreShortenedToTitleLength) {
     plugin->setTitleLength(30);
-    const QString exact = repeated(u'a', 30);
-    const QString longer = repeated(u'b', 31);
-    const QString url =
-        writeFeed(rss("<title>" + repeated(u'C', 40).toUtf8() + "</title><item><title>" + exact.toUtf8() +
-                      "</title></item><item><title>" + longer.toUtf8() + "</title></item>"));
-    runUpdate(url);
-    ASSERT_EQ(signs().size(), 2);
-    const QString channelPart = repeated(u'C', 27) + QStringLiteral("...");
-    EXPECT_EQ(textOf(signs()[0]).string(), exact + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
-    const PNAttributedString second = textOf(signs()[1]);
-    EXPECT_EQ(second.string(),
-              repeated(u'b', 27) + QStringLiteral("... (") + channelPart + QStringLiteral(") "));
+    const QString exact(30, u'a');
+    runUpdate(writeFeed(rss("<title>" + QByteArray(40, 'C') + "</title><item><title>" + exact.toUtf8() +
+                            "</title></item><item><title>" + QByteArray(31, 'b') + "</title></item>")));
+    const QString channelPart = QString(27, u'C') + QStringLiteral("...");
+    ASSERT_EQ(postedTexts(), QStringList({exact + " (" + channelPart + ") ",
+                                          QString(27, u'b') + "... (" + channelPart + ") "}));
+    const PNAttributedString second = textOf(signs().value(1));
     ASSERT_EQ(second.runs().size(), 2);
     EXPECT_EQ(second.runs()[0].length, 30); // the divider
     EXPECT_EQ(second.runs()[0].font, PNAttributedString::Font::Standard);
@@ -59,27 +46,15 @@ TEST_F(SignBuilderTest, TitlesAreShortenedToTitleLength) {
     EXPECT_EQ(second.runs()[1].start + second.runs()[1].length, second.length());
 }
 
-TEST_F(SignBuilderTest, ItemPartFallsBackToDescriptionThenEmpty) {
-    const QString url =
-        writeFeed(rss("<title>Desk</title>"
-                      "<item><description>Only a description</description></item>"
-                      "<item><title></title><description>Empty title element</description></item>"
-                      "<item><link>http://a.example/</link></item>"
-                      "<item><title x=\"1\">attributed</title></item>"));
-    runUpdate(url);
-    QStringList texts;
-    for (const PNSignRef& sign : signs())
-        texts.append(textOf(sign).string());
-    EXPECT_EQ(texts, QStringList({"Only a description (Desk) ", "Empty title element (Desk) ", " (Desk) ",
-                                  "attributed (Desk) "}));
-}
-
-TEST_F(SignBuilderTest, LinkedItemsAreBlueAndUnderlinedOverTheItemPartOnly) {
-    const QString url =
-        writeFeed(rss("<title>Desk</title><item><title>Linked</title><link>http://a.example/1</link>"
-                      "</item><item><title>Plain</title></item>"));
-    runUpdate(url);
-    ASSERT_EQ(signs().size(), 2);
+TEST_F(SignBuilderTest, ItemPartFallsBackToDescriptionAndOnlyLinkedItemsAreBlueAndUnderlined) {
+    runUpdate(writeFeed(rss("<title>Desk</title><item><title>Linked</title><link>http://a.example/1</link>"
+                            "</item><item><title>Plain</title></item>"
+                            "<item><description>Only a description</description></item>"
+                            "<item><title></title><description>Empty title element</description></item>"
+                            "<item><link>http://a.example/</link></item>"
+                            "<item><title x=\"1\">attributed</title></item>")));
+    ASSERT_EQ(postedTexts(), QStringList({"Linked (Desk) ", "Plain (Desk) ", "Only a description (Desk) ",
+                                          "Empty title element (Desk) ", " (Desk) ", "attributed (Desk) "}));
     const auto linked = textOf(signs()[0]).runs();
     ASSERT_EQ(linked.size(), 2);
     EXPECT_EQ(linked[0].length, 6);
@@ -100,33 +75,19 @@ TEST_F(SignBuilderTest, LinkedItemsAreBlueAndUnderlinedOverTheItemPartOnly) {
 }
 
 TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
-    const QByteArray document = rss("<title>Desk</title>"
-                                    "<item><title>zero</title><guid>g0</guid></item>"
-                                    "<item><title>one</title><guid>g1</guid></item>"
-                                    "<item><title>two</title><guid isPermaLink=\"false\">g2</guid></item>"
-                                    "<item><title>three</title></item>");
-    const QString url = writeFeed(document);
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->ignored.insert(url, QVariantList{QStringLiteral("g1"), QStringLiteral("g3")});
-        plugin->ignored.insert(QStringLiteral("file:///other.xml"), QVariantList{QStringLiteral("g0")});
-    }
+    const QString url = writeFeed(rss("<title>Desk</title>"
+                                      "<item><title>zero</title><guid>g0</guid></item>"
+                                      "<item><title>one</title><guid>g1</guid></item>"
+                                      "<item><title>two</title><guid isPermaLink=\"false\">g2</guid></item>"
+                                      "<item><title>three</title></item>"));
+    hide(url, {"g1", "g3"});
+    hide(QStringLiteral("file:///other.xml"), {"g0"});
     runUpdate(url);
-    QStringList actions;
-    for (const PNSignRef& sign : signs())
-        actions.append(sign->actionString());
-    EXPECT_EQ(actions, QStringList({"0," + url, "2," + url, "3," + url}));
-
+    EXPECT_EQ(actions(), QStringList({"0," + url, "2," + url, "3," + url}));
     // A guid written with attributes is hidden by its text.
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->ignored.insert(url, QVariantList{QStringLiteral("g2")});
-    }
+    hide(url, {"g2"});
     runUpdate(url);
-    actions.clear();
-    for (const PNSignRef& sign : signs())
-        actions.append(sign->actionString().section(u',', 0, 0));
-    EXPECT_EQ(actions, QStringList({"0", "1", "3"}));
+    EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));
 }
 
 TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
@@ -134,10 +95,7 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
         writeFeed(rss("<title>Desk</title><ttl> 15 minutes</ttl><item><title>x</title></item>"));
     const QString other = QStringLiteral("http://other.example/feed.xml");
     auto afterUpdate = [&](const QVariantList& records) {
-        {
-            std::lock_guard guard(plugin->dataMutex);
-            plugin->feeds = records;
-        }
+        setFeeds(records);
         plugin->storeFeeds();
         runUpdate(url);
         std::lock_guard guard(plugin->dataMutex);
@@ -154,13 +112,10 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
               (QVariantList{record(other, 60, true), record(url, 15, true), record(url, 15, false),
                             record(url, 30, true)}));
     // The settings hold the working list: they follow on the main thread.
-    EXPECT_TRUE(waitUntil([&] {
-        return server.settings.value(QStringLiteral("feeds"))
-                   .toList()
-                   .value(2)
-                   .toMap()
-                   .value(QStringLiteral("interval")) == 15;
-    }));
+    const auto stored = [&] {
+        return server.settings.value(QStringLiteral("feeds")).toList().value(2).toMap();
+    };
+    EXPECT_TRUE(waitUntil([&] { return stored().value(QStringLiteral("interval")) == 15; }));
 }
 
 TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
@@ -200,10 +155,7 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
 }
 
 TEST_F(SignBuilderTest, UnusableImageStillLeavesTheTextSigns) {
-    QFile junk(dir.filePath(QStringLiteral("junk.png")));
-    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
-    junk.write("not an image at all");
-    junk.close();
+    writeFeed("not an image at all", QStringLiteral("junk.png"));
     for (const QByteArray& image : {QByteArray("junk.png"), QByteArray("missing.png"), QByteArray(""),
                                     QByteArray("ftp://127.0.0.1/logo.png")}) {
         SCOPED_TRACE(image.toStdString());
@@ -219,19 +171,12 @@ TEST_F(SignBuilderTest, UnusableImageStillLeavesTheTextSigns) {
 TEST_F(SignBuilderTest, NothingToShowLeavesNoTickersList) {
     const QString url = writeFeed(rss("<title>Empty</title><description>no image, no items</description>"));
     runUpdate(url);
-    EXPECT_FALSE(plugin->threadLock.isHeld());
     EXPECT_TRUE(signs().isEmpty());
-    const std::optional<FeedDictionary> feed = entry(url);
-    ASSERT_TRUE(feed && feed->channel);
-    EXPECT_FALSE(feed->tickers);
-    EXPECT_FALSE(feed->items);
-
+    ASSERT_TRUE(entry(url) && entry(url)->channel);
+    EXPECT_FALSE(entry(url)->tickers || entry(url)->items);
     // Every item hidden: the same.
     const QString hidden = writeFeed(rss("<item><guid>a</guid></item>"), QStringLiteral("hidden.xml"));
-    {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->ignored.insert(hidden, QVariantList{QStringLiteral("a")});
-    }
+    hide(hidden, {"a"});
     runUpdate(hidden);
     EXPECT_FALSE(entry(hidden)->tickers);
 }

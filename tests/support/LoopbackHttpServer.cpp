@@ -22,19 +22,18 @@ LoopbackHttpServer::Response deepCopy(const LoopbackHttpServer::Response& from) 
     return to;
 }
 
-QByteArray headerValue(const LoopbackHttpServer::Response& response, const QByteArray& name) {
-    for (const auto& [key, value] : response.headers)
-        if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
-    return {};
-}
-
 // As a caching-aware server answers: a request whose validators match the
 // route's ETag or Last-Modified gets 304 and no body.
 bool notModified(const LoopbackHttpServer::Request& request, const LoopbackHttpServer::Response& response) {
-    const QByteArray etag = headerValue(response, "ETag");
-    const QByteArray lastModified = headerValue(response, "Last-Modified");
+    auto header = [&](const char* name) {
+        for (const auto& [key, value] : response.headers)
+            if (key.compare(name, Qt::CaseInsensitive) == 0) return value;
+        return QByteArray();
+    };
+    const QByteArray etag = header("ETag");
     if (!etag.isEmpty() && request.headers.contains("if-none-match"))
         return request.headers.value("if-none-match") == etag;
+    const QByteArray lastModified = header("Last-Modified");
     return !lastModified.isEmpty() && request.headers.value("if-modified-since") == lastModified;
 }
 
@@ -77,10 +76,7 @@ void LoopbackHttpServer::route(const QByteArray& path, Response response) {
 }
 
 LoopbackHttpServer::Response LoopbackHttpServer::redirect(const QByteArray& location, int status) {
-    Response r;
-    r.status = status;
-    r.headers.append({"Location", location});
-    return r;
+    return Response(status, {}, {{"Location", location}});
 }
 
 QString LoopbackHttpServer::url(const QByteArray& path) const {
@@ -99,10 +95,8 @@ QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {
 }
 
 int LoopbackHttpServer::hits(const QByteArray& path) const {
-    int n = 0;
-    for (const Request& r : requests())
-        if (r.path == path) ++n;
-    return n;
+    const QList<Request> all = requests();
+    return int(std::count_if(all.begin(), all.end(), [&](const Request& r) { return r.path == path; }));
 }
 
 void LoopbackHttpServer::acceptLoop() {
@@ -144,8 +138,7 @@ void LoopbackHttpServer::serve(int socket) {
     Request request;
     request.received = std::chrono::steady_clock::now();
     const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
-    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
-    request.path = first.value(1);
+    request.path = lines.value(0).trimmed().split(' ').value(1);
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines.at(i).indexOf(':');
         if (colon > 0)
@@ -159,11 +152,8 @@ void LoopbackHttpServer::serve(int socket) {
         std::lock_guard guard(mutex_);
         index = requests_.size();
         requests_.append(request);
-        auto it = routes_.constFind(request.path);
-        if (it == routes_.cend())
-            response = Response(404, "not here");
-        else
-            response = deepCopy(*it);
+        const auto it = routes_.constFind(request.path);
+        response = it == routes_.cend() ? Response(404, "not here") : deepCopy(*it);
     }
     if (response.status == 200 && notModified(request, response)) {
         response.status = 304;

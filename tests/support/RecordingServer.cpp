@@ -5,22 +5,13 @@ QVariantMap* RecordingServer::preferencesForIdentifier(const QString& identifier
     return &settings;
 }
 
-void RecordingServer::addSign(const PNSignRef& sign) {
+void RecordingServer::note(Call::Kind kind, const PNSignRef& sign) {
     std::lock_guard guard(mutex_);
-    calls_.append({Call::Add, sign});
-    onTicker_.append(sign);
-}
-
-void RecordingServer::addSign(const PNSignRef& sign, PNPennantClientProtocol*) {
-    std::lock_guard guard(mutex_);
-    calls_.append({Call::AddWithClient, sign});
-    onTicker_.append(sign);
-}
-
-void RecordingServer::removeSign(const PNSignRef& sign) {
-    std::lock_guard guard(mutex_);
-    calls_.append({Call::Remove, sign});
-    onTicker_.removeOne(sign);
+    calls_.append({kind, sign});
+    if (kind == Call::Remove)
+        onTicker_.removeOne(sign);
+    else
+        onTicker_.append(sign);
 }
 
 QWidget* RecordingServer::tickerView() {

@@ -20,9 +20,11 @@ class RecordingServer : public PNTickerServer {
     PNSize size{1280, 24};
 
     QVariantMap* preferencesForIdentifier(const QString& identifier) override;
-    void addSign(const PNSignRef& sign) override;
-    void addSign(const PNSignRef& sign, PNPennantClientProtocol* client) override;
-    void removeSign(const PNSignRef& sign) override;
+    void addSign(const PNSignRef& sign) override { note(Call::Add, sign); }
+    void addSign(const PNSignRef& sign, PNPennantClientProtocol*) override {
+        note(Call::AddWithClient, sign);
+    }
+    void removeSign(const PNSignRef& sign) override { note(Call::Remove, sign); }
     QWidget* tickerView() override;
     PNSize viewSize() override { return size; }
     void preferencesDidChange(const QString&) override { ++preferenceChanges; }
@@ -37,6 +39,7 @@ class RecordingServer : public PNTickerServer {
     std::atomic<int> idleReports{0};
 
   private:
+    void note(Call::Kind kind, const PNSignRef& sign);
     mutable std::mutex mutex_;
     QList<Call> calls_;
     QList<PNSignRef> onTicker_;
