@@ -271,6 +271,17 @@ int main(int argc, char** argv) {
         QStringLiteral("%1x (%2 MB/s)").arg(rL, 0, 'f', 2).arg(oursLarge / 1e6, 0, 'f', 1), ">= 0.6x",
         rL >= 0.6);
 
+    // Fed one byte at a time (a trickling server), four times the document must
+    // cost about four times as much, not sixteen.
+    auto byteByByte = [](const QByteArray& d) { return parseOurs(d, 1); };
+    const QByteArray quarter = generateFeed(kTypicalItems / 4);
+    // Rates of the same parse in both places; the time ratio is the size ratio over the rate ratio.
+    const double quarterRate = throughputs(quarter, 5, byteByByte, byteByByte).first;
+    const double wholeRate = throughputs(typical, 5, byteByByte, byteByByte).first;
+    const double growth = (double(typical.size()) / wholeRate) / (double(quarter.size()) / quarterRate);
+    row("1c one byte per chunk: cost of 4x the bytes", QStringLiteral("%1x").arg(growth, 0, 'f', 2),
+        "< 8x (linear)", growth < 8.0);
+
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--memory-child"), largePath});
     child.waitForFinished(600000);

@@ -159,28 +159,6 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
     }
 }
 
-TEST(ParserLimits, OneBytePerChunkTakesLinearTime) {
-    // Four times the bytes fed byte by byte take about four times as long, not
-    // sixteen. (That the chunking never shows in the result, ParserFixture checks.)
-    auto byteByByte = [](int items) {
-        QByteArray body;
-        for (int i = 0; i < items; ++i)
-            body += "<item><title>Item &amp; more</title><description>" + QByteArray(200, 'd') +
-                    "</description></item>";
-        const QByteArray bytes = rss(body);
-        RssHandlers handlers;
-        platform::XmlEventParser parser(handlers);
-        QElapsedTimer clock;
-        clock.start();
-        for (char c : bytes)
-            parser.parseChunk(&c, 1);
-        EXPECT_TRUE(parser.finish());
-        return clock.nsecsElapsed();
-    };
-    const qint64 smallTime = byteByByte(500);
-    EXPECT_LT(byteByByte(2000), 10 * smallTime) << "quadratic in the number of chunks";
-}
-
 TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
     QRandomGenerator random(8);
     for (int round = 0; round < 50; ++round) {
