@@ -1,4 +1,6 @@
 // The headless host, run as a user or a script would run it.
+#include "tests/app/WindowTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,10 +17,13 @@ struct HostRun {
     int exitCode = -1;
     QList<QJsonObject> events;
     QString errors;
-    QStringList logLines() const {
+    QStringList logLines() const { return field("message", true); }
+    QStringList kinds() const { return field("event", false); }
+    // The field of every log event, or of every other event.
+    QStringList field(const char* name, bool logs) const {
         QStringList out;
         for (const QJsonObject& e : events)
-            if (e.value("event") == QLatin1String("log")) out << e.value("message").toString();
+            if ((e.value("event") == QLatin1String("log")) == logs) out << e.value(name).toString();
         return out;
     }
 };
@@ -48,17 +53,6 @@ HostRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
         run.events.append(doc.object());
     }
     return run;
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QJsonObject newsreelSettings(const QString& path) {
@@ -107,15 +101,10 @@ TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
     const QString settings = dir.filePath("s.json");
     const HostRun run = runPennant({"--settings", settings}, "wait\nsettings\nfrobnicate\nwait now\nquit\n");
     EXPECT_EQ(run.exitCode, 0);
-    QStringList kinds;
+    EXPECT_EQ(run.kinds(), QStringList({"idle", "settings", "error", "error"}));
     for (const QJsonObject& e : run.events)
-        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
-    EXPECT_EQ(kinds, QStringList({"idle", "settings", "error", "error"}));
-    for (const QJsonObject& e : run.events) {
-        if (e.value("event") == QLatin1String("settings")) {
+        if (e.value("event") == QLatin1String("settings"))
             EXPECT_EQ(e.value("value").toObject().value("titleLength"), QJsonValue(30));
-        }
-    }
 }
 
 TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
@@ -128,9 +117,7 @@ TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
         runPennant({"--settings", settings}, "pane show\npane press addFeedButton\npane edit 0 url " +
                                                  feed.toUtf8() + "\npane hide\nwait\nsettings\nquit\n");
     EXPECT_EQ(run.exitCode, 0);
-    QStringList kinds;
-    for (const QJsonObject& e : run.events)
-        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
+    const QStringList kinds = run.kinds();
     ASSERT_GE(kinds.size(), 3);
     EXPECT_EQ(kinds.first(), QStringLiteral("add"));
     EXPECT_EQ(kinds.mid(kinds.size() - 2), QStringList({"idle", "settings"}));

@@ -26,6 +26,10 @@ class RecordingClient : public PNPennantClientProtocol {
     QStringList actions_;
 };
 
+// Whole-file helpers for the settings tests; reading a missing file gives nothing.
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
 PNSignRef textSign(const QString& text, PNPennantActionType type = PNPennantActionTypeNone,
                    const QString& action = {});
 
