@@ -61,20 +61,7 @@ QJsonObject newsreelSettings(const QString& path) {
 
 } // namespace
 
-TEST(HeadlessHost, OnceTimesEveryEnabledFeedAndExits) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("s.json");
-    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[
-        {"url":"file:///nowhere/a.xml","interval":30,"enabled":true},
-        {"url":"file:///nowhere/b.xml","interval":30,"enabled":false},
-        {"url":"file:///nowhere/c.xml","interval":30,"enabled":true}]}})");
-    const HostRun run = runPennant({"--once", "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(run.logLines().filter("adding timer"),
-              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
-}
-
-TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsKeptAside) {
+TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsReported) {
     for (const QByteArray& old :
          {QByteArray("  \n"), QByteArray(R"({"org.pennant.newsreel":{"feeds":[{"url":"h)")}) {
         SCOPED_TRACE(old.toStdString());
@@ -88,11 +75,8 @@ TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsKept
         EXPECT_TRUE(saved.value("ignored").isObject());
         EXPECT_EQ(saved.value("useTTL"), QJsonValue(true));
         EXPECT_EQ(saved.value("titleLength"), QJsonValue(30));
-        const QStringList aside = QDir(dir.path()).entryList({"s.json.corrupt-*"});
-        const bool corrupt = !old.trimmed().isEmpty();
-        EXPECT_EQ(run.errors.contains("moved to"), corrupt) << run.errors.toStdString();
-        ASSERT_EQ(aside.size(), corrupt ? 1 : 0);
-        EXPECT_EQ(corrupt ? readFile(dir.filePath(aside.first())) : old, old);
+        // How the copy is set aside is the settings file's own test; here only that the user hears of it.
+        EXPECT_EQ(run.errors.contains("moved to"), !old.trimmed().isEmpty()) << run.errors.toStdString();
     }
 }
 
@@ -127,7 +111,7 @@ TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
     EXPECT_EQ(feeds.at(0).toObject().value("interval"), QJsonValue(60));
 }
 
-TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {
+TEST(HeadlessHost, OnceWithABrokenBundleReportsItAndRunsTheOthers) {
     QTemporaryDir dir;
     const QString plugins = dir.filePath("plugins");
     QDir().mkpath(plugins + "/Broken.bundle");
@@ -137,11 +121,18 @@ TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(TEST_BUNDLE_DIR "/") + name, plugins + "/Newsreel.bundle/" + name));
     const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[
+        {"url":"file:///nowhere/a.xml","interval":30,"enabled":true},
+        {"url":"file:///nowhere/b.xml","interval":30,"enabled":false},
+        {"url":"file:///nowhere/c.xml","interval":30,"enabled":true}]}})");
     const HostRun run = runPennant({"--once", "--plugins", plugins, "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("Broken.bundle/libbroken.so")) << run.errors.toStdString();
     EXPECT_EQ(run.errors.count("cannot load plug-in bundle"), 1);
-    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30)) << "the good bundle ran";
+    // The good bundle ran: it timed every enabled feed once and stored its defaults.
+    EXPECT_EQ(run.logLines().filter("adding timer"),
+              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
+    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30));
 }
 
 TEST(HeadlessHost, BadArgumentsAreRefused) {

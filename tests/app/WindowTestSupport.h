@@ -46,6 +46,10 @@ class WindowHostTest : public ::testing::Test {
     QList<int> idsOnStrip() const;
     int idOf(const PNSignRef& sign) const;
     void sendMouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
+    void click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
+        sendMouse(QEvent::MouseButtonPress, at, button);
+        sendMouse(QEvent::MouseButtonRelease, at, button);
+    }
 
     QTemporaryDir folder;
     std::unique_ptr<SettingsFile> settings;
