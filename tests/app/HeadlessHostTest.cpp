@@ -87,8 +87,8 @@ TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.kinds(), QStringList({"idle", "settings", "error", "error"}));
     for (const QJsonObject& e : run.events)
-        if (e.value("event") == QLatin1String("settings"))
-            EXPECT_EQ(e.value("value").toObject().value("titleLength"), QJsonValue(30));
+        EXPECT_TRUE(e.value("event") != QLatin1String("settings") ||
+                    e.value("value").toObject().value("titleLength") == QJsonValue(30));
 }
 
 TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {

@@ -2,7 +2,6 @@
 #include "tests/support/PluginFixture.h"
 
 #include <QMenu>
-#include <QSpinBox>
 #include <QTemporaryDir>
 
 using Settings = PluginTest;
@@ -70,9 +69,7 @@ TEST_F(Settings, SecondSetUpReadsTheSettingsAgainAndEndsTheSharedFeedList) {
 TEST_F(Settings, InterfaceFileSetsTheWindowAndPaneOutlets) {
     NewsreelPlugin& p = setUpPlugin();
     ASSERT_TRUE(p.interfaceError.isEmpty()) << p.interfaceError.toStdString();
-    for (const QObject* outlet :
-         std::initializer_list<const QObject*>{p.prefPaneView, p.webWindow, p.webView, p.titleLengthStepper})
-        EXPECT_NE(outlet, nullptr);
+    EXPECT_TRUE(p.prefPaneView && p.webWindow && p.webView && p.titleLengthStepper);
     EXPECT_TRUE(p.infoMenu->windowFlags() & Qt::Popup);
 }
 
