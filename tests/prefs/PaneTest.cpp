@@ -46,20 +46,8 @@ TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
     EXPECT_TRUE(waitForUpdates());
 }
 
-TEST_F(Pane, ShowingAndHidingWhileInactiveOnlyStoresTheList) {
+TEST_F(Pane, UseTTLCheckBoxSetsTheSettingAndHidingWhileInactiveOnlyStoresTheList) {
     server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
-    server.settings.insert("useTTL", false);
-    NewsreelPlugin& p = setUpPlugin();
-    p.willSelect();
-    p.addFeedToTable(nullptr);
-    p.willUnselect();
-    EXPECT_FALSE(p.active);
-    EXPECT_FALSE(p.timers.has_value());
-    EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
-    EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
-}
-
-TEST_F(Pane, UseTTLCheckBoxFollowsAndSetsTheSetting) {
     server.settings.insert("useTTL", false);
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
@@ -75,6 +63,13 @@ TEST_F(Pane, UseTTLCheckBoxFollowsAndSetsTheSetting) {
         EXPECT_EQ(p.useTTL, stored);
         EXPECT_EQ(server.settings.value("useTTL"), QVariant(stored));
     }
+
+    p.addFeedToTable(nullptr);
+    p.willUnselect();
+    EXPECT_FALSE(p.active);
+    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
+    EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
 }
 
 TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
