@@ -1,4 +1,6 @@
 // The headless host, run as a user or a script would run it.
+#include "tests/app/WindowTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -15,10 +17,13 @@ struct HostRun {
     int exitCode = -1;
     QList<QJsonObject> events;
     QString errors;
-    QStringList logLines() const {
+    QStringList logLines() const { return field("message", true); }
+    QStringList kinds() const { return field("event", false); }
+    // The field of every log event, or of every other event.
+    QStringList field(const char* name, bool logs) const {
         QStringList out;
         for (const QJsonObject& e : events)
-            if (e.value("event") == QLatin1String("log")) out << e.value("message").toString();
+            if ((e.value("event") == QLatin1String("log")) == logs) out << e.value(name).toString();
         return out;
     }
 };
@@ -50,37 +55,13 @@ HostRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
     return run;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QJsonObject newsreelSettings(const QString& path) {
     return QJsonDocument::fromJson(readFile(path)).object().value("org.pennant.newsreel").toObject();
 }
 
 } // namespace
 
-TEST(HeadlessHost, OnceTimesEveryEnabledFeedAndExits) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("s.json");
-    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[
-        {"url":"file:///nowhere/a.xml","interval":30,"enabled":true},
-        {"url":"file:///nowhere/b.xml","interval":30,"enabled":false},
-        {"url":"file:///nowhere/c.xml","interval":30,"enabled":true}]}})");
-    const HostRun run = runPennant({"--once", "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_EQ(run.logLines().filter("adding timer"),
-              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
-}
-
-TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsKeptAside) {
+TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsReported) {
     for (const QByteArray& old :
          {QByteArray("  \n"), QByteArray(R"({"org.pennant.newsreel":{"feeds":[{"url":"h)")}) {
         SCOPED_TRACE(old.toStdString());
@@ -94,11 +75,8 @@ TEST(HeadlessHost, EmptyOrCorruptSettingsFileGetsTheDefaultsAndACorruptOneIsKept
         EXPECT_TRUE(saved.value("ignored").isObject());
         EXPECT_EQ(saved.value("useTTL"), QJsonValue(true));
         EXPECT_EQ(saved.value("titleLength"), QJsonValue(30));
-        const QStringList aside = QDir(dir.path()).entryList({"s.json.corrupt-*"});
-        const bool corrupt = !old.trimmed().isEmpty();
-        EXPECT_EQ(run.errors.contains("moved to"), corrupt) << run.errors.toStdString();
-        ASSERT_EQ(aside.size(), corrupt ? 1 : 0);
-        EXPECT_EQ(corrupt ? readFile(dir.filePath(aside.first())) : old, old);
+        // How the copy is set aside is the settings file's own test; here only that the user hears of it.
+        EXPECT_EQ(run.errors.contains("moved to"), !old.trimmed().isEmpty()) << run.errors.toStdString();
     }
 }
 
@@ -107,15 +85,10 @@ TEST(HeadlessHost, CommandsAnswerAndBadOnesSayWhy) {
     const QString settings = dir.filePath("s.json");
     const HostRun run = runPennant({"--settings", settings}, "wait\nsettings\nfrobnicate\nwait now\nquit\n");
     EXPECT_EQ(run.exitCode, 0);
-    QStringList kinds;
+    EXPECT_EQ(run.kinds(), QStringList({"idle", "settings", "error", "error"}));
     for (const QJsonObject& e : run.events)
-        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
-    EXPECT_EQ(kinds, QStringList({"idle", "settings", "error", "error"}));
-    for (const QJsonObject& e : run.events) {
-        if (e.value("event") == QLatin1String("settings")) {
-            EXPECT_EQ(e.value("value").toObject().value("titleLength"), QJsonValue(30));
-        }
-    }
+        EXPECT_TRUE(e.value("event") != QLatin1String("settings") ||
+                    e.value("value").toObject().value("titleLength") == QJsonValue(30));
 }
 
 TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
@@ -128,9 +101,7 @@ TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
         runPennant({"--settings", settings}, "pane show\npane press addFeedButton\npane edit 0 url " +
                                                  feed.toUtf8() + "\npane hide\nwait\nsettings\nquit\n");
     EXPECT_EQ(run.exitCode, 0);
-    QStringList kinds;
-    for (const QJsonObject& e : run.events)
-        if (e.value("event") != QLatin1String("log")) kinds << e.value("event").toString();
+    const QStringList kinds = run.kinds();
     ASSERT_GE(kinds.size(), 3);
     EXPECT_EQ(kinds.first(), QStringLiteral("add"));
     EXPECT_EQ(kinds.mid(kinds.size() - 2), QStringList({"idle", "settings"}));
@@ -140,7 +111,7 @@ TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
     EXPECT_EQ(feeds.at(0).toObject().value("interval"), QJsonValue(60));
 }
 
-TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {
+TEST(HeadlessHost, OnceWithABrokenBundleReportsItAndRunsTheOthers) {
     QTemporaryDir dir;
     const QString plugins = dir.filePath("plugins");
     QDir().mkpath(plugins + "/Broken.bundle");
@@ -150,11 +121,17 @@ TEST(HeadlessHost, BrokenBundleIsReportedAndOthersStillLoad) {
         ASSERT_TRUE(
             QFile::copy(QStringLiteral(TEST_BUNDLE_DIR "/") + name, plugins + "/Newsreel.bundle/" + name));
     const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[
+        {"url":"file:///nowhere/a.xml","interval":30,"enabled":true},
+        {"url":"file:///nowhere/b.xml","interval":30,"enabled":false},
+        {"url":"file:///nowhere/c.xml","interval":30,"enabled":true}]}})");
     const HostRun run = runPennant({"--once", "--plugins", plugins, "--settings", settings});
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("Broken.bundle/libbroken.so")) << run.errors.toStdString();
     EXPECT_EQ(run.errors.count("cannot load plug-in bundle"), 1);
-    EXPECT_EQ(newsreelSettings(settings).value("titleLength"), QJsonValue(30)) << "the good bundle ran";
+    // The good bundle ran: it timed every enabled feed once.
+    EXPECT_EQ(run.logLines().filter("adding timer"),
+              QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
 }
 
 TEST(HeadlessHost, BadArgumentsAreRefused) {

@@ -10,8 +10,7 @@ std::optional<HostOptions> parse(QStringList args, QString* error = nullptr, boo
     QString e;
     bool h = false;
     args.prepend(QStringLiteral("pennant"));
-    auto result = parseHostOptions(args, error ? error : &e, help ? help : &h);
-    return result;
+    return parseHostOptions(args, error ? error : &e, help ? help : &h);
 }
 
 } // namespace

@@ -41,49 +41,36 @@ class FakePane : public PNPrefPaneProtocol {
 
 } // namespace
 
-TEST(PreferencesWindow, OpeningAndClosingSelectAndUnselectThePaneOnce) {
-    FakePane pane(QStringLiteral("News")), none(QStringLiteral("Quiet"));
+TEST(PreferencesWindow, OpeningClosingAndTurningPagesSelectAndUnselectEachPaneOnce) {
+    FakePane pane(QStringLiteral("News")), other(QStringLiteral("B")), none(QStringLiteral("Quiet"));
     none.has = false;
-    auto window = std::make_unique<PreferencesWindow>(QList<PNPrefPaneProtocol*>{&pane, &none});
-    EXPECT_EQ(window->pageCount(), 1);
+    auto window = std::make_unique<PreferencesWindow>(QList<PNPrefPaneProtocol*>{&pane, &none, &other});
+    EXPECT_EQ(window->pageCount(), 2);
     window->open();
+    window->open(); // already open: nothing new
     EXPECT_EQ(pane.loads, 1);
     EXPECT_EQ(pane.selects, 1);
     EXPECT_EQ(pane.unselects, 0);
     EXPECT_EQ(pane.view_->window(), window.get());
     EXPECT_TRUE(pane.view_->isVisible());
-    window->open(); // already open: nothing new
-    EXPECT_EQ(pane.selects, 1);
+    window->selectPage(1);
+    EXPECT_EQ(window->selectedPane(), &other);
+    EXPECT_EQ(pane.unselects, 1);
+    EXPECT_EQ(other.selects, 1);
 
     window->close();
-    EXPECT_EQ(pane.selects, 1);
-    EXPECT_EQ(pane.unselects, 1);
     window->dismiss(); // already closed
-    EXPECT_EQ(pane.unselects, 1);
+    EXPECT_EQ(other.unselects, 1);
+    EXPECT_EQ(pane.selects + pane.unselects, 2);
     EXPECT_EQ(none.selects + none.unselects + none.loads, 0);
+    window->open(); // reopens on the page last shown
+    EXPECT_EQ(window->selectedPane(), &other);
+    EXPECT_EQ(other.selects, 2);
+    window->close();
 
     // The view goes back to the plug-in when the window goes.
     window.reset();
     EXPECT_EQ(pane.view_->parentWidget(), pane.owner_);
-}
-
-TEST(PreferencesWindow, TurningPagesMovesTheSelection) {
-    FakePane a(QStringLiteral("A")), b(QStringLiteral("B"));
-    PreferencesWindow window({&a, &b});
-    window.open();
-    EXPECT_EQ(window.selectedPane(), &a);
-    window.selectPage(1);
-    EXPECT_EQ(window.selectedPane(), &b);
-    EXPECT_EQ(a.selects, 1);
-    EXPECT_EQ(a.unselects, 1);
-    EXPECT_EQ(b.selects, 1);
-    window.close();
-    EXPECT_EQ(b.unselects, 1);
-    EXPECT_EQ(a.unselects, 1);
-    window.open(); // reopens on the page last shown
-    EXPECT_EQ(window.selectedPane(), &b);
-    EXPECT_EQ(b.selects, 2);
-    window.close();
 }
 
 TEST_F(WindowHostTest, QuittingWithPreferencesOpenClosesThemFirst) {

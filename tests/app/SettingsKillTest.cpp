@@ -1,5 +1,7 @@
 // The host killed at any moment, also while it writes the settings: the file on
 // disk is always a whole settings file holding everything the user had.
+#include "tests/app/WindowTestSupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -9,7 +11,6 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 
 TEST(SettingsKill, KilledHostNeverLeavesAHalfWrittenFile) {
     QTemporaryDir dir;
@@ -20,12 +21,8 @@ TEST(SettingsKill, KilledHostNeverLeavesAHalfWrittenFile) {
         feeds.append(QJsonObject{{"url", QStringLiteral("http://127.0.0.1:9/feed/%1").arg(i)},
                                  {"interval", 30},
                                  {"enabled", false}});
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            QJsonDocument(QJsonObject{{"org.pennant.newsreel", QJsonObject{{"feeds", feeds}}}}).toJson());
-    }
+    writeFile(path,
+              QJsonDocument(QJsonObject{{"org.pennant.newsreel", QJsonObject{{"feeds", feeds}}}}).toJson());
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     QRandomGenerator random(8);
@@ -40,10 +37,8 @@ TEST(SettingsKill, KilledHostNeverLeavesAHalfWrittenFile) {
         pennant.kill(); // SIGKILL: no handler runs
         pennant.waitForFinished();
 
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "round " << round;
         QJsonParseError error{};
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+        const QJsonDocument document = QJsonDocument::fromJson(readFile(path), &error);
         ASSERT_EQ(error.error, QJsonParseError::NoError) << "round " << round;
         const QJsonArray kept =
             document.object().value("org.pennant.newsreel").toObject().value("feeds").toArray();

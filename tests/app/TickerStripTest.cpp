@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QEnterEvent>
-#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
@@ -75,20 +74,14 @@ TEST_F(WindowHostTest, ClickOnCustomSignReachesItsClientWithTheActionString) {
     const QPoint inside(where.x + where.width / 2, strip->height() / 2);
     ASSERT_EQ(strip->signIdAt(inside), id);
 
-    sendMouse(QEvent::MouseButtonPress, inside);
-    sendMouse(QEvent::MouseButtonRelease, inside);
+    click(inside);
     EXPECT_EQ(client.actions(), QStringList{QStringLiteral("7,file:///feeds/demo.xml")});
 
-    // The sign without an action and the gap beside it do nothing; nor does a right button.
-    for (const auto& p : strip->placements()) {
-        if (p.id != idOf(plain)) continue;
-        sendMouse(QEvent::MouseButtonPress, QPoint(p.x + 2, 5));
-        sendMouse(QEvent::MouseButtonRelease, QPoint(p.x + 2, 5));
-    }
-    sendMouse(QEvent::MouseButtonPress, QPoint(where.x - TickerStrip::gap / 2, 5));
-    sendMouse(QEvent::MouseButtonRelease, QPoint(where.x - TickerStrip::gap / 2, 5));
-    sendMouse(QEvent::MouseButtonPress, inside, Qt::MiddleButton);
-    sendMouse(QEvent::MouseButtonRelease, inside, Qt::MiddleButton);
+    // The sign without an action and the gap beside it do nothing; nor does another button.
+    for (const auto& p : strip->placements())
+        if (p.id == idOf(plain)) click(QPoint(p.x + 2, 5));
+    click(QPoint(where.x - TickerStrip::gap / 2, 5));
+    click(inside, Qt::MiddleButton);
     EXPECT_EQ(client.actions().size(), 1);
 }
 
@@ -156,13 +149,9 @@ TEST_F(WindowHostTest, WheelChangesTheSpeedAndTheSpeedIsSaved) {
     wheel(120);
     const double kept = strip->speed();
     ASSERT_TRUE(waitUntil([&] {
-        QFile file(settings->path());
-        if (!file.open(QIODevice::ReadOnly)) return false;
-        const QJsonObject top = QJsonDocument::fromJson(file.readAll()).object();
-        return top.value(QStringLiteral("org.pennant.host"))
-                   .toObject()
-                   .value(QStringLiteral("speed"))
-                   .toDouble() == kept;
+        const QJsonObject top = QJsonDocument::fromJson(readFile(settings->path())).object();
+        return top.value(QStringLiteral("org.pennant.host")).toObject().value(QStringLiteral("speed")) ==
+               kept;
     }));
     // A new host on the same file starts at the saved speed.
     host->shutDown();

@@ -1,7 +1,19 @@
 #include "tests/app/WindowTestSupport.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMouseEvent>
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 
 PNSignRef textSign(const QString& text, PNPennantActionType type, const QString& action) {
     auto sign = std::make_shared<PNTextTickerSign>();

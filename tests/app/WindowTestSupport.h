@@ -26,6 +26,10 @@ class RecordingClient : public PNPennantClientProtocol {
     QStringList actions_;
 };
 
+// Whole-file helpers for the settings tests; reading a missing file gives nothing.
+QByteArray readFile(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
+
 PNSignRef textSign(const QString& text, PNPennantActionType type = PNPennantActionTypeNone,
                    const QString& action = {});
 
@@ -42,6 +46,10 @@ class WindowHostTest : public ::testing::Test {
     QList<int> idsOnStrip() const;
     int idOf(const PNSignRef& sign) const;
     void sendMouse(QEvent::Type type, const QPoint& at, Qt::MouseButton button = Qt::LeftButton);
+    void click(const QPoint& at, Qt::MouseButton button = Qt::LeftButton) {
+        sendMouse(QEvent::MouseButtonPress, at, button);
+        sendMouse(QEvent::MouseButtonRelease, at, button);
+    }
 
     QTemporaryDir folder;
     std::unique_ptr<SettingsFile> settings;

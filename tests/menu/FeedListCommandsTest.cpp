@@ -7,16 +7,13 @@ const QString kOther = QStringLiteral("http://127.0.0.1/other");
 
 class FeedListTest : public MenuTest {
   protected:
-    std::shared_ptr<platform::Timer> idleTimer(double seconds, const QString& url) {
-        return platform::Timer::scheduledTimerWithTimeInterval(
-            seconds, [](platform::Timer&) {}, url, true);
-    }
     // A disabled feed ahead of the clicked one, as activation leaves them.
     void subscribeTwo(double seconds) {
         plugin->feeds = {record(kOther, 5, false), record(kFeed, 15, true)};
         plugin->timers.emplace();
         plugin->timers->append(nullptr);
-        plugin->timers->append(idleTimer(seconds, kFeed));
+        plugin->timers->append(platform::Timer::scheduledTimerWithTimeInterval(
+            seconds, [](platform::Timer&) {}, kFeed, true));
     }
     QVariantList storedFeeds() const { return server.settings.value(QStringLiteral("feeds")).toList(); }
 };

@@ -46,20 +46,8 @@ TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
     EXPECT_TRUE(waitForUpdates());
 }
 
-TEST_F(Pane, ShowingAndHidingWhileInactiveOnlyStoresTheList) {
+TEST_F(Pane, UseTTLCheckBoxSetsTheSettingAndHidingWhileInactiveOnlyStoresTheList) {
     server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
-    server.settings.insert("useTTL", false);
-    NewsreelPlugin& p = setUpPlugin();
-    p.willSelect();
-    p.addFeedToTable(nullptr);
-    p.willUnselect();
-    EXPECT_FALSE(p.active);
-    EXPECT_FALSE(p.timers.has_value());
-    EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
-    EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
-}
-
-TEST_F(Pane, UseTTLCheckBoxFollowsAndSetsTheSetting) {
     server.settings.insert("useTTL", false);
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
@@ -69,14 +57,19 @@ TEST_F(Pane, UseTTLCheckBoxFollowsAndSetsTheSetting) {
     EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
     // A mixed state changes nothing.
     p.useTTLCheckBox->setTristate(true);
-    p.useTTLCheckBox->setCheckState(Qt::PartiallyChecked);
-    p.changeUseTTL(p.useTTLCheckBox);
-    EXPECT_TRUE(p.useTTL);
-    EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
-    p.useTTLCheckBox->setCheckState(Qt::Unchecked);
-    p.changeUseTTL(p.useTTLCheckBox);
-    EXPECT_FALSE(p.useTTL);
-    EXPECT_EQ(server.settings.value("useTTL"), QVariant(false));
+    for (const auto& [state, stored] : {std::pair{Qt::PartiallyChecked, true}, {Qt::Unchecked, false}}) {
+        p.useTTLCheckBox->setCheckState(state);
+        p.changeUseTTL(p.useTTLCheckBox);
+        EXPECT_EQ(p.useTTL, stored);
+        EXPECT_EQ(server.settings.value("useTTL"), QVariant(stored));
+    }
+
+    p.addFeedToTable(nullptr);
+    p.willUnselect();
+    EXPECT_FALSE(p.active);
+    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
+    EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
 }
 
 TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
@@ -84,8 +77,11 @@ TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
     p.willSelect();
     EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("30"));
     EXPECT_EQ(p.titleLengthStepper->value(), 30);
-    p.titleLengthText->setText("45");
-    emit p.titleLengthText->editingFinished();
+    const auto type = [&](const QString& text) {
+        p.titleLengthText->setText(text);
+        emit p.titleLengthText->editingFinished();
+    };
+    type("45");
     EXPECT_EQ(p.titleLength, 45);
     EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("45"));
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(45));
@@ -96,8 +92,7 @@ TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
     EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
 
     // Below 3 a title cannot be shortened with "...": the field refuses it.
-    p.titleLengthText->setText("2");
-    emit p.titleLengthText->editingFinished();
+    type("2");
     EXPECT_EQ(p.titleLength, 31);
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(31));
     EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
