@@ -15,22 +15,6 @@ std::optional<HostOptions> parse(QStringList args, QString* error = nullptr, boo
 
 } // namespace
 
-TEST(HostOptions, FlagsAndValues) {
-    EXPECT_TRUE(parse({}));
-    const auto all = parse({"--headless", "--once", "--demo", "--settings", "/tmp/s.json", "--plugins",
-                            "/opt/p", "--view-size", "1024.5x30"});
-    ASSERT_TRUE(all);
-    EXPECT_TRUE(all->headless && all->once && all->demo && all->viewSizeGiven);
-    EXPECT_EQ(all->settingsPath, QStringLiteral("/tmp/s.json"));
-    EXPECT_EQ(all->pluginFolder, QStringLiteral("/opt/p"));
-    EXPECT_FLOAT_EQ(all->viewWidth, 1024.5f);
-    EXPECT_FLOAT_EQ(all->viewHeight, 30.0f);
-
-    bool help = false;
-    EXPECT_TRUE(parse({"-h"}, nullptr, &help));
-    EXPECT_TRUE(help);
-}
-
 TEST(HostOptions, BadArgumentsAreNamed) {
     struct Case {
         QStringList args;
