@@ -109,6 +109,13 @@ TEST(HeadlessHost, FeedAddedInThePaneIsFetchedWhenThePaneIsLeft) {
     ASSERT_EQ(feeds.size(), 1);
     EXPECT_EQ(feeds.at(0).toObject().value("url").toString(), feed);
     EXPECT_EQ(feeds.at(0).toObject().value("interval"), QJsonValue(60));
+
+    // Quitting with the pane shown still stores its edits, and fetches nothing on the way out.
+    const HostRun quitting =
+        runPennant({"--settings", settings}, "wait\npane show\npane press addFeedButton\nquit\n");
+    EXPECT_EQ(quitting.exitCode, 0);
+    EXPECT_EQ(newsreelSettings(settings).value("feeds").toArray().size(), 2);
+    EXPECT_EQ(quitting.logLines().filter("adding timer").size(), 1) << "only the start's activation";
 }
 
 TEST(HeadlessHost, OnceWithABrokenBundleReportsItAndRunsTheOthers) {
