@@ -16,6 +16,7 @@ struct LoadedPlugin {
     PNPennantClientProtocol* client = nullptr;
     PNPrefPaneProtocol* pane = nullptr;
     PNUpdateActivity* activity = nullptr;
+    PNSourceStatus* status = nullptr;
 };
 
 // Finds bundles ("NAME.bundle" folders holding a module) in a plug-in folder and

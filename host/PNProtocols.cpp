@@ -5,8 +5,10 @@
 PNTickerServer::~PNTickerServer() = default;
 void PNTickerServer::preferencesDidChange(const QString&) {}
 void PNTickerServer::pluginDidBecomeIdle(PNPennantPluginProtocol*) {}
+void PNTickerServer::sourceStatusDidChange(PNPennantPluginProtocol*) {}
 PNPennantPluginProtocol::~PNPennantPluginProtocol() = default;
 PNPennantClientProtocol::~PNPennantClientProtocol() = default;
 PNPrefPaneProtocol::~PNPrefPaneProtocol() = default;
 PNUpdateActivity::~PNUpdateActivity() = default;
+PNSourceStatus::~PNSourceStatus() = default;
 PNPluginFactory::~PNPluginFactory() = default;

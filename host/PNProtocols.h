@@ -33,8 +33,11 @@ class PNTickerServer {
     // Optional extensions a plug-in may use; the defaults do nothing.
     // Called on the main thread after the plug-in wrote into its settings dictionary.
     virtual void preferencesDidChange(const QString& identifier);
-    // Called from any thread when the plug-in's last running update has ended.
+    // Called from any thread when the plug-in has no update running and none queued.
     virtual void pluginDidBecomeIdle(PNPennantPluginProtocol* plugin);
+    // Called from any thread when the state of one of the plug-in's sources changed
+    // (see PNSourceStatus); the host reads the new states on its main thread.
+    virtual void sourceStatusDidChange(PNPennantPluginProtocol* plugin);
 };
 
 class PNPennantPluginProtocol {
@@ -74,6 +77,24 @@ class PNUpdateActivity {
   public:
     virtual ~PNUpdateActivity();
     virtual bool updatesRunning() const = 0;
+};
+
+// Optional: lets a host show how each of a plug-in's sources fares, and ask for
+// every source to be updated now. Main thread only.
+class PNSourceStatus {
+  public:
+    virtual ~PNSourceStatus();
+    // One map per source, in the plug-in's list order, disabled ones included:
+    // "url" (text), "enabled" (boolean), "state" ("pending", "updating", "ok",
+    // "not-modified", "failed" or "deferred"), "message" (text, empty unless failed
+    // or deferred), "items" (number of item signs shown), "title" (the channel's
+    // title from the last success, else empty), "link" (the channel's link, else
+    // empty), "lastAttempt", "lastSuccess" and "next" (ISO 8601 UTC texts, or a
+    // null QVariant).
+    virtual QVariantList sourceStatus() const = 0;
+    // Fires every enabled source's update now, in list order; regular updates keep
+    // their schedule.
+    virtual void refreshNow() = 0;
 };
 
 // What a bundle's module exports: it makes the principal object.
