@@ -4,6 +4,7 @@
 #include "feeds/RssHandlers.h"
 #include "tests/feeds/FeedTestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -196,4 +197,37 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         EXPECT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
         expectNextGoodUpdateWorks(url, [&] { writeFeed(kGoodFeed); });
     }
+}
+
+// A local address is read only when it names a regular file: a pipe would block
+// the update (and with it every later one, and quitting) for good, and a device
+// or a /proc file never ends or changes as it is read.
+TEST_F(FeedTest, LocalAddressesThatAreNoRegularFileFailAtOnce) {
+    const QString pipe = dir.filePath(QStringLiteral("pipe.xml"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.xml")));
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("link.xml"))));
+    plugin->fetchLimits.maxBytes = 1024;
+    const QString tooLarge = writeFeed(rss(QByteArray(2048, ' ')), QStringLiteral("large.xml"));
+    const std::pair<QString, const char*> cases[] = {
+        {QUrl::fromLocalFile(pipe).toString(), "not a regular file"},
+        {QUrl::fromLocalFile(dir.filePath(QStringLiteral("link.xml"))).toString(), "not a regular file"},
+        {QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder.xml"))).toString(), "not a regular file"},
+        {QStringLiteral("file:///dev/zero"), "not a regular file"},
+        {QStringLiteral("file:///proc/self/status"), "not a regular file"},
+        {tooLarge, "larger than 1024 bytes"},
+    };
+    for (const auto& [url, reason] : cases) {
+        SCOPED_TRACE(url.toStdString());
+        auto update = std::async(std::launch::async, [&] { return runFailedUpdate(url); });
+        if (update.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            const int writer = open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) close(writer);
+            FAIL() << "the update waited on the file";
+        }
+        const QStringList lines = update.get();
+        EXPECT_EQ(lines, QStringList{QStringLiteral("cannot fetch %1: %2").arg(url, QLatin1String(reason))});
+        EXPECT_EQ(recorder->beeps(), 1);
+    }
+    expectNextGoodUpdateWorks(tooLarge, [&] { writeFeed(kGoodFeed, QStringLiteral("large.xml")); });
 }
