@@ -119,6 +119,18 @@ TEST_F(Activation, ReactivationKeepsTheLockSoUpdatesNeverOverlap) {
     EXPECT_FALSE(p.threadLock.unlock()) << "a release never frees a lock no update holds";
 }
 
+TEST_F(Activation, SecondActivationWithoutDeactivationStopsTheEarlierTimers) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    const std::weak_ptr<platform::Timer> earlier = p.timers->at(0);
+    EXPECT_TRUE(waitForUpdates());
+    p.activate();
+    const auto survivor = earlier.lock();
+    EXPECT_TRUE(!survivor || !survivor->isValid()) << "two timers would update the feed twice as often";
+    EXPECT_TRUE(waitForUpdates());
+}
+
 TEST_F(Activation, TimersFireOnTheirPeriodAndCanBeFiredByHand) {
     int fired = 0;
     auto timer = platform::Timer::scheduledTimerWithTimeInterval(

@@ -45,14 +45,16 @@ std::size_t feedStream(platform::XmlEventParser& parser, const QByteArray& head,
     return fed;
 }
 
-QByteArray billionLaughs() {
+// The references go into a title, or into an attribute when inAttribute.
+QByteArray billionLaughs(bool inAttribute = false) {
     QByteArray dtd = "<!DOCTYPE rss [\n<!ENTITY lol0 \"lol\">\n";
     for (int i = 1; i <= 10; ++i)
         dtd += QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
                    .arg(i)
                    .arg(QStringLiteral("&lol%1;").arg(i - 1).repeated(10))
                    .toUtf8();
-    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel><title>&lol10;</title></channel></rss>\n";
+    const QByteArray body = inAttribute ? "<item><enclosure url=\"&lol10;\"/></item>" : "<title>&lol10;</title>";
+    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel>" + body + "</channel></rss>\n";
 }
 
 QByteArray toUtf16WithMark(const QByteArray& utf8) {
@@ -110,10 +112,16 @@ TEST(ParserLimits, EntityExpansionIsStoppedWithBoundedText) {
     const QByteArray kilobytes = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" +
                                  QByteArray(1024, 'x') + "\">]><rss><channel><title>" +
                                  QByteArray("&k;").repeated(4096) + "</title></channel></rss>";
+    // The same in attribute values, which are expanded as text is.
+    const QByteArray kilobytesInAttribute = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" +
+                                            QByteArray(1024, 'x') + "\">]><rss><channel><item><a b=\"" +
+                                            QByteArray("&k;").repeated(4096) + "\"/></item></channel></rss>";
     const std::size_t defaultBound = platform::XmlParseLimits().maxTextBytes;
     const std::pair<QByteArray, std::size_t> cases[] = {{billionLaughs(), defaultBound},
                                                         {toUtf16WithMark(billionLaughs()), defaultBound},
-                                                        {kilobytes, 1 << 20}};
+                                                        {billionLaughs(true), defaultBound},
+                                                        {kilobytes, 1 << 20},
+                                                        {kilobytesInAttribute, 1 << 20}};
     for (const auto& [document, bound] : cases) {
         platform::XmlParseLimits limits;
         limits.maxTextBytes = bound;
