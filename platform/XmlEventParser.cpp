@@ -180,8 +180,9 @@ class AttributeExpander {
         bool ok = false;
         const bool hex = name.size() > 1 && (name[1] == 'x');
         const uint value = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
-        const bool allowed = value == 0x9 || value == 0xA || value == 0xD || (value >= 0x20 && value < 0xD800) ||
-                             (value >= 0xE000 && value <= 0xFFFD) || (value >= 0x10000 && value <= 0x10FFFF);
+        const bool allowed = value == 0x9 || value == 0xA || value == 0xD ||
+                             (value >= 0x20 && value < 0xD800) || (value >= 0xE000 && value <= 0xFFFD) ||
+                             (value >= 0x10000 && value <= 0x10FFFF);
         if (!ok || !allowed) return std::nullopt;
         return char32_t(value);
     }
@@ -243,6 +244,7 @@ struct XmlEventParser::Context {
     XmlEventParser& owner;
     xmlParserCtxtPtr ctxt = nullptr;
     long entityLookups = 0;
+    long defaultedAttributes = 0;
     int depth = 0;
     // Text is decoded into one reused buffer and lent to the delegate.
     QString text;
@@ -323,12 +325,20 @@ struct XmlEventParser::Context {
     // libxml2 splits names at the colon; the delegate gets them as written, and
     // namespace declarations as the xmlns attributes they are in the document.
     static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
-                             int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
-                             const xmlChar** attributes) {
+                             int namespaceCount, const xmlChar** namespaces, int attributeCount,
+                             int defaulted, const xmlChar** attributes) {
         XmlEventDelegate* d = live();
         if (!d) return;
         if (++current->context_->depth > current->limits_.maxDepth) {
             stop(ctx, QStringLiteral("more than %1 nested elements").arg(current->limits_.maxDepth));
+            return;
+        }
+        // An attribute the document type gives a default costs nothing to write
+        // and comes with every start tag of its element.
+        current->context_->defaultedAttributes += defaulted;
+        if (current->context_->defaultedAttributes > current->limits_.maxDefaultedAttributes) {
+            stop(ctx, QStringLiteral("more than %1 attributes from defaults")
+                          .arg(current->limits_.maxDefaultedAttributes));
             return;
         }
         std::size_t bytes = 0;
@@ -408,6 +418,18 @@ struct XmlEventParser::Context {
 
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
+    // Every attribute the document type gives a default is added to each start
+    // tag of its element, past the start-tag guard, and checked against the
+    // others pairwise: their number is bounded. Nothing else of them is kept.
+    static void attributeDecl(void* ctx, const xmlChar*, const xmlChar*, int, int, const xmlChar*,
+                              xmlEnumerationPtr tree) {
+        if (tree) xmlFreeEnumeration(tree);
+        if (!current) return;
+        if (++current->attributeDeclarations_ > current->limits_.maxAttributeDeclarations)
+            stop(ctx, QStringLiteral("more than %1 attribute declarations")
+                          .arg(current->limits_.maxAttributeDeclarations));
+    }
+
     static void structuredError(void* ctx, xmlErrorPtr error) {
         if (!error || error->level != XML_ERR_FATAL) return;
         QString message = QString::fromUtf8(error->message ? error->message : "unknown error").trimmed();
@@ -419,7 +441,9 @@ struct XmlEventParser::Context {
 thread_local XmlEventParser* XmlEventParser::Context::current = nullptr;
 
 XmlEventParser::XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits)
-    : delegate_(delegate), limits_(limits) {
+    : delegate_(delegate), limits_(limits),
+      guard_(StartTagLimits{limits.maxStartTagBytes, limits.maxAttributes, limits.maxNamespacesInScope,
+                            limits.maxDepth}) {
     initialiseLibxml();
 }
 
@@ -478,6 +502,7 @@ bool XmlEventParser::ensureContext(bool terminate) {
     sax.processingInstruction = nullptr;
     sax.externalSubset = nullptr;
     sax.resolveEntity = &Context::resolveEntity;
+    sax.attributeDecl = &Context::attributeDecl;
     sax.getEntity = &Context::getEntity;
     sax.warning = nullptr;
     sax.error = nullptr;
@@ -524,16 +549,27 @@ bool XmlEventParser::parseChunk(const char* data, std::size_t size) {
         if (!ensureContext(false)) return !failed_;
         head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
         applyFallbackEncoding(head);
+        guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
         data = head.constData();
         size = std::size_t(head.size());
     }
-    while (size > 0 && !failed_) {
-        const int piece = int(std::min<std::size_t>(size, 1 << 20));
-        context_->feed(data, piece, false);
-        data += piece;
-        size -= std::size_t(piece);
-    }
+    feedGuarded(data, size);
     return !failed_;
+}
+
+// libxml2 gets the bytes up to a start tag the guard refuses, then the parse ends
+// with the guard's reason.
+void XmlEventParser::feedGuarded(const char* data, std::size_t size) {
+    const std::size_t passed = guard_.scan(data, size);
+    for (std::size_t fed = 0; fed < passed && !failed_;) {
+        const int piece = int(std::min<std::size_t>(passed - fed, 1 << 20));
+        context_->feed(data + fed, piece, false);
+        fed += std::size_t(piece);
+    }
+    if (guard_.refused() && !failed_) {
+        xmlStopParser(context_->ctxt);
+        noteFatalError(guard_.refusal());
+    }
 }
 
 bool XmlEventParser::finish() {
@@ -543,7 +579,8 @@ bool XmlEventParser::finish() {
         if (failed_) return false;
         const QByteArray head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
         applyFallbackEncoding(head);
-        if (!head.isEmpty()) context_->feed(head.constData(), int(head.size()), false);
+        guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
+        if (!head.isEmpty()) feedGuarded(head.constData(), std::size_t(head.size()));
     }
     if (!failed_) context_->feed(nullptr, 0, true);
     finished_ = true;

@@ -45,9 +45,14 @@ TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
 
 TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloorAndUnusableUrlsTheEmptyKey) {
     // Fractions of a minute are usable: 0.5 is a timer every 30 seconds.
-    for (const auto& [interval, period] : {std::pair{0.0, 60.0}, {-5.0, 60.0}, {-0.5, 60.0},
-                                           {std::nan(""), 60.0}, {INFINITY, 60.0}, {0.5, 30.0},
-                                           {1.0, 60.0}, {90.0, 5400.0}})
+    for (const auto& [interval, period] : {std::pair{0.0, 60.0},
+                                           {-5.0, 60.0},
+                                           {-0.5, 60.0},
+                                           {std::nan(""), 60.0},
+                                           {INFINITY, 60.0},
+                                           {0.5, 30.0},
+                                           {1.0, 60.0},
+                                           {90.0, 5400.0}})
         EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(interval), period) << interval;
     const QVariantMap noInterval{{"url", "file:///x"}, {"enabled", true}};
     server.settings.insert(

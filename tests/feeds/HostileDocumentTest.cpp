@@ -53,7 +53,8 @@ QByteArray billionLaughs(bool inAttribute = false) {
                    .arg(i)
                    .arg(QStringLiteral("&lol%1;").arg(i - 1).repeated(10))
                    .toUtf8();
-    const QByteArray body = inAttribute ? "<item><enclosure url=\"&lol10;\"/></item>" : "<title>&lol10;</title>";
+    const QByteArray body =
+        inAttribute ? "<item><enclosure url=\"&lol10;\"/></item>" : "<title>&lol10;</title>";
     return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel>" + body + "</channel></rss>\n";
 }
 
@@ -168,6 +169,90 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
     }
 }
 
+QByteArray manyAttributes(int count, const char* name = "a") {
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += ' ' + QByteArray(name) + QByteArray::number(i) + "=\"\"";
+    return out;
+}
+
+// Parses in pieces of the given size; the dictionary and the error it left.
+std::pair<FeedDictionary, QString> parsedInPieces(const QByteArray& document, qsizetype piece) {
+    RssHandlers handlers;
+    platform::XmlEventParser parser(handlers);
+    for (qsizetype at = 0; at < document.size() && !parser.failed(); at += piece)
+        parser.parseChunk(document.constData() + at, std::size_t(std::min(piece, document.size() - at)));
+    parser.finish();
+    return {handlers.feedDictionary(), parser.errorDescription()};
+}
+
+// libxml2 reads a whole start tag before it reports it and compares its
+// attributes and the namespaces in scope pairwise: one tag of a few megabytes
+// held it for minutes. Such a tag is refused before libxml2 sees it; what came
+// before it is kept.
+TEST(ParserLimits, StartTagsPastTheirBoundsAreRefusedBeforeTheParserReadsThem) {
+    const QByteArray kept = "<?xml version=\"1.0\"?><rss><channel><title>kept</title>";
+    QByteArray defaults = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ATTLIST e";
+    for (int i = 0; i < 300; ++i)
+        defaults += " d" + QByteArray::number(i) + " CDATA 'v'";
+    const struct {
+        const char* name;
+        QByteArray document;
+        const char* reason;
+        bool keeps;
+    } cases[] = {
+        {"attributes", kept + "<item><e" + manyAttributes(800'000) + "/>", "more than 256 attributes", true},
+        {"attributes in UTF-16", toUtf16WithMark(kept + "<e" + manyAttributes(300) + "/>"),
+         "more than 256 attributes", true},
+        {"namespaces", kept + "<e" + manyAttributes(500'000, "xmlns:p") + "/>", "namespace declarations",
+         true},
+        {"namespaces in scope",
+         kept + "<e" + manyAttributes(100, "xmlns:p") + "><f" + manyAttributes(100, "xmlns:q") + ">",
+         "more than 128 namespace declarations in scope", true},
+        {"long tag", kept + "<e a=\"" + QByteArray(2 << 20, 'x') + "\">", "a start tag longer than", true},
+        {"declared attributes", defaults + ">]><rss/>", "more than 256 attribute declarations", false},
+        {"defaulted attributes",
+         "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ATTLIST e d CDATA 'v'>]><rss><channel><title>kept</title>" +
+             QByteArray("<e/>").repeated(100'001),
+         "more than 100000 attributes from defaults", true},
+    };
+    for (const auto& c : cases) {
+        for (const qsizetype piece : {qsizetype(1) << 30, qsizetype(7)}) {
+            SCOPED_TRACE(std::string(c.name) + " in pieces of " + std::to_string(piece));
+            const auto [feed, error] = parsedInPieces(c.document, piece);
+            EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
+            if (c.keeps) {
+                ASSERT_TRUE(feed.channel);
+                EXPECT_EQ(feed.channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+            }
+        }
+    }
+}
+
+// What only looks like markup (in comments, CDATA, instructions and the document
+// type's quoted values) is not counted, and namespaces leave scope with their
+// element.
+TEST(ParserLimits, StartTagGuardCountsOnlyRealStartTags) {
+    const QByteArray fake = "<e" + manyAttributes(400, "xmlns:p") + ">";
+    QByteArray siblings;
+    for (int i = 0; i < 20; ++i)
+        siblings +=
+            "<s" + manyAttributes(100, "xmlns:p") + "><t/></s><u" + manyAttributes(100, "xmlns:q") + "/>";
+    const QByteArray document = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x '" + fake + "'><!-- " +
+                                fake + " '\" -->" + "<?pi " + fake + "?>]><!-- " + fake + " --><?pi " + fake +
+                                " ?><rss><channel><title>t</title><item>" + "<title><![CDATA[" + fake +
+                                "]]></title><g" + manyAttributes(256) + "/>" + siblings +
+                                "<description>a &lt;e" + manyAttributes(300).replace('"', '\'') +
+                                "&gt;</description>" + "</item></channel></rss>";
+    for (const qsizetype piece : {qsizetype(1) << 30, qsizetype(3)}) {
+        SCOPED_TRACE(piece);
+        const auto [feed, error] = parsedInPieces(document, piece);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        ASSERT_TRUE(feed.items);
+        EXPECT_EQ(feed.items->value(0).toMap().value(QStringLiteral("title")), QString::fromLatin1(fake));
+    }
+}
+
 TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
     QRandomGenerator random(8);
     for (int round = 0; round < 50; ++round) {
@@ -197,7 +282,9 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         {"deep", "<rss><channel>" + QByteArray("<item>").repeated(100'000)},
         {"garbage", QByteArray("\x00\x01\xFF\xFE<<>>&&;;\x80\x81", 14).repeated(1000)},
         {"invalid UTF-8", rss("<item><title>\xC0\xAF</title></item>")},
-        {"huge text", rss("<title>" + QByteArray(20 << 20, 'A') + "</title>")}};
+        {"huge text", rss("<title>" + QByteArray(20 << 20, 'A') + "</title>")},
+        {"800,000 attributes", rss("<item><e" + manyAttributes(800'000) + "/></item>")},
+        {"500,000 namespaces", rss("<item><e" + manyAttributes(500'000, "xmlns:p") + "/></item>")}};
     for (const auto& [name, hostile] : documents) {
         SCOPED_TRACE(name);
         const QString url = writeFeed(hostile);

@@ -51,8 +51,7 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
 // it would last one update, so the entry is not offered and the command refuses.
 TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
     const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
-    addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"guid", attributes({{"isPermaLink", "false"}})}}},
-            {sign});
+    addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"guid", attributes({{"isPermaLink", "false"}})}}}, {sign});
     click(0, kFeed);
     EXPECT_FALSE(plugin->infoMenu->actions().contains(plugin->dontShowAgainItem));
     plugin->dontShowAgainItem->trigger(); // as a menu left from before would
@@ -149,8 +148,14 @@ TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate
 // the update for good) and kept for every later start.
 TEST_F(FeedListTest, SubscribeTakesOnlyWebSourcesAndBeepsAtTheRest) {
     subscribeTwo(900);
-    const QStringList refused{"file:///etc/passwd", "javascript:alert(1)", "file:///tmp/fifo",
-                              "ftp://127.0.0.1/feed", "http://", "/etc/passwd", "", "   "};
+    const QStringList refused{"file:///etc/passwd",
+                              "javascript:alert(1)",
+                              "file:///tmp/fifo",
+                              "ftp://127.0.0.1/feed",
+                              "http://",
+                              "/etc/passwd",
+                              "",
+                              "   "};
     QVariantList items;
     for (const QString& url : refused)
         items << QVariantMap{{"source", attributes({{"url", url}, {"text", "S"}})}};

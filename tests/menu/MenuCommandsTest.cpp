@@ -182,9 +182,9 @@ TEST_F(MenuTest, CommandsFindTheClickedItemAgainByGuidElseLinkElseTitle) {
     click(0, kFeed);
     addFeed(kFeed, {{"title", "C"}}, {fresh, redated(byTitle, "Tue")});
     plugin->openCommentsPageItem->trigger();
-    EXPECT_EQ(recorder->openedURLs(), (QStringList{"http://127.0.0.1/g", "http://127.0.0.1/g",
-                                                   "http://127.0.0.1/g2", "http://127.0.0.1/l",
-                                                   "http://127.0.0.1/t"}));
+    EXPECT_EQ(recorder->openedURLs(),
+              (QStringList{"http://127.0.0.1/g", "http://127.0.0.1/g", "http://127.0.0.1/g2",
+                           "http://127.0.0.1/l", "http://127.0.0.1/t"}));
     EXPECT_EQ(recorder->beeps(), 0);
 
     // Gone altogether: the stale click still only beeps.
