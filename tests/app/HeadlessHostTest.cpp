@@ -171,3 +171,24 @@ TEST(HeadlessHost, DemoFeedsShowEverySignWithoutAProblem) {
     EXPECT_EQ(added[8].value("text"), QStringLiteral("Bees (Newsreel Science Notes) "));
     EXPECT_TRUE(added[8].value("actionString").toString().endsWith(QStringLiteral("/science.rdf")));
 }
+
+// Scripts show the window's HTML elsewhere: they get the form the view renders,
+// with nothing in it that runs or loads.
+TEST(HeadlessHost, WindowEventCarriesTheDescriptionAsShown) {
+    QTemporaryDir dir;
+    const QString feed = dir.filePath("feed.xml");
+    writeFile(feed,
+              R"x(<?xml version="1.0"?><rss version="2.0"><channel><title>C</title><item><title>T</title>
+        <description><![CDATA[<p onclick="steal()">Story</p><script>alert(1)</script><iframe src="http://127.0.0.1/"></iframe>]]></description>
+        </item></channel></rss>)x");
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[{"url":")" +
+                            QUrl::fromLocalFile(feed).toEncoded() + R"(","interval":30,"enabled":true}]}})");
+    const HostRun run =
+        runPennant({"--settings", settings}, "wait\nclick 1\nchoose showFullItemDescriptionItem\nquit\n");
+    EXPECT_EQ(run.exitCode, 0);
+    QStringList html;
+    for (const QJsonObject& e : run.events)
+        if (e.value("event") == QLatin1String("window")) html << e.value("html").toString();
+    EXPECT_EQ(html, QStringList{QStringLiteral("<p>Story</p>")});
+}
