@@ -76,6 +76,10 @@ qsizetype referenceLength(QStringView text, qsizetype i) {
 
 // The few references an address is written with, and numeric ones.
 QString decodedAttribute(QStringView value) {
+    static const std::pair<const char*, char16_t> named[] = {
+        {"amp", u'&'},    {"lt", u'<'},    {"gt", u'>'},   {"quot", u'"'},
+        {"apos", u'\''},  {"colon", u':'}, {"sol", u'/'},  {"quest", u'?'},
+        {"equals", u'='}, {"num", u'#'},   {"Tab", u'\t'}, {"NewLine", u'\n'}};
     QString out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size();) {
@@ -90,10 +94,6 @@ QString decodedAttribute(QStringView value) {
         if (name.startsWith(u'#'))
             code = name.size() > 1 && (name[1] == u'x' || name[1] == u'X') ? name.mid(2).toUInt(&ok, 16)
                                                                            : name.mid(1).toUInt(&ok, 10);
-        const QList<std::pair<const char*, char16_t>> named{
-            {"amp", u'&'},    {"lt", u'<'},    {"gt", u'>'},   {"quot", u'"'},
-            {"apos", u'\''},  {"colon", u':'}, {"sol", u'/'},  {"quest", u'?'},
-            {"equals", u'='}, {"num", u'#'},   {"Tab", u'\t'}, {"NewLine", u'\n'}};
         for (const auto& [entity, character] : named)
             if (!ok && name == QLatin1String(entity)) {
                 code = character;
