@@ -1,5 +1,6 @@
 #include "app/HeadlessHost.h"
 
+#include "app/ExactJson.h"
 #include "platform/AlertSound.h"
 #include "platform/ContextMenu.h"
 #include "platform/SystemLog.h"
@@ -223,7 +224,8 @@ void HeadlessHost::registerCoreCommands() {
         if (!args.isEmpty()) return error(QStringLiteral("settings takes no arguments"));
         LoadedPlugin* p = firstPlugin();
         const QVariantMap value = p ? settings_.dictionaryFor(p->bundle->bundleIdentifier()) : QVariantMap();
-        events::print(JsonLine().add("event", "settings").add("value", QJsonObject::fromVariantMap(value)));
+        // Numbers as the settings file holds them.
+        events::print(JsonLine().add("event", "settings").addRaw("value", writeExactJson(value, false)));
     });
     registerCommand(QStringLiteral("activate"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("activate takes no arguments"));

@@ -192,3 +192,23 @@ TEST(HeadlessHost, WindowEventCarriesTheDescriptionAsShown) {
         if (e.value("event") == QLatin1String("window")) html << e.value("html").toString();
     EXPECT_EQ(html, QStringList{QStringLiteral("<p>Story</p>")});
 }
+
+TEST(HeadlessHost, StartAndQuitWithNothingChangedLeavesTheSettingsFileAlone) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    const QByteArray original =
+        R"({"org.pennant.newsreel":{"feeds":[{"url":"file:///nowhere/a.xml","interval":30,"enabled":false,)"
+        R"("mine":12345678901234567890}],"ignored":{},"useTTL":true,"titleLength":30},"org.other":{"x":1}})";
+    writeFile(settings, original);
+    EXPECT_EQ(runPennant({"--settings", settings}, "wait\nsettings\nquit\n").exitCode, 0);
+    EXPECT_EQ(readFile(settings), original);
+
+    // A change writes the file, and the entry the plug-in does not own keeps its value.
+    const HostRun changed = runPennant({"--settings", settings}, "pane show\npane set useTTLCheckBox 0\n"
+                                                                 "pane hide\nsettings\nquit\n");
+    EXPECT_EQ(changed.exitCode, 0);
+    const QByteArray saved = readFile(settings);
+    EXPECT_EQ(newsreelSettings(settings).value("useTTL"), QJsonValue(false));
+    EXPECT_TRUE(saved.contains("\"mine\": 12345678901234567890")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\"org.other\"")) << saved.toStdString();
+}
