@@ -177,6 +177,14 @@ void HeadlessHost::onIdle() {
     // Commands that came after `wait` run now, in order, until one waits again.
     while (!waitPending_ && !heldCommands_.isEmpty())
         runCommand(heldCommands_.takeFirst());
+    if (inputEnded_ && !waitPending_) quit(0);
+}
+
+void HeadlessHost::inputEnded() {
+    inputEnded_ = true;
+    // --once ends the host by itself; otherwise the end of the input is the last
+    // command, run once what is held has run.
+    if (!options_.once && !waitPending_) quit(0);
 }
 
 void HeadlessHost::saveSettings() {
@@ -255,6 +263,13 @@ void HeadlessHost::startReadingCommands() {
                 },
                 Qt::QueuedConnection);
         }
+        // After every line, in the same queue.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self] {
+                if (self) self->inputEnded();
+            },
+            Qt::QueuedConnection);
     }).detach();
 }
 

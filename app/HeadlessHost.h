@@ -61,6 +61,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     void installPlatformHooks();
     void registerCoreCommands();
     void startReadingCommands();
+    void inputEnded();
 
     HostOptions options_;
     SettingsFile& settings_;
@@ -71,6 +72,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     QTimer saveTimer_;
     bool waitPending_ = false;
     QStringList heldCommands_; // lines read while a `wait` is pending
+    bool inputEnded_ = false;  // stdin is closed: quit once what is held has run
     bool quitting_ = false;
 };
 
