@@ -71,54 +71,24 @@ QByteArray markedNumbers(const QByteArray& json, const QByteArray& marker, QList
     return out;
 }
 
-QVariant withNumbers(const QVariant& value, const QByteArray& marker, const QList<QByteArray>& numbers) {
+// The value with every leaf that is not a dictionary or a list replaced by what
+// change makes of it.
+template <typename Change> QVariant withLeaves(const QVariant& value, const Change& change) {
     switch (value.typeId()) {
     case QMetaType::QVariantMap: {
         QVariantMap map = value.toMap();
         for (auto it = map.begin(); it != map.end(); ++it)
-            *it = withNumbers(*it, marker, numbers);
+            *it = withLeaves(*it, change);
         return map;
     }
     case QMetaType::QVariantList: {
         QVariantList list = value.toList();
         for (QVariant& element : list)
-            element = withNumbers(element, marker, numbers);
-        return list;
-    }
-    case QMetaType::QString: {
-        const QString text = value.toString();
-        if (!text.startsWith(QLatin1String(marker))) return value;
-        bool ok = false;
-        const int index = QStringView(text).mid(marker.size()).toInt(&ok);
-        return ok && index >= 0 && index < numbers.size()
-                   ? QVariant::fromValue(ExactJsonNumber{numbers.at(index)})
-                   : value;
-    }
-    default:
-        return value;
-    }
-}
-
-QVariant withMarkers(const QVariant& value, const QByteArray& marker, QList<QByteArray>& numbers) {
-    if (value.metaType() == QMetaType::fromType<ExactJsonNumber>()) {
-        numbers.append(value.value<ExactJsonNumber>().text);
-        return QString::fromLatin1(marker + QByteArray::number(numbers.size() - 1));
-    }
-    switch (value.typeId()) {
-    case QMetaType::QVariantMap: {
-        QVariantMap map = value.toMap();
-        for (auto it = map.begin(); it != map.end(); ++it)
-            *it = withMarkers(*it, marker, numbers);
-        return map;
-    }
-    case QMetaType::QVariantList: {
-        QVariantList list = value.toList();
-        for (QVariant& element : list)
-            element = withMarkers(element, marker, numbers);
+            element = withLeaves(element, change);
         return list;
     }
     default:
-        return value;
+        return change(value);
     }
 }
 
@@ -141,14 +111,30 @@ std::optional<QVariantMap> readExactJsonObject(const QByteArray& json, QJsonPars
     if (!document.isObject()) return std::nullopt;
     const QVariantMap object = document.object().toVariantMap();
     if (numbers.isEmpty()) return object;
-    return withNumbers(object, marker, numbers).toMap();
+    return withLeaves(object,
+                      [&](const QVariant& value) {
+                          if (value.typeId() != QMetaType::QString) return value;
+                          const QString text = value.toString();
+                          if (!text.startsWith(QLatin1String(marker))) return value;
+                          bool ok = false;
+                          const int index = QStringView(text).mid(marker.size()).toInt(&ok);
+                          return ok && index >= 0 && index < numbers.size()
+                                     ? QVariant::fromValue(ExactJsonNumber{numbers.at(index)})
+                                     : value;
+                      })
+        .toMap();
 }
 
 QByteArray writeExactJson(const QVariantMap& object, bool indented) {
     registerConversions();
     const QByteArray marker = newMarker();
     QList<QByteArray> numbers;
-    const QVariantMap marked = withMarkers(object, marker, numbers).toMap();
+    const QVariantMap marked =
+        withLeaves(object, [&](const QVariant& value) {
+            if (value.metaType() != QMetaType::fromType<ExactJsonNumber>()) return value;
+            numbers.append(value.value<ExactJsonNumber>().text);
+            return QVariant(QString::fromLatin1(marker + QByteArray::number(numbers.size() - 1)));
+        }).toMap();
     QByteArray json = QJsonDocument(QJsonObject::fromVariantMap(marked))
                           .toJson(indented ? QJsonDocument::Indented : QJsonDocument::Compact);
     for (qsizetype i = 0; i < numbers.size(); ++i)

@@ -173,15 +173,12 @@ void StartTagGuard::startTagStep(char32_t c) {
     if (tagBytes_ > limits_.maxStartTagBytes)
         return refuse(
             QStringLiteral("a start tag longer than %1 bytes").arg(qulonglong(limits_.maxStartTagBytes)));
-    if (inQuote_) {
-        if (c == quote_) inQuote_ = false;
-        return;
-    }
-    if (c == '"' || c == '\'') {
-        inQuote_ = true;
-        quote_ = c;
-        inName_ = false;
-        last_ = c;
+    const bool opening = !inQuote_ && (c == '"' || c == '\'');
+    if (quoted(c)) {
+        if (opening) {
+            inName_ = false;
+            last_ = c;
+        }
         return;
     }
     if (c == '>') {
@@ -215,6 +212,18 @@ void StartTagGuard::startTagStep(char32_t c) {
     if (nameLength_ < 1 << 20) ++nameLength_;
 }
 
+// Quoted values hide markup: true when c opened, closed or stood in one.
+bool StartTagGuard::quoted(char32_t c) {
+    if (inQuote_) {
+        if (c == quote_) inQuote_ = false;
+        return true;
+    }
+    if (c != '"' && c != '\'') return false;
+    inQuote_ = true;
+    quote_ = c;
+    return true;
+}
+
 void StartTagGuard::endStartTag(bool empty) {
     if (empty) return;
     if (int(declaredPerLevel_.size()) >= limits_.maxDepth)
@@ -232,15 +241,7 @@ void StartTagGuard::doctypeStep(char32_t c) {
         if (c == '>' && recent_[2] == '?') subsetMarkup_ = 0;
         return;
     }
-    if (inQuote_) {
-        if (c == quote_) inQuote_ = false;
-        return;
-    }
-    if (c == '"' || c == '\'') {
-        inQuote_ = true;
-        quote_ = c;
-        return;
-    }
+    if (quoted(c)) return;
     if (inSubset_) {
         if (c == ']')
             inSubset_ = false;

@@ -42,6 +42,7 @@ class StartTagGuard {
     void startTagStep(char32_t c);
     void endStartTag(bool empty);
     void doctypeStep(char32_t c);
+    bool quoted(char32_t c);
     void refuse(QString why);
 
     StartTagLimits limits_;

@@ -214,19 +214,18 @@ TEST(HeadlessHost, StartAndQuitWithNothingChangedLeavesTheSettingsFileAlone) {
 }
 
 // A script that pipes its commands in and closes the pipe is done: the host
-// runs what is held and quits, storing the pane's edits as `quit` does.
+// runs what a `wait` holds and quits, storing the pane's edits as `quit` does.
 TEST(HeadlessHost, EndOfInputRunsWhatIsHeldAndQuits) {
     QTemporaryDir dir;
     const QString settings = dir.filePath("s.json");
-    const QString feed =
-        QUrl::fromLocalFile(QStringLiteral(TEST_RESOURCES_DIR "/demo/science.rdf")).toString();
-    const HostRun run =
-        runPennant({"--settings", settings}, "pane show\npane press addFeedButton\npane edit 0 url " +
-                                                 feed.toUtf8() + "\npane hide\nwait\nsettings\n");
+    writeFile(settings,
+              R"({"org.pennant.newsreel":{"feeds":[{"url":")" +
+                  QUrl::fromLocalFile(QStringLiteral(TEST_RESOURCES_DIR "/demo/science.rdf")).toEncoded() +
+                  R"(","interval":30,"enabled":true}]}})");
+    const HostRun run = runPennant({"--settings", settings}, "wait\nsettings\n");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.kinds().mid(run.kinds().size() - 2), QStringList({"idle", "settings"}));
-    const HostRun shown = runPennant({"--settings", settings}, "pane show\npane press addFeedButton");
-    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_EQ(runPennant({"--settings", settings}, "pane show\npane press addFeedButton").exitCode, 0);
     EXPECT_EQ(newsreelSettings(settings).value("feeds").toArray().size(), 2);
     EXPECT_EQ(runPennant({"--settings", settings}).exitCode, 0);
 }
