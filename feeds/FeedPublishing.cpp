@@ -26,14 +26,24 @@ bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionar
     QList<PNSignRef> previous;
     {
         std::lock_guard guard(plugin.dataMutex);
-        if (!plugin.topDictionary || !listedLocked(plugin, feedURL)) return false;
-        FeedDictionary& entry = (*plugin.topDictionary)[feedURL];
+        if (!plugin.topDictionary) return false;
+        auto found = plugin.topDictionary->find(feedURL);
+        if (found == plugin.topDictionary->end()) return false;
+        FeedDictionary& entry = *found;
         if (!keepDictionary) {
             entry.channel = std::move(parsed.channel);
             entry.items = std::move(parsed.items);
         }
+        // The parsed feed is kept for a feed that left the list, but nothing is
+        // shown for it: no timer, deactivation or later update would ever take
+        // such signs off again.
+        if (!listedLocked(plugin, feedURL)) return false;
         previous = entry.tickers.value_or(QList<PNSignRef>());
-        entry.tickers = fresh;
+        // A feed that shows nothing has no "tickers" list, as before any update.
+        if (fresh.isEmpty())
+            entry.tickers.reset();
+        else
+            entry.tickers = fresh;
     }
     PNTickerServer* server = plugin.server.load();
     if (!server) return true;

@@ -17,8 +17,8 @@ bool prepareFeedEntry(NewsreelPlugin& plugin, const QString& feedURL, bool* onTi
 // The parsed document and its signs, posted as one swap: when the feed is still
 // listed, the entry takes the new channel and items (unless keepDictionary) and
 // the new signs as its "tickers"; the signs are posted, and then the earlier ones
-// come off. Nothing is posted for a feed that left the list. Returns whether the
-// swap happened.
+// come off. For a feed that left the list the dictionary is kept but nothing is
+// posted. Returns whether signs were swapped.
 bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary);
 
 // Whether a record of the working feed list still has this URL.

@@ -111,9 +111,13 @@ int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&
             this, [this] { feedsDidChange(); }, Qt::QueuedConnection);
     }
     PNTickerServer* s = server.load();
-    // A feed that left the list meanwhile gets nothing: no timer, deactivation or
-    // later update would ever take its signs off again.
-    if (!s || !isFeedListed(*this, feedURL)) return -1;
+    // A feed that left the list meanwhile gets no signs (and its image is not
+    // fetched); the swap still keeps what was parsed.
+    if (!s || !isFeedListed(*this, feedURL)) {
+        parsed.tickers.reset();
+        swapFeedSigns(*this, feedURL, std::move(parsed), keepDictionary);
+        return -1;
+    }
 
     QList<PNSignRef> signs;
     if (parsed.channel)

@@ -25,10 +25,10 @@ TEST_F(ConcurrencyTest, BackToBackTicksRunOneAfterTheOther) {
     const QString b = http.url("/b");
     setFeeds({record(a, 30, true), record(b, 30, true)});
 
-    // Both timers fire at once: the second tick returns only after the first
-    // update has posted its signs and released the lock.
+    // Both timers fire at once and activation returns before either update ends;
+    // the updates then run one after the other, in feed order.
     plugin->activate();
-    EXPECT_EQ(addedTexts().value(0), QStringLiteral("a1 (A) "));
+    EXPECT_TRUE(plugin->updatesRunning());
 
     // Main-thread readers meanwhile see whole entries or empty ones, never half.
     bool sawHalf = false;
