@@ -4,12 +4,18 @@
 
 QString FeedStatusBoard::stateName(State state) {
     switch (state) {
-    case State::Pending: return QStringLiteral("pending");
-    case State::Updating: return QStringLiteral("updating");
-    case State::Ok: return QStringLiteral("ok");
-    case State::NotModified: return QStringLiteral("not-modified");
-    case State::Failed: return QStringLiteral("failed");
-    case State::Deferred: return QStringLiteral("deferred");
+    case State::Pending:
+        return QStringLiteral("pending");
+    case State::Updating:
+        return QStringLiteral("updating");
+    case State::Ok:
+        return QStringLiteral("ok");
+    case State::NotModified:
+        return QStringLiteral("not-modified");
+    case State::Failed:
+        return QStringLiteral("failed");
+    case State::Deferred:
+        return QStringLiteral("deferred");
     }
     return QStringLiteral("pending");
 }

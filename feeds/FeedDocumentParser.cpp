@@ -28,8 +28,9 @@ FeedDocumentParser::Outcome FeedDocumentParser::finish() {
         return Outcome::ParseError;
     }
     if (!isRssRoot(rss_.rootElement())) {
-        error_ = rss_.rootElement().isEmpty() ? QStringLiteral("no root element")
-                                              : QStringLiteral("the root element is <%1>").arg(rss_.rootElement());
+        error_ = rss_.rootElement().isEmpty()
+                     ? QStringLiteral("no root element")
+                     : QStringLiteral("the root element is <%1>").arg(rss_.rootElement());
         return Outcome::NotAFeed;
     }
     return Outcome::Feed;

@@ -21,7 +21,8 @@ bool prepareFeedEntry(NewsreelPlugin& plugin, const QString& feedURL, bool* onTi
     return entry.channel || entry.items;
 }
 
-bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary) {
+bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed,
+                   bool keepDictionary) {
     const QList<PNSignRef> fresh = parsed.tickers.value_or(QList<PNSignRef>());
     QList<PNSignRef> previous;
     {

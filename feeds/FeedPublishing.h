@@ -19,7 +19,8 @@ bool prepareFeedEntry(NewsreelPlugin& plugin, const QString& feedURL, bool* onTi
 // the new signs as its "tickers"; the signs are posted, and then the earlier ones
 // come off. For a feed that left the list the dictionary is kept but nothing is
 // posted. Returns whether signs were swapped.
-bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary);
+bool swapFeedSigns(NewsreelPlugin& plugin, const QString& feedURL, FeedDictionary&& parsed,
+                   bool keepDictionary);
 
 // Whether a record of the working feed list still has this URL.
 bool isFeedListed(NewsreelPlugin& plugin, const QString& feedURL);

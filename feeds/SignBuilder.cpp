@@ -50,7 +50,8 @@ PNSignRef channelImageSign(NewsreelPlugin& plugin, PNTickerServer& server, const
     const std::optional<QUrl> imageURL =
         feedURLValue ? channelImageAddress(entryText(image.value(QStringLiteral("url"))), *feedURLValue)
                      : std::nullopt;
-    plugin.fetchCache.notePictureOfFeed(feedURL, imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
+    plugin.fetchCache.notePictureOfFeed(feedURL,
+                                        imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
     const float viewHeight = server.viewSize().height;
     const std::optional<QImage> picture =
         imageURL ? fetchChannelImage(*imageURL, plugin.fetchLimits, &plugin.shuttingDown, &plugin.fetchCache)
@@ -103,8 +104,10 @@ QList<PNSignRef> itemSigns(NewsreelPlugin& plugin, const QString& feedURL, const
 
 } // namespace
 
-int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary) {
-    if (!keepDictionary && useTTL.load() && parsed.channel && adoptTimeToLive(*this, feedURL, *parsed.channel)) {
+int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed,
+                                         bool keepDictionary) {
+    if (!keepDictionary && useTTL.load() && parsed.channel &&
+        adoptTimeToLive(*this, feedURL, *parsed.channel)) {
         // The working list may be the settings' own list: they are written on the
         // main thread, which this worker never waits for.
         QMetaObject::invokeMethod(

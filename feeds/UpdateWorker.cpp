@@ -57,7 +57,8 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
             [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
         ConditionalFetch fetch(fetchCache, feedURL);
         const platform::FetchResult fetched = fetch.run(
-            fetcher, *url, [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); },
+            fetcher, *url,
+            [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); },
             haveParsedCopy);
 
         if (fetched.outcome == platform::FetchResult::Failed) {
@@ -84,7 +85,8 @@ void NewsreelPlugin::updateFeed(const QString& feedURL) {
                 items = shownItemCount(feedURL);
             }
             const QVariantMap channel = kept.channel.value_or(QVariantMap());
-            statusBoard.succeed(feedURL, State::NotModified, items, entryText(channel.value(QStringLiteral("title"))),
+            statusBoard.succeed(feedURL, State::NotModified, items,
+                                entryText(channel.value(QStringLiteral("title"))),
                                 entryText(channel.value(QStringLiteral("link"))), now());
             lock.release();
             statusDidChange();

@@ -35,7 +35,9 @@ class IntervalDelegate : public QStyledItemDelegate {
 
 QString timeText(const QVariant& iso) {
     if (iso.isNull()) return QStringLiteral("never");
-    return QDateTime::fromString(iso.toString(), Qt::ISODate).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return QDateTime::fromString(iso.toString(), Qt::ISODate)
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
 // What the Status cell says, and its tool tip: the message and the times.
@@ -50,8 +52,10 @@ QVariant statusCell(const QVariantMap& status, int role) {
         const QString message = status.value(QStringLiteral("message")).toString();
         if (!message.isEmpty()) lines << message;
         lines << QStringLiteral("Items shown: %1").arg(status.value(QStringLiteral("items")).toInt());
-        lines << QStringLiteral("Last attempt: %1").arg(timeText(status.value(QStringLiteral("lastAttempt"))));
-        lines << QStringLiteral("Last success: %1").arg(timeText(status.value(QStringLiteral("lastSuccess"))));
+        lines
+            << QStringLiteral("Last attempt: %1").arg(timeText(status.value(QStringLiteral("lastAttempt"))));
+        lines
+            << QStringLiteral("Last success: %1").arg(timeText(status.value(QStringLiteral("lastSuccess"))));
         if (!status.value(QStringLiteral("next")).isNull())
             lines << QStringLiteral("Next update: %1").arg(timeText(status.value(QStringLiteral("next"))));
         return lines.join(u'\n');

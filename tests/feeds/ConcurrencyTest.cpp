@@ -61,3 +61,38 @@ TEST_F(ConcurrencyTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
     ASSERT_TRUE(entry(a).has_value());
     EXPECT_TRUE(entry(a)->items.has_value()) << "the parsed feed is still kept";
 }
+
+TEST_F(ConcurrencyTest, FeedRemovedWhileItsImageIsFetchedLeavesNoSign) {
+    // The image stalls until the fetch gives up at its low-speed bound; the feed
+    // leaves the list while the update waits for it.
+    plugin->fetchLimits.lowSpeedSeconds = 1;
+    LoopbackHttpServer::Response stalled{200, "never sent"};
+    stalled.stall = true;
+    http.route("/logo.png", stalled);
+    http.route("/b", {200, rss("<title>B</title><image><url>" + http.url("/logo.png").toLatin1() +
+                               "</url></image><item><title>b1</title></item>")});
+    const QString b = http.url("/b");
+    setFeeds({record(b, 30, true)});
+    plugin->activate();
+    ASSERT_TRUE(waitUntil([&] { return http.hits("/logo.png") > 0; }));
+    setFeeds({});
+    ASSERT_TRUE(waitForUpdates());
+    EXPECT_TRUE(server.onTicker().isEmpty()) << "nothing could ever take such signs off again";
+}
+
+TEST_F(ConcurrencyTest, PluginGoesAwayPromptlyDuringAStalledFetch) {
+    plugin->fetchLimits.lowSpeedSeconds = 60;
+    plugin->fetchLimits.totalTimeoutMs = 60'000;
+    LoopbackHttpServer::Response stalled{200, "never sent"};
+    stalled.stall = true;
+    http.route("/stall", stalled);
+    setFeeds({record(http.url("/stall"), 30, true), record(http.url("/a"), 30, true)});
+    plugin->activate();
+    ASSERT_TRUE(waitUntil([&] { return http.connectionsAccepted() > 0; }));
+    QElapsedTimer clock;
+    clock.start();
+    plugin.reset(); // joins the worker: the stalled fetch is cancelled, "/a" never starts
+    EXPECT_LT(clock.elapsed(), 5000) << "the fetch was waited out instead of cancelled";
+    EXPECT_EQ(http.hits("/a"), 0);
+    EXPECT_EQ(recorder->beeps(), 0) << "going away is not a failed feed";
+}

@@ -184,9 +184,11 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
         {"/bad", "<rss><channel><title>Half</title><item><title>cut</title></item><item></channel>",
          "parse error in ", 0},
         {"/page",
-         "<!DOCTYPE html><html><head><meta charset=utf-8><title>Home</title></head><body><p>Hi<br></body></html>",
+         "<!DOCTYPE html><html><head><meta "
+         "charset=utf-8><title>Home</title></head><body><p>Hi<br></body></html>",
          "parse error in ", 0},
-        {"/xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>", "", 1},
+        {"/xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>", "",
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
