@@ -216,9 +216,14 @@ ManyFeeds manyFeeds(const QByteArray& doc, const QByteArray& logo, int count) {
     plugin.initWithBundle(bundle());
     QElapsedTimer clock;
     clock.start();
-    plugin.activateWithServer(&server);
+    // Set-up (the interface file, the settings) is start-up, not the round.
+    plugin.setupWithServer(&server);
+    QElapsedTimer activation;
+    activation.start();
+    plugin.activate(); // the timers of every feed, each fired once: on the main thread
     ManyFeeds out;
-    out.longestStallSeconds = spinUntilIdle(server, 1);
+    out.longestStallSeconds = double(activation.nsecsElapsed()) / 1e9;
+    out.longestStallSeconds = std::max(out.longestStallSeconds, spinUntilIdle(server, 1));
     out.wallSeconds = double(clock.nsecsElapsed()) / 1e9;
     out.signs = server.signs.load();
     out.residentIdle = statusBytes("VmRSS:");
@@ -371,8 +376,9 @@ int main(int argc, char** argv) {
         many.residentIdle > 0 && many.residentIdle <= 60'000'000);
     const double refreshGrowth =
         many.residentIdle > 0 ? double(many.residentAfterRefresh) / double(many.residentIdle) : 0;
-    row("5c growth after a refresh of all 200", QStringLiteral("%1%").arg((refreshGrowth - 1) * 100, 0, 'f', 1),
-        "<= 5%", refreshGrowth > 0 && refreshGrowth <= 1.05);
+    row("5c growth after a refresh of all 200",
+        QStringLiteral("%1%").arg((refreshGrowth - 1) * 100, 0, 'f', 1), "<= 5%",
+        refreshGrowth > 0 && refreshGrowth <= 1.05);
     const ManyFeeds thousand = manyFeedsInChild(typicalPath, 1000);
     row("5d longest main-thread stall, 1000-feed round",
         QStringLiteral("%1 ms").arg(thousand.longestStallSeconds * 1e3, 0, 'f', 1), "< 16 ms",
