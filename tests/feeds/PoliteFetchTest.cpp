@@ -149,6 +149,9 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     EXPECT_TRUE(recorder->logLines().value(1).startsWith(
         QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)));
     EXPECT_TRUE(postedTexts().isEmpty());
+    const QVariantMap status = plugin->sourceStatusOfRow(0);
+    EXPECT_EQ(status.value("state"), QStringLiteral("deferred"));
+    EXPECT_TRUE(status.value("message").toString().startsWith(QStringLiteral("the server asked")));
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     runUpdate(url);

@@ -116,6 +116,18 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
         return server.settings.value(QStringLiteral("feeds")).toList().value(2).toMap();
     };
     EXPECT_TRUE(waitUntil([&] { return stored().value(QStringLiteral("interval")) == 15; }));
+
+    // A ttl under a minute is no interval: stored, it would fetch every minute for good.
+    for (const QByteArray ttl : {"0", "-5", "soon", "0.5"}) {
+        SCOPED_TRACE(ttl.toStdString());
+        const QString odd =
+            writeFeed(rss("<title>D</title><ttl>" + ttl + "</ttl><item><title>x</title></item>"),
+                      QStringLiteral("odd.xml"));
+        setFeeds({record(odd, 60, true)});
+        runUpdate(odd);
+        std::lock_guard guard(plugin->dataMutex);
+        EXPECT_EQ(plugin->feeds, QVariantList{record(odd, 60, true)});
+    }
 }
 
 TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
