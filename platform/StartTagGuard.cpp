@@ -1,6 +1,7 @@
 #include "platform/StartTagGuard.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace platform {
@@ -47,31 +48,15 @@ void StartTagGuard::refuse(QString why) {
 std::size_t StartTagGuard::scan(const char* data, std::size_t size) {
     if (refused()) return 0;
     tagStartedHere_ = false;
-    const auto passed = [&]() -> std::size_t { return tagStartedHere_ ? tagStart_ : 0; };
     if (unitBytes_ == 1) {
-        for (std::size_t i = 0; i < size; ++i) {
-            // Text, comments, CDATA and instructions hold most of a feed; only
-            // the byte that could end them needs a look.
-            const bool skipping = state_ == State::Text || state_ == State::Comment ||
-                                  state_ == State::CData || state_ == State::Instruction;
-            if (skipping) {
-                const char wanted = state_ == State::Text ? '<' : '>';
-                const void* found = std::memchr(data + i, wanted, size - i);
-                const std::size_t next = found ? std::size_t(static_cast<const char*>(found) - data) : size;
-                for (std::size_t k = next - std::min<std::size_t>(next - i, 3); k < next; ++k) {
-                    recent_[0] = recent_[1];
-                    recent_[1] = recent_[2];
-                    recent_[2] = static_cast<unsigned char>(data[k]) < 0x80 ? char32_t(data[k]) : kOther;
-                }
-                if (!found) break;
-                i = next;
-            }
-            const auto byte = static_cast<unsigned char>(data[i]);
-            step(byte < 0x80 ? char32_t(byte) : kOther, i);
-            if (refused()) return passed();
-        }
-        return size;
+        scanBytes(data, size);
+        return refused() && tagStartedHere_ ? tagStart_ : refused() ? 0 : size;
     }
+    // UTF-16 and UTF-32 are read as one byte a character, ASCII as it is and
+    // anything else as a letter; the refused tag's place is mapped back.
+    const int carried = pendingBytes_;
+    QByteArray narrow;
+    narrow.reserve(qsizetype(size) / unitBytes_ + 1);
     for (std::size_t i = 0; i < size; ++i) {
         pending_[pendingBytes_++] = static_cast<unsigned char>(data[i]);
         if (pendingBytes_ < unitBytes_) continue;
@@ -79,11 +64,93 @@ std::size_t StartTagGuard::scan(const char* data, std::size_t size) {
         for (int b = 0; b < unitBytes_; ++b)
             unit |= char32_t(pending_[bigEndian_ ? unitBytes_ - 1 - b : b]) << (8 * b);
         pendingBytes_ = 0;
-        const std::size_t unitStart = i + 1 >= std::size_t(unitBytes_) ? i + 1 - std::size_t(unitBytes_) : 0;
-        step(unit < kOther ? unit : kOther, unitStart);
-        if (refused()) return passed();
+        narrow += unit < kOther ? char(unit) : '\x80';
     }
-    return size;
+    scanBytes(narrow.constData(), std::size_t(narrow.size()));
+    if (!refused()) return size;
+    const qint64 at = qint64(tagStart_) * unitBytes_ - carried;
+    return tagStartedHere_ && at > 0 ? std::size_t(at) : 0;
+}
+
+// One byte a character: the runs that cannot hold a start tag, and most start
+// tags, are passed over by looking for the one byte that ends them.
+void StartTagGuard::scanBytes(const char* data, std::size_t size) {
+    const auto character = [data](std::size_t k) {
+        const auto byte = static_cast<unsigned char>(data[k]);
+        return byte < 0x80 ? char32_t(byte) : kOther;
+    };
+    const auto next = [data, size](std::size_t from, char wanted) {
+        const void* found = std::memchr(data + from, wanted, size - from);
+        return found ? std::size_t(static_cast<const char*>(found) - data) : size;
+    };
+    for (std::size_t i = 0; i < size && !refused();) {
+        switch (state_) {
+        case State::Text:
+            i = next(i, '<');
+            // Most markup is a start or end tag: told apart without the general step.
+            if (i + 1 < size && (isNameStart(character(i + 1)) || data[i + 1] == '/')) {
+                tagStart_ = i;
+                tagStartedHere_ = true;
+                if (data[i + 1] == '/')
+                    state_ = State::EndTag;
+                else
+                    beginStartTag(character(i + 1));
+                i += 2;
+                continue;
+            }
+            break;
+        case State::EndTag:
+            i = next(i, '>');
+            if (i == size) return;
+            endElement();
+            ++i;
+            continue;
+        case State::StartTag:
+            if (tagBytes_ == 2 && !inQuote_ && simpleTag(data, i, size, i)) continue;
+            i = startTagRun(data, i, size);
+            continue;
+        case State::Comment:
+        case State::CData:
+        case State::Instruction: {
+            // Their ends are told by the two characters before the ">".
+            const std::size_t end = next(i, '>');
+            for (std::size_t k = end - std::min<std::size_t>(end - i, 3); k < end; ++k) {
+                recent_[0] = recent_[1];
+                recent_[1] = recent_[2];
+                recent_[2] = character(k);
+            }
+            i = end;
+            break;
+        }
+        default:
+            break;
+        }
+        if (i == size) return;
+        step(character(i), i);
+        ++i;
+    }
+}
+
+// A start tag without attributes, whole in these bytes: taken at once. False
+// when it is not one, to be read character by character.
+bool StartTagGuard::simpleTag(const char* data, std::size_t from, std::size_t size, std::size_t& after) {
+    const void* found = std::memchr(data + from, '>', size - from);
+    if (!found) return false;
+    const std::size_t close = std::size_t(static_cast<const char*>(found) - data);
+    if (std::memchr(data + from, '=', close - from)) return false;
+    tagBytes_ += close + 1 - from;
+    if (tagBytes_ > limits_.maxStartTagBytes) {
+        refuseLongTag();
+        return true;
+    }
+    std::size_t last = close;
+    while (last > from && isBlank(char32_t(static_cast<unsigned char>(data[last - 1]))))
+        --last;
+    const bool empty = last > from ? data[last - 1] == '/' : last_ == '/';
+    state_ = State::Text;
+    endStartTag(empty);
+    after = close + 1;
+    return true;
 }
 
 void StartTagGuard::step(char32_t c, std::size_t at) {
@@ -104,29 +171,15 @@ void StartTagGuard::step(char32_t c, std::size_t at) {
         } else if (c == '?') {
             state_ = State::Instruction;
         } else if (isNameStart(c)) {
-            state_ = State::StartTag;
-            tagBytes_ = 2 * std::size_t(unitBytes_);
-            attributes_ = 0;
-            declarations_ = 0;
-            inQuote_ = false;
-            inName_ = false;
-            nameLength_ = 0;
-            last_ = c;
+            beginStartTag(c);
         } else {
             state_ = State::Text; // not markup; the parser says what it is
         }
         break;
-    case State::StartTag:
-        startTagStep(c);
+    case State::StartTag: // read by startTagRun
         break;
     case State::EndTag:
-        if (c == '>') {
-            if (!declaredPerLevel_.empty()) {
-                inScope_ -= declaredPerLevel_.back();
-                declaredPerLevel_.pop_back();
-            }
-            state_ = State::Text;
-        }
+        if (c == '>') endElement();
         break;
     case State::Bang: {
         static constexpr char cdata[] = "[CDATA[";
@@ -168,48 +221,90 @@ void StartTagGuard::step(char32_t c, std::size_t at) {
     recent_[2] = c;
 }
 
-void StartTagGuard::startTagStep(char32_t c) {
-    tagBytes_ += std::size_t(unitBytes_);
-    if (tagBytes_ > limits_.maxStartTagBytes)
-        return refuse(
-            QStringLiteral("a start tag longer than %1 bytes").arg(qulonglong(limits_.maxStartTagBytes)));
-    const bool opening = !inQuote_ && (c == '"' || c == '\'');
-    if (quoted(c)) {
-        if (opening) {
-            inName_ = false;
-            last_ = c;
+// What a byte is to a start tag.
+enum ByteKind : unsigned char { NamePart, Blank, Quote, Equals, Slash, Close };
+
+constexpr std::array<ByteKind, 256> byteKinds() {
+    std::array<ByteKind, 256> kinds{};
+    kinds[' '] = kinds['\t'] = kinds['\r'] = kinds['\n'] = Blank;
+    kinds['"'] = kinds['\''] = Quote;
+    kinds['='] = Equals;
+    kinds['/'] = Slash;
+    kinds['>'] = Close;
+    return kinds;
+}
+
+// From data[i] on, while the start tag lasts: where it ended (just past its ">")
+// or size. Names are taken a run at a time, quoted values skipped whole.
+std::size_t StartTagGuard::startTagRun(const char* data, std::size_t i, std::size_t size) {
+    static constexpr std::array<ByteKind, 256> kinds = byteKinds();
+    const auto kind = [&](std::size_t k) { return kinds[static_cast<unsigned char>(data[k])]; };
+    while (i < size && state_ == State::StartTag && !refused()) {
+        const std::size_t from = i;
+        if (inQuote_) {
+            const void* found = std::memchr(data + i, int(quote_), size - i);
+            i = found ? std::size_t(static_cast<const char*>(found) - data) + 1 : size;
+            inQuote_ = !found;
+        } else {
+            switch (kind(i)) {
+            case NamePart:
+                if (!inName_) {
+                    inName_ = true;
+                    nameLength_ = 0;
+                    std::memset(nameHead_, 0, sizeof nameHead_);
+                }
+                for (; i < size && kind(i) == NamePart; ++i, ++nameLength_)
+                    if (nameLength_ < 6) nameHead_[nameLength_] = data[i];
+                last_ = char32_t(static_cast<unsigned char>(data[i - 1]));
+                break;
+            case Blank:
+                inName_ = false;
+                ++i;
+                break;
+            case Quote:
+                inQuote_ = true;
+                quote_ = char32_t(data[i]);
+                inName_ = false;
+                last_ = quote_;
+                ++i;
+                break;
+            case Equals:
+                inName_ = false;
+                last_ = '=';
+                ++i;
+                countAttribute();
+                break;
+            case Slash:
+                last_ = '/';
+                ++i;
+                break;
+            case Close:
+                ++i;
+                state_ = State::Text;
+                endStartTag(last_ == '/');
+                break;
+            }
         }
-        return;
+        tagBytes_ += i - from;
+        if (tagBytes_ > limits_.maxStartTagBytes) refuseLongTag();
     }
-    if (c == '>') {
-        state_ = State::Text;
-        return endStartTag(last_ == '/');
-    }
-    if (isBlank(c)) {
-        inName_ = false;
-        return;
-    }
-    last_ = c;
-    if (c == '=') {
-        inName_ = false;
-        if (++attributes_ > limits_.maxAttributes)
-            return refuse(
-                QStringLiteral("an element with more than %1 attributes").arg(limits_.maxAttributes));
-        const bool xmlns = std::memcmp(nameHead_, "xmlns", 5) == 0 &&
-                           (nameLength_ == 5 || (nameLength_ > 5 && nameHead_[5] == ':'));
-        if (xmlns && inScope_ + ++declarations_ > limits_.maxNamespacesInScope)
-            return refuse(QStringLiteral("more than %1 namespace declarations in scope")
-                              .arg(limits_.maxNamespacesInScope));
-        return;
-    }
-    if (c == '/') return;
-    if (!inName_) {
-        inName_ = true;
-        nameLength_ = 0;
-        std::memset(nameHead_, 0, sizeof nameHead_);
-    }
-    if (nameLength_ < 6) nameHead_[nameLength_] = c < kOther ? char(c) : '\x80';
-    if (nameLength_ < 1 << 20) ++nameLength_;
+    return i;
+}
+
+void StartTagGuard::refuseLongTag() {
+    refuse(QStringLiteral("a start tag longer than %1 bytes").arg(qulonglong(limits_.maxStartTagBytes)));
+}
+
+// An "=": one more attribute, and one more namespace declaration when the name
+// before it was xmlns or xmlns:prefix.
+void StartTagGuard::countAttribute() {
+    if (++attributes_ > limits_.maxAttributes)
+        return refuse(QStringLiteral("an element with more than %1 attributes").arg(limits_.maxAttributes));
+    const bool xmlns = std::memcmp(nameHead_, "xmlns", 5) == 0 &&
+                       (nameLength_ == 5 || (nameLength_ > 5 && nameHead_[5] == ':'));
+    if (xmlns && inScope_ + ++declarations_ > limits_.maxNamespacesInScope)
+        return refuse(
+            QStringLiteral("more than %1 namespace declarations in scope").arg(limits_.maxNamespacesInScope));
 }
 
 // Quoted values hide markup: true when c opened, closed or stood in one.
@@ -222,6 +317,27 @@ bool StartTagGuard::quoted(char32_t c) {
     inQuote_ = true;
     quote_ = c;
     return true;
+}
+
+// "<" and the first character of the element's name have been read.
+void StartTagGuard::beginStartTag(char32_t first) {
+    state_ = State::StartTag;
+    tagBytes_ = 2;
+    attributes_ = 0;
+    declarations_ = 0;
+    inQuote_ = false;
+    inName_ = false;
+    nameLength_ = 0;
+    last_ = first;
+}
+
+// An end tag's ">": its element's namespaces leave scope.
+void StartTagGuard::endElement() {
+    if (!declaredPerLevel_.empty()) {
+        inScope_ -= declaredPerLevel_.back();
+        declaredPerLevel_.pop_back();
+    }
+    state_ = State::Text;
 }
 
 void StartTagGuard::endStartTag(bool empty) {

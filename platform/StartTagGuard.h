@@ -38,8 +38,14 @@ class StartTagGuard {
 
   private:
     enum class State { Text, Open, StartTag, EndTag, Bang, Comment, CData, Instruction, Doctype };
+    void scanBytes(const char* data, std::size_t size);
+    bool simpleTag(const char* data, std::size_t from, std::size_t size, std::size_t& after);
     void step(char32_t c, std::size_t at);
-    void startTagStep(char32_t c);
+    std::size_t startTagRun(const char* data, std::size_t i, std::size_t size);
+    void countAttribute();
+    void beginStartTag(char32_t first);
+    void endElement();
+    void refuseLongTag();
     void endStartTag(bool empty);
     void doctypeStep(char32_t c);
     bool quoted(char32_t c);
@@ -54,7 +60,7 @@ class StartTagGuard {
     State state_ = State::Text;
     std::size_t tagStart_ = 0;    // where the current markup began in this scan
     bool tagStartedHere_ = false; // ... or in an earlier one
-    std::size_t tagBytes_ = 0;
+    std::size_t tagBytes_ = 0;    // characters, in fact: wide encodings are narrowed first
     int attributes_ = 0;
     int declarations_ = 0; // namespace declarations of the current tag
     bool inQuote_ = false;
