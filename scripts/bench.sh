@@ -12,6 +12,9 @@ BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DNEWSREEL_BUILD_BENCH
 echo "== feeds"
 build-bench/bench/bench_feeds
 echo
+echo "== 7, 8 hostile feeds and descriptions: CPU of the worst case within every bound"
+build-bench/bench/bench_hostile
+echo
 echo "== 6 scrolling: CPU per second of the ticker window scrolling 50 signs (target: report)"
 echo "-- offscreen"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_scroll
