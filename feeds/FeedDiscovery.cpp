@@ -23,8 +23,8 @@ std::optional<QUrl> discoveredFeed(const QByteArray& page, const QUrl& pageURL) 
     QUrl base = pageURL;
     if (!head.baseHref.trimmed().isEmpty()) base = pageURL.resolved(QUrl(head.baseHref.trimmed()));
     for (const platform::HtmlHead::Link& link : head.links)
-        if (isAlternate(link.rel) && isFeedType(link.type) && !link.href.trimmed().isEmpty())
-            return linkedAddress(link.href, base); // the first one only, usable or not
+        if (isAlternate(link.rel) && isFeedType(link.type))
+            if (std::optional<QUrl> feed = linkedAddress(link.href, base)) return feed;
     return std::nullopt;
 }
 

@@ -4,9 +4,9 @@
 #include <optional>
 
 // The feed a web page names for itself: the first link of its head with rel
-// "alternate" and the type of an RSS, Atom or JSON feed, resolved against the
-// page's base. Only http and https feeds are taken (and files, for a page read
-// from a file). Nothing when the page names none.
+// "alternate", the type of an RSS, Atom or JSON feed and an address a feed can
+// have (http or https; a file for a page read from a file), resolved against the
+// page's base. Nothing when the page names none.
 std::optional<QUrl> discoveredFeed(const QByteArray& page, const QUrl& pageURL);
 
 // Whether a document that is not XML looks like an HTML page from its first bytes.

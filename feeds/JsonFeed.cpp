@@ -122,7 +122,10 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
     QVariantList list;
     for (const QJsonValue& value : items)
-        if (value.isObject()) list.append(itemOf(value.toObject(), documentURL));
+        if (value.isObject()) {
+            QVariantMap item = itemOf(value.toObject(), documentURL);
+            if (!item.isEmpty()) list.append(item); // nothing of it could be read
+        }
     if (!list.isEmpty()) result.feed.items = std::move(list);
     result.kind = JsonFeedResult::Feed;
     return result;

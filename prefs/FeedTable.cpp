@@ -1,5 +1,7 @@
 #include "core/NewsreelPlugin.h"
 
+#include "feeds/FeedAddress.h"
+#include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
 #include "prefs/FeedTableModel.h"
 
@@ -33,13 +35,28 @@ QVariant NewsreelPlugin::tableViewObjectValueForTableColumn(QTableView*, const Q
 void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
                                              int row) {
     platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
+    bool refused = false;
     {
         std::lock_guard lock(dataMutex);
         if (row < 0 || row >= feeds.size()) return;
         // The record is replaced by a copy: the settings' own list keeps its record.
         QVariantMap record = feeds.at(row).toMap();
-        record.insert(column, value);
-        feeds[row] = record;
+        QVariant stored = value;
+        if (column == QLatin1String("url") && record.value(column) != value) {
+            // A typed address is made whole ("example.org/feed" is https); what is
+            // no URL at all leaves the cell as it was.
+            const std::optional<QString> address = typedFeedAddress(value.toString());
+            refused = !address;
+            stored = address.value_or(QString());
+        }
+        if (!refused) {
+            record.insert(column, stored);
+            feeds[row] = record;
+        }
+    }
+    if (refused) {
+        platform::beep();
+        return;
     }
     feedsDidChange();
 }
