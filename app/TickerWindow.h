@@ -33,6 +33,7 @@ class TickerWindow : public QWidget {
 
   signals:
     void preferencesRequested();
+    void refreshRequested();
     void quitRequested();
     void dockEdgeChosen(HostSettings::DockEdge edge);
 
