@@ -122,6 +122,9 @@ class NewsreelPlugin : public QObject,
     void storeSetting(const QString& key, const QVariant& value);
     // Called on the main thread after `feeds` or `ignored` changed.
     void feedsDidChange();
+    // A feed's URL was replaced in the working list by the worker (a page named
+    // its feed): the timer follows it and the list is stored. Main thread.
+    void feedAddressDidChange(const QString& from, const QString& to);
     void ignoredDidChange();
 
   public slots:

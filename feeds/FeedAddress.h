@@ -13,9 +13,3 @@ std::optional<QUrl> channelImageAddress(const QString& text, const QUrl& feedURL
 
 // The same rule for any address a document links to (a page's feed).
 std::optional<QUrl> linkedAddress(const QString& text, const QUrl& documentURL);
-
-// What a user typed into the feed table as a feed URL, made whole: without a
-// scheme it is read as https ("example.org/feed"), and "feed:" addresses lose that
-// prefix. Nothing when it is not a URL a feed can have (white space inside, no
-// host that could be one, another scheme).
-std::optional<QString> typedFeedAddress(const QString& typed);

@@ -1,6 +1,7 @@
 #include "feeds/FeedListOpml.h"
 
 #include "feeds/FeedAddress.h"
+#include "platform/TypedAddress.h"
 #include "platform/Values.h"
 #include "platform/XmlEventParser.h"
 
@@ -46,7 +47,7 @@ QString feedsCount(qsizetype n) {
 
 // The address an imported outline names, if a feed can be read from it.
 std::optional<QString> importedAddress(const QString& xmlUrl) {
-    const std::optional<QString> address = typedFeedAddress(xmlUrl);
+    const std::optional<QString> address = platform::typedFeedAddress(xmlUrl);
     if (!address || address->startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) return std::nullopt;
     return address;
 }

@@ -1,7 +1,7 @@
 // Arbitrary bytes through the format reader (RSS, Atom, JSON Feed, a web page's
 // head) and the OPML import, then through what the sign builder and the menus
 // read, with the chunking and the transport charset varied by the input.
-#include "feeds/FeedFormatReader.h"
+#include "feeds/FeedDocumentParser.h"
 #include "feeds/FeedListOpml.h"
 #include "fuzz/SignChecks.h"
 #include "platform/SystemLog.h"
@@ -24,13 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto* bytes = reinterpret_cast<const char*>(data);
     const std::size_t chunk = size % 3 == 0 ? size + 1 : 1 + size % 97;
 
-    FeedFormatReader reader(QUrl(QStringLiteral("https://feeds.example/dir/feed")));
+    FeedDocumentParser reader(QUrl(QStringLiteral("https://feeds.example/dir/feed")));
     reader.setFallbackEncoding(kCharsets[size % std::size(kCharsets)]);
     for (std::size_t at = 0; at < size; at += chunk)
         if (!reader.parseChunk(bytes + at, std::min(chunk, size - at))) break;
-    const FeedFormatReader::Outcome outcome = reader.finish();
-    buildSigns(outcome.feed);
-    if (outcome.namedFeed) consumed += std::size_t(outcome.namedFeed->toString().size());
+    consumed += std::size_t(reader.finish());
+    buildSigns(reader.takeFeed());
+    if (reader.namedFeed()) consumed += std::size_t(reader.namedFeed()->toString().size());
 
     QVariantList feeds{QVariantMap{{QStringLiteral("url"), QStringLiteral("https://a.example/")}}};
     importOpml(QByteArray::fromRawData(bytes, qsizetype(size)), feeds);

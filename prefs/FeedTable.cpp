@@ -1,8 +1,8 @@
 #include "core/NewsreelPlugin.h"
 
-#include "feeds/FeedAddress.h"
 #include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
+#include "platform/TypedAddress.h"
 #include "prefs/FeedTableModel.h"
 
 #include <QItemSelectionModel>
@@ -45,7 +45,7 @@ void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value,
         if (column == QLatin1String("url") && record.value(column) != value) {
             // A typed address is made whole ("example.org/feed" is https); what is
             // no URL at all leaves the cell as it was.
-            const std::optional<QString> address = typedFeedAddress(value.toString());
+            const std::optional<QString> address = platform::typedFeedAddress(value.toString());
             refused = !address;
             stored = address.value_or(QString());
         }
@@ -93,4 +93,24 @@ void NewsreelPlugin::removeFeedFromTable(QObject*) {
 
 void NewsreelPlugin::feedTableStatusDidChange() {
     if (feedTableModel) feedTableModel->refreshStatusColumns();
+}
+
+void NewsreelPlugin::feedAddressDidChange(const QString& from, const QString& to) {
+    // The page's timer goes on with the feed's URL, at the same pace; it does not
+    // fire now, the feed having just been read.
+    if (timers)
+        for (std::shared_ptr<platform::Timer>& timer : *timers)
+            if (timer && timer->isValid() && timer->userInfo().toString() == from) {
+                const double seconds = timer->timeInterval();
+                timer->invalidate();
+                timer = scheduleFeedTimer(seconds, to);
+            }
+    storeFeeds(); // the settings are saved
+    bool hidden;
+    {
+        std::lock_guard lock(dataMutex);
+        hidden = ignored.contains(to);
+    }
+    if (hidden) storeIgnored(); // the markers moved with the URL
+    if (feedTableModel) feedTableModel->reloadData();
 }

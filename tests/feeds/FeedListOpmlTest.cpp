@@ -1,6 +1,6 @@
 // The feed list to and from OPML files, and the addresses a user types.
 #include "feeds/FeedListOpml.h"
-#include "feeds/FeedAddress.h"
+#include "platform/TypedAddress.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QFile>
@@ -53,7 +53,7 @@ TEST(TypedFeedAddress, MakesAddressesWholeOrRefusesThem) {
         {"example.org:notaport/", nullptr},
     };
     for (const auto& [typed, expected] : cases) {
-        const std::optional<QString> address = typedFeedAddress(QString::fromUtf8(typed));
+        const std::optional<QString> address = platform::typedFeedAddress(QString::fromUtf8(typed));
         if (expected)
             EXPECT_EQ(address.value_or(QStringLiteral("<refused>")), QString::fromUtf8(expected)) << typed;
         else

@@ -1,5 +1,5 @@
 // The format reader's bounds: what it stops taking, and when.
-#include "feeds/FeedFormatReader.h"
+#include "feeds/FeedDocumentParser.h"
 #include "platform/HtmlText.h"
 #include "tests/feeds/FeedTestSupport.h"
 
@@ -8,7 +8,7 @@ namespace {
 const QUrl kURL(QStringLiteral("https://site.example/blog/"));
 
 // Feeds piece after piece while the reader wants more; returns the bytes taken.
-qsizetype feedWhileWanted(FeedFormatReader& reader, const QByteArray& head, const QByteArray& piece,
+qsizetype feedWhileWanted(FeedDocumentParser& reader, const QByteArray& head, const QByteArray& piece,
                           qsizetype total) {
     qsizetype fed = head.size();
     if (!reader.parseChunk(head.constData(), std::size_t(head.size()))) return fed;
@@ -22,49 +22,47 @@ qsizetype feedWhileWanted(FeedFormatReader& reader, const QByteArray& head, cons
 } // namespace
 
 TEST(FormatReader, StopsTakingAPageOnceItsHeadHasCome) {
-    FeedFormatReader reader(kURL);
+    FeedDocumentParser reader(kURL);
     const QByteArray head = "<!DOCTYPE html><html><head><meta charset=utf-8>"
                             "<link rel=alternate type=application/rss+xml href=feed.xml></he";
     EXPECT_TRUE(reader.parseChunk(head.constData(), std::size_t(head.size())));
     EXPECT_FALSE(reader.parseChunk("ad><body>", 9)) << "the end tag split between two pieces is seen";
-    const FeedFormatReader::Outcome outcome = reader.finish();
-    EXPECT_EQ(outcome.kind, FeedFormatReader::Outcome::WebPage);
-    EXPECT_EQ(outcome.namedFeed, QUrl(QStringLiteral("https://site.example/blog/feed.xml")));
+    EXPECT_EQ(reader.finish(), FeedDocumentParser::Outcome::WebPage);
+    EXPECT_EQ(reader.namedFeed(), QUrl(QStringLiteral("https://site.example/blog/feed.xml")));
 
     // A head that never ends is read as far as its first mebibyte.
-    FeedFormatReader endless(kURL);
+    FeedDocumentParser endless(kURL);
     const qsizetype fed = feedWhileWanted(
         endless, "<html><head><link rel=\"alternate\" type=\"application/atom+xml\" href=\"/a.xml\">",
         QByteArray(4096, 'x'), qsizetype(64) << 20);
     EXPECT_LT(fed, qsizetype(2) << 20);
-    EXPECT_EQ(endless.finish().namedFeed, QUrl(QStringLiteral("https://site.example/a.xml")));
+    EXPECT_EQ(endless.finish(), FeedDocumentParser::Outcome::WebPage);
+    EXPECT_EQ(endless.namedFeed(), QUrl(QStringLiteral("https://site.example/a.xml")));
 }
 
 TEST(FormatReader, StopsTakingADocumentThatIsNoFeed) {
-    FeedFormatReader reader(kURL);
+    FeedDocumentParser reader(kURL);
     const qsizetype fed = feedWhileWanted(reader, "<?xml version=\"1.0\"?><svg><g>", QByteArray(4096, ' '),
                                           qsizetype(16) << 20);
     EXPECT_LT(fed, 10000);
-    const FeedFormatReader::Outcome outcome = reader.finish();
-    EXPECT_EQ(outcome.kind, FeedFormatReader::Outcome::NotAFeed);
-    EXPECT_EQ(outcome.reason, QStringLiteral("its root element is <svg>"));
+    EXPECT_EQ(reader.finish(), FeedDocumentParser::Outcome::NotAFeed);
+    EXPECT_EQ(reader.error(), QStringLiteral("the root element is <svg>"));
 }
 
 TEST(FormatReader, JsonDocumentsKeepTheFetchBoundAndQtsNestingLimit) {
-    FeedFormatReader large(kURL);
+    FeedDocumentParser large(kURL);
     const QByteArray head = "{\"version\":\"https://jsonfeed.org/version/1.1\",\"title\":\"";
     const qsizetype fed = feedWhileWanted(large, head, QByteArray(1 << 16, 'a'), qsizetype(64) << 20);
     EXPECT_LE(fed, (qsizetype(16) << 20) + (1 << 16));
-    FeedFormatReader::Outcome outcome = large.finish();
-    EXPECT_EQ(outcome.kind, FeedFormatReader::Outcome::ParseError);
-    EXPECT_TRUE(outcome.reason.startsWith(QStringLiteral("larger than"))) << outcome.reason.toStdString();
+    EXPECT_EQ(large.finish(), FeedDocumentParser::Outcome::ParseError);
+    EXPECT_TRUE(large.error().startsWith(QStringLiteral("larger than"))) << large.error().toStdString();
 
-    FeedFormatReader deep(kURL);
+    FeedDocumentParser deep(kURL);
     const QByteArray nested =
         "{\"version\":\"https://jsonfeed.org/version/1.1\",\"items\":" + QByteArray(100000, '[') +
         QByteArray(100000, ']') + "}";
     deep.parseChunk(nested.constData(), std::size_t(nested.size()));
-    EXPECT_EQ(deep.finish().kind, FeedFormatReader::Outcome::ParseError);
+    EXPECT_EQ(deep.finish(), FeedDocumentParser::Outcome::ParseError);
 
     // Many items are read, each a plain dictionary.
     QByteArray many = "{\"version\":\"https://jsonfeed.org/version/1\",\"items\":[";
@@ -72,11 +70,10 @@ TEST(FormatReader, JsonDocumentsKeepTheFetchBoundAndQtsNestingLimit) {
         many += "{\"id\":\"" + QByteArray::number(i) + "\",\"title\":\"t\"},";
     many.chop(1);
     many += "]}";
-    FeedFormatReader reader(kURL);
+    FeedDocumentParser reader(kURL);
     reader.parseChunk(many.constData(), std::size_t(many.size()));
-    outcome = reader.finish();
-    ASSERT_EQ(outcome.kind, FeedFormatReader::Outcome::Feed);
-    EXPECT_EQ(outcome.feed.items->size(), 20000);
+    ASSERT_EQ(reader.finish(), FeedDocumentParser::Outcome::Feed);
+    EXPECT_EQ(reader.takeFeed().items->size(), 20000);
 }
 
 TEST(HtmlText, PlainTextOfAwkwardHtml) {
