@@ -126,10 +126,10 @@ class NewsreelPlugin : public QObject,
     void storeIgnored();
     void storeSetting(const QString& key, const QVariant& value);
     // Called on the main thread after `feeds` or `ignored` changed.
-    void feedsDidChange();
-    // A feed's URL was replaced in the working list by the worker (a page named
-    // its feed): the timer follows it and the list is stored. Main thread.
-    void feedAddressDidChange(const QString& from, const QString& to);
+    Q_INVOKABLE void feedsDidChange();
+    // Feed URLs the worker replaced in the working list (pages that named their
+    // feeds, movedFeedAddresses): their timers follow and the list is stored.
+    Q_INVOKABLE void feedAddressesDidChange();
     void ignoredDidChange();
 
   public slots:
@@ -163,6 +163,9 @@ class NewsreelPlugin : public QObject,
     // Guards topDictionary (with its feed dictionaries and "tickers" lists), feeds
     // and ignored. Held briefly; never across a fetch, a parse or a host call.
     mutable std::mutex dataMutex;
+    // Page URL and feed URL of each record the worker moved, for the main thread;
+    // under dataMutex.
+    QList<QPair<QString, QString>> movedFeedAddresses;
 
     // Whether the settings hold the working list/table itself (since the last set-up).
     bool feedsStored = false;
@@ -231,7 +234,7 @@ class NewsreelPlugin : public QObject,
     void statusDidChange();
     int shownItemCount(const QString& feedURL) const;
     QVariantMap statusMap(const QVariantMap& record) const;
-    void feedTableStatusDidChange();
+    Q_INVOKABLE void feedTableStatusDidChange();
     void showFeedListReport(const QString& message, bool ok);
     std::shared_ptr<platform::Timer> scheduleFeedTimer(double seconds, const QString& feedURL);
     friend class UpdateLockGuard;

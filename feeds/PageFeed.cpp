@@ -30,12 +30,12 @@ PageFeedAdoption adoptPageFeed(NewsreelPlugin& plugin, const QString& pageURL, c
             plugin.topDictionary->insert(feedURL, FeedDictionary());
         }
         if (plugin.ignored.contains(pageURL)) plugin.ignored.insert(feedURL, plugin.ignored.take(pageURL));
+        plugin.movedFeedAddresses.append({pageURL, feedURL});
     }
     if (PNTickerServer* server = plugin.server.load())
         for (const PNSignRef& sign : pageSigns)
             server->removeSign(sign);
-    QMetaObject::invokeMethod(
-        &plugin, [&plugin, pageURL, feedURL] { plugin.feedAddressDidChange(pageURL, feedURL); },
-        Qt::QueuedConnection);
+    // Posted by name: the call carries nothing this thread made.
+    QMetaObject::invokeMethod(&plugin, "feedAddressesDidChange", Qt::QueuedConnection);
     return PageFeedAdoption::Adopted;
 }

@@ -95,21 +95,29 @@ void NewsreelPlugin::feedTableStatusDidChange() {
     if (feedTableModel) feedTableModel->refreshStatusColumns();
 }
 
-void NewsreelPlugin::feedAddressDidChange(const QString& from, const QString& to) {
-    // The page's timer goes on with the feed's URL, at the same pace; it does not
-    // fire now, the feed having just been read.
-    if (timers)
-        for (std::shared_ptr<platform::Timer>& timer : *timers)
-            if (timer && timer->isValid() && timer->userInfo().toString() == from) {
-                const double seconds = timer->timeInterval();
-                timer->invalidate();
-                timer = scheduleFeedTimer(seconds, to);
-            }
-    storeFeeds(); // the settings are saved
-    bool hidden;
+void NewsreelPlugin::feedAddressesDidChange() {
+    QList<QPair<QString, QString>> moved;
     {
         std::lock_guard lock(dataMutex);
-        hidden = ignored.contains(to);
+        moved.swap(movedFeedAddresses);
+    }
+    if (moved.isEmpty()) return;
+    // A page's timer goes on with its feed's URL, at the same pace; it does not
+    // fire now, the feed having just been read.
+    for (const auto& [from, to] : moved)
+        if (timers)
+            for (std::shared_ptr<platform::Timer>& timer : *timers)
+                if (timer && timer->isValid() && timer->userInfo().toString() == from) {
+                    const double seconds = timer->timeInterval();
+                    timer->invalidate();
+                    timer = scheduleFeedTimer(seconds, to);
+                }
+    storeFeeds(); // the settings are saved
+    bool hidden = false;
+    {
+        std::lock_guard lock(dataMutex);
+        for (const auto& move : moved)
+            hidden = hidden || ignored.contains(move.second);
     }
     if (hidden) storeIgnored(); // the markers moved with the URL
     if (feedTableModel) feedTableModel->reloadData();
