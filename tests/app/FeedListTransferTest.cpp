@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -20,20 +19,8 @@ struct PennantRun {
 };
 
 PennantRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TEST_PENNANT_BINARY), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "pennant did not finish";
-    }
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const PennantOutput output = runPennantBinary(arguments, input);
+    return {output.exitCode, QString::fromUtf8(output.out), output.err};
 }
 
 QStringList feedURLs(const QString& settingsPath) {
