@@ -4,16 +4,23 @@
 #include <QStringList>
 #include <cmath>
 
+QString hostVersion() {
+    return QStringLiteral("pennant " NEWSREEL_VERSION "\n");
+}
+
 QString hostUsage() {
     return QStringLiteral(
         "usage: pennant [--headless] [--once] [--demo] [--settings FILE] [--plugins DIR] [--view-size WxH]\n"
+        "       pennant --version | --help\n"
         "  --headless       no window: print every sign, log line, beep, opened URL, menu and window as\n"
         "                   JSON lines on stdout and take commands on stdin\n"
         "  --once           exit once every enabled feed has been updated once\n"
         "  --demo           run on the bundled demo feeds with a temporary settings file\n"
         "  --settings FILE  settings file (default $XDG_CONFIG_HOME/pennant/settings.json)\n"
         "  --plugins DIR    folder of plug-in bundles (default: beside the program)\n"
-        "  --view-size WxH  the strip's size in headless mode (default 1280x24)\n");
+        "  --view-size WxH  the strip's size in headless mode (default 1280x24)\n"
+        "  --version        print the version and exit\n"
+        "  --help           print this help and exit\n");
 }
 
 std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked) {
@@ -36,6 +43,8 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
             options.demo = true;
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             *helpAsked = true;
+        else if (arg == QLatin1String("--version"))
+            options.version = true;
         else if (arg == QLatin1String("--settings")) {
             auto v = value("--settings");
             if (!v) return std::nullopt;

@@ -11,8 +11,11 @@ struct HostOptions {
     float viewWidth = 1280;
     float viewHeight = 24;
     bool viewSizeGiven = false;
+    bool version = false; // print the version and exit
 };
 
 // Parses the command line; on a bad argument returns nothing and sets error.
 std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked);
 QString hostUsage();
+// "pennant VERSION" and a line break.
+QString hostVersion();

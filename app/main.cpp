@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     HostOptions options = *parsed;
+    if (options.version) {
+        std::fputs(hostVersion().toUtf8().constData(), stdout);
+        return 0;
+    }
 
     // Without a display the window cannot open: the demo falls back to headless.
     const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") ||

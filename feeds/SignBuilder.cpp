@@ -82,6 +82,7 @@ void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary
         if (size) {
             auto sign = std::make_shared<PNImageTickerSign>();
             sign->initWithImage(*picture, *size);
+            sign->setToolTip(signToolTip({}, channel));
             sign->setContinuousScrolling(true);
             if (image.contains(QStringLiteral("link"))) {
                 sign->setActionType(PNPennantActionTypeURL);
@@ -117,6 +118,7 @@ void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary
             sign->setContinuousScrolling(true);
             sign->setActionType(PNPennantActionTypeCustom);
             sign->setActionString(itemActionString(i, feedURL));
+            sign->setToolTip(signToolTip(item, channel));
             sign->setLoopCount(PNEndlessLoopCount);
             postSign(*this, *s, feedURL, sign, this);
         }

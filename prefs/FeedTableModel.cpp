@@ -3,7 +3,10 @@
 #include "core/NewsreelPlugin.h"
 #include "platform/Values.h"
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -42,6 +45,17 @@ FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
     if (interval >= 0) table->setItemDelegateForColumn(interval, new IntervalDelegate(table));
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { plugin_->tableViewSelectionDidChange(table_); });
+    // The address takes the spare width; the other columns are as wide as their
+    // titles (measuring their cells would ask the data source for every row).
+    QHeaderView* header = table->horizontalHeader();
+    for (int c = 0; c < columnCount(); ++c) {
+        const bool address = columnIdentifier(c) == QStringLiteral("url");
+        header->setSectionResizeMode(c, address ? QHeaderView::Stretch : QHeaderView::Interactive);
+        if (!address)
+            header->resizeSection(c,
+                                  header->sectionSizeHint(c) + header->fontMetrics().averageCharWidth() * 4);
+    }
+    table->installEventFilter(this);
 }
 
 int FeedTableModel::rowCount(const QModelIndex& parent) const {
@@ -64,7 +78,9 @@ QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
         const QVariant value = plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
         return platform::boolValue(value) ? Qt::Checked : Qt::Unchecked;
     }
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    // A long address is cut in its cell; the tip shows the whole of it.
+    const bool addressTip = role == Qt::ToolTipRole && column == QStringLiteral("url");
+    if (role != Qt::DisplayRole && role != Qt::EditRole && !addressTip) return {};
     return plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
 }
 
@@ -118,4 +134,30 @@ void FeedTableModel::reloadData() {
     // Removing rows drops their selection without a signal; the delegate still
     // has to hear of it (the remove button depends on it).
     if (selection && hadSelection != selection->hasSelection()) plugin_->tableViewSelectionDidChange(table_);
+}
+
+void FeedTableModel::editAddress(int row) {
+    const int address = columnOf(QStringLiteral("url"));
+    if (!table_->isVisible() || address < 0 || row < 0 || row >= rows_) return;
+    const QModelIndex cell = index(row, address);
+    table_->selectRow(row);
+    table_->setCurrentIndex(cell);
+    table_->scrollTo(cell);
+    // The view selects an editor's whole text: typing replaces the placeholder.
+    table_->edit(cell);
+}
+
+bool FeedTableModel::eventFilter(QObject* watched, QEvent* event) {
+    // Keys an open cell editor did not take reach the table too: they are not the table's.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool editing = focus && focus != table_ && table_->isAncestorOf(focus);
+    if (watched == table_ && event->type() == QEvent::KeyPress && !editing) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) &&
+            key->modifiers() == Qt::NoModifier && table_->selectionModel()->hasSelection()) {
+            plugin_->removeFeedFromTable(table_);
+            return true;
+        }
+    }
+    return QAbstractTableModel::eventFilter(watched, event);
 }

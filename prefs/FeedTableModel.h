@@ -7,7 +7,8 @@ class QTableView;
 
 // Lets the feed table ask the plug-in, its data source and delegate, for rows and
 // values, and hand edits back. Column identifiers are the record keys and come
-// from the table's "columnIdentifiers" property in the interface file.
+// from the table's "columnIdentifiers" property in the interface file. It also
+// gives the table its keys: Delete and Backspace remove the selected rows.
 class FeedTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -23,9 +24,15 @@ class FeedTableModel : public QAbstractTableModel {
     QString columnIdentifier(int column) const { return identifiers_.value(column); }
     int columnOf(const QString& identifier) const { return int(identifiers_.indexOf(identifier)); }
     void reloadData();
+    // Selects the row and opens its address cell for typing, the text selected, when
+    // the table is on screen.
+    void editAddress(int row);
 
     static constexpr int kMinInterval = 1;
     static constexpr int kMaxInterval = 10080; // a week, in minutes
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     NewsreelPlugin* plugin_;
