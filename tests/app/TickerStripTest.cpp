@@ -196,7 +196,7 @@ TEST_F(WindowHostTest, DockEdgeAndNoticeShapeTheWindow) {
         if (!a->isSeparator()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{QStringLiteral("Pause"), QStringLiteral("Preferences…"),
                                    QStringLiteral("Dock at Top"), QStringLiteral("Dock at Bottom"),
-                                   QStringLiteral("Quit")}));
+                                   QStringLiteral("Screen"), QStringLiteral("Quit")}));
     EXPECT_FALSE(menu->actions().at(1)->isEnabled()); // no plug-in with a pane
     menu->actions().at(3)->trigger();                 // Dock at Top
     EXPECT_EQ(host->hostSettings().dockEdge(), HostSettings::DockEdge::Top);
