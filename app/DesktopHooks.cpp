@@ -6,6 +6,7 @@
 
 #include <QDesktopServices>
 #include <QUrl>
+#include <cstdio>
 
 namespace {
 
@@ -20,7 +21,12 @@ bool hasScheme(const QUrl& url, std::initializer_list<const char*> schemes) {
 } // namespace
 
 void installDesktopHooks() {
-    platform::setLogListener(nullptr);
+    // Besides the system log, where few users look: a terminal that started the
+    // ticker shows why a feed failed.
+    platform::setLogListener([](const QString& message) {
+        const QByteArray line = "pennant: " + message.toUtf8() + '\n';
+        std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
+    });
     platform::setBeepListener(nullptr);
     platform::setURLOpener([](const QUrl& url) {
         // Plug-ins hand over addresses from the feeds they read: never let one start

@@ -235,7 +235,43 @@ void HeadlessHost::registerCoreCommands() {
         for (LoadedPlugin* p : plugins_.plugins())
             p->plugin->deactivate();
     });
+    registerCommand(QStringLiteral("status"), [this](const QStringList& args, const QString&) {
+        if (!args.isEmpty()) return error(QStringLiteral("status takes no arguments"));
+        printStatus();
+    });
+    registerCommand(QStringLiteral("refresh"), [this](const QStringList& args, const QString&) {
+        if (!args.isEmpty()) return error(QStringLiteral("refresh takes no arguments"));
+        for (LoadedPlugin* p : plugins_.plugins())
+            if (p->status) p->status->refreshNow();
+    });
     registerCommand(QStringLiteral("quit"), [this](const QStringList&, const QString&) { quit(0); });
+}
+
+void HeadlessHost::printStatus() {
+    // Keys in a fixed order, for readers that compare text.
+    QByteArray feeds = "[";
+    bool first = true;
+    for (LoadedPlugin* p : plugins_.plugins()) {
+        if (!p->status) continue;
+        for (const QVariant& entry : p->status->sourceStatus()) {
+            const QVariantMap s = entry.toMap();
+            JsonLine feed;
+            feed.add("url", s.value(QStringLiteral("url")).toString())
+                .add("state", s.value(QStringLiteral("state")).toString())
+                .add("message", s.value(QStringLiteral("message")).toString())
+                .add("items", s.value(QStringLiteral("items")).toInt())
+                .add("title", s.value(QStringLiteral("title")).toString());
+            for (const char* key : {"lastAttempt", "lastSuccess", "next"}) {
+                const QVariant time = s.value(QLatin1String(key));
+                feed.add(key, time.isNull() ? QJsonValue() : QJsonValue(time.toString()));
+            }
+            if (!first) feeds += ',';
+            first = false;
+            feeds += feed.text();
+        }
+    }
+    feeds += ']';
+    events::print(JsonLine().add("event", "status").addRaw("feeds", feeds));
 }
 
 void HeadlessHost::startReadingCommands() {

@@ -60,6 +60,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     void saveSettings();
     void installPlatformHooks();
     void registerCoreCommands();
+    void printStatus();
     void startReadingCommands();
 
     HostOptions options_;

@@ -2,12 +2,15 @@
 #include "host/PNProtocols.h"
 
 #include <QList>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
 
 // The signs on the ticker, in posting order, each with the id the host gave it and
-// the client its clicks go to. Safe from any thread.
+// the client its clicks go to. Safe from any thread. Ids grow with every posting,
+// so ordering by id is posting order; a sign is found by its id or by itself
+// without a scan (tens of thousands of signs come and go with every round).
 class SignRegistry {
   public:
     struct Entry {
@@ -27,5 +30,6 @@ class SignRegistry {
   private:
     mutable std::mutex mutex_;
     int nextId_ = 1;
-    QList<Entry> entries_;
+    std::map<int, Entry> entries_;
+    std::unordered_map<const PNTickerSign*, int> ids_;
 };

@@ -161,6 +161,7 @@ QMenu* TickerWindow::makeHostMenu() {
     QAction* preferences =
         menu->addAction(QStringLiteral("Preferences…"), this, [this] { emit preferencesRequested(); });
     preferences->setEnabled(preferencesAvailable_);
+    menu->addAction(QStringLiteral("Refresh now"), this, [this] { emit refreshRequested(); });
     menu->addSeparator();
     auto* edges = new QActionGroup(menu);
     QAction* top = menu->addAction(QStringLiteral("Dock at Top"), this,

@@ -37,6 +37,7 @@ class TickerWindow : public QWidget {
 
   signals:
     void preferencesRequested();
+    void refreshRequested();
     void quitRequested();
     void dockEdgeChosen(HostSettings::DockEdge edge);
     void screenChosen(const QString& name);

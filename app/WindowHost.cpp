@@ -47,6 +47,11 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
     connect(window_.get(), &TickerWindow::preferencesRequested, this, &WindowHost::openPreferences);
     connect(strip_, &TickerStrip::emptyNoticeClicked, this, &WindowHost::openPreferences);
     connect(window_.get(), &TickerWindow::quitRequested, this, &WindowHost::quit);
+    connect(window_.get(), &TickerWindow::refreshRequested, this, [this] {
+        if (plugins_)
+            for (LoadedPlugin* p : plugins_->plugins())
+                if (p->status) p->status->refreshNow();
+    });
 
     if (plugins_)
         for (LoadedPlugin* p : plugins_->plugins()) {

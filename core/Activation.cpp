@@ -3,9 +3,7 @@
 #include "platform/SystemLog.h"
 #include "platform/Values.h"
 
-#include <QElapsedTimer>
 #include <cmath>
-#include <thread>
 
 double NewsreelPlugin::timerPeriodForInterval(double minutes) {
     const double seconds = minutes * 60.0;
@@ -82,25 +80,19 @@ void NewsreelPlugin::deactivate() {
 }
 
 void NewsreelPlugin::tick(platform::Timer& timer) {
+    // The main thread only hands the update over: updates run one at a time, in
+    // the order their timers fired, on the queue's worker.
     const QString url = timer.userInfo().toString();
-    ++updatesInFlight;
-    QElapsedTimer waited;
-    waited.start();
-    threadLock.lock();
-    const qint64 ns = waited.nsecsElapsed();
-    for (qint64 longest = longestTickWaitNs.load();
-         ns > longest && !longestTickWaitNs.compare_exchange_weak(longest, ns);) {
-    }
-    ++workerThreads;
-    std::thread([this, url] {
+    updateQueue.enqueue([this, url] {
+        threadLock.lock();
         updateFeed(url);
-        updateDidEnd();
-        --workerThreads;
-    }).detach();
+    });
 }
 
-void NewsreelPlugin::updateDidEnd() {
-    // The last thing an update does: after this the plug-in may be destroyed.
-    PNTickerServer* s = server.load();
-    if (--updatesInFlight == 0 && s) s->pluginDidBecomeIdle(this);
+void NewsreelPlugin::refreshNow() {
+    if (!timers) return;
+    // Fired in feed order, as activation does; regular firings keep their schedule.
+    const auto list = *timers;
+    for (const auto& timer : list)
+        if (timer) timer->fire();
 }

@@ -12,21 +12,20 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTextBrowser>
-#include <QThread>
-#include <chrono>
-#include <thread>
 
 using platform::bindTo;
 using platform::Bundle;
 
-NewsreelPlugin::NewsreelPlugin(QObject* parent) : QObject(parent) {}
+NewsreelPlugin::NewsreelPlugin(QObject* parent) : QObject(parent) {
+    updateQueue.setIdleHandler([this] {
+        if (PNTickerServer* s = server.load()) s->pluginDidBecomeIdle(this);
+    });
+}
 
 NewsreelPlugin::~NewsreelPlugin() {
-    // Updates hold the plug-in while they run; tell fetches to give up and let
-    // the last one finish before the fields go.
+    // The running update gives up its fetch at once; the ones waiting never start.
     shuttingDown = true;
-    while (workerThreads.load() > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    updateQueue.shutdown();
     if (timers) {
         for (auto& timer : *timers)
             if (timer) timer->invalidate();

@@ -1,6 +1,8 @@
 #pragma once
 // The Newsreel plug-in: the one object the Pennant host sees.
 #include "core/FeedDictionary.h"
+#include "core/FeedStatus.h"
+#include "core/UpdateQueue.h"
 #include "feeds/FetchCache.h"
 #include "host/PNProtocols.h"
 #include "platform/Bundle.h"
@@ -34,7 +36,8 @@ class NewsreelPlugin : public QObject,
                        public PNPennantPluginProtocol,
                        public PNPennantClientProtocol,
                        public PNPrefPaneProtocol,
-                       public PNUpdateActivity {
+                       public PNUpdateActivity,
+                       public PNSourceStatus {
     Q_OBJECT
   public:
     explicit NewsreelPlugin(QObject* parent = nullptr);
@@ -60,13 +63,24 @@ class NewsreelPlugin : public QObject,
     // below one minute.
     static double timerPeriodForInterval(double minutes);
     static constexpr double kMinimumTimerPeriod = 60.0;
-    bool updatesRunning() const override { return updatesInFlight.load() > 0; }
+    // Whether an update runs or waits in the queue.
+    bool updatesRunning() const override { return updateQueue.busy(); }
+
+    // ---- Feed status ----
+    QVariantList sourceStatus() const override;
+    void refreshNow() override;
+    // The status map of the feed in row `row` of the working list.
+    QVariantMap sourceStatusOfRow(int row) const;
 
     // ---- Feed update worker and sign builder (worker thread) ----
+    // One whole update of a feed on the calling thread, holding the update lock,
+    // which it gives back.
     void updateFeed(const QString& feedURL);
-    // Finishes a completely parsed document: publishes it, adopts the time-to-live,
-    // posts the signs and releases the update lock through the guard.
-    void parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, UpdateLockGuard& lock);
+    // The sign builder, for a complete document: adopts the time-to-live, makes
+    // the image and item signs and swaps them for the feed's earlier ones (with
+    // keepDictionary, only the signs are made again, from the kept dictionary).
+    // Returns the number of item signs shown, or -1 when the feed left the list.
+    int parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary);
 
     // ---- Sign interaction (main thread) ----
     void performAction(const QString& action) override;
@@ -144,10 +158,6 @@ class NewsreelPlugin : public QObject,
     bool feedsStored = false;
     bool ignoredStored = false;
 
-    std::atomic<int> updatesInFlight{0}; // started by tick, not yet ended
-    std::atomic<int> workerThreads{0};   // threads still touching the plug-in
-    // The longest time tick has held the main thread waiting for an earlier update.
-    std::atomic<qint64> longestTickWaitNs{0};
     // Set when the plug-in goes away: running fetches give up at once.
     std::atomic<bool> shuttingDown{false};
     // Bounds of every fetch an update makes (the feed and its channel image).
@@ -155,6 +165,8 @@ class NewsreelPlugin : public QObject,
     // Validators, bodies and deferrals of the URLs fetched so far, for the
     // plug-in's life; its own mutex, not dataMutex.
     FetchCache fetchCache;
+    // How each feed fared at its last update; its own mutex.
+    FeedStatusBoard statusBoard;
 
     // Outlets, set by the interface file.
     QAction* closeItem = nullptr;
@@ -204,7 +216,15 @@ class NewsreelPlugin : public QObject,
   private:
     QList<platform::Bundle::Outlet> outlets();
     void connectInterface();
-    void updateDidEnd();
+    // Tells the host and the pane that a feed's status changed; any thread.
+    void statusDidChange();
+    int shownItemCount(const QString& feedURL) const;
+    QVariantMap statusMap(const QVariantMap& record) const;
+    void feedTableStatusDidChange();
     std::shared_ptr<platform::Timer> scheduleFeedTimer(double seconds, const QString& feedURL);
     friend class UpdateLockGuard;
+
+    // Declared last: it is stopped and joined first, while everything its
+    // updates touch still exists.
+    UpdateQueue updateQueue;
 };

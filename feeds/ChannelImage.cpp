@@ -58,3 +58,9 @@ std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLi
     }
     return image;
 }
+
+QImage imageForDisplay(const QImage& image, PNSize displaySize) {
+    const int limit = std::max(1, int(std::ceil(displaySize.height)) * 2);
+    if (image.height() <= limit) return image;
+    return image.scaledToHeight(limit, Qt::SmoothTransformation);
+}

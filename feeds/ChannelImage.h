@@ -21,3 +21,8 @@ std::optional<QImage> decodeChannelImage(const QByteArray& bytes);
 // server asked us to wait).
 std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
                                         const std::atomic<bool>* cancel, FetchCache* cache = nullptr);
+
+// The image a sign keeps: scaled down to twice the height it is shown at (sharp
+// on a high-density screen) when it is larger, so a huge logo does not keep its
+// full decoded size alive for as long as its sign is shown.
+QImage imageForDisplay(const QImage& image, PNSize displaySize);

@@ -2,27 +2,23 @@
 #include "feeds/FetchCache.h"
 #include "platform/UrlFetcher.h"
 
-// One fetch of a feed document that asks the server only for what changed: it
-// sends the validators of the remembered body, and on 304 hands that body to the
-// receiver as if it had just arrived, so the update runs exactly as for a fresh
-// document. A 429 or 503 with Retry-After defers the URL's next fetch.
+// One fetch of a feed document that asks the server only for what changed: while
+// the plug-in keeps the feed's parsed form, it sends the validators of the
+// document that was parsed, and a 304 comes back as NotModified with no body.
+// A 429 or 503 with Retry-After defers the URL's next fetch.
 class ConditionalFetch {
   public:
     ConditionalFetch(FetchCache& cache, QString key) : cache_(cache), key_(std::move(key)) {}
 
-    // contentType hears the answer's Content-Type (the remembered one on 304)
-    // before the first body bytes reach receiver.
+    // haveParsedCopy: whether an unchanged answer could be served from what was
+    // parsed before; without one the request is not conditional.
     platform::FetchResult run(platform::UrlFetcher& fetcher, const QUrl& url,
-                              const platform::UrlFetcher::Receiver& receiver,
-                              const std::function<void(const QByteArray&)>& contentType);
-    // The document parsed to its end: remember it for the next fetch.
+                              const platform::UrlFetcher::Receiver& receiver, bool haveParsedCopy);
+    // The document parsed to its end: remember its validators for the next fetch.
     void documentParsed();
-    // Whether the last run answered from the remembered body.
-    bool revalidated() const { return revalidated_; }
 
   private:
     FetchCache& cache_;
     QString key_;
-    FetchCache::Document fresh_;
-    bool revalidated_ = false;
+    FetchCache::Validators fresh_;
 };

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <curl/curl.h>
 
-std::optional<FetchCache::Document> FetchCache::document(const QString& url) const {
+std::optional<FetchCache::Validators> FetchCache::document(const QString& url) const {
     std::lock_guard guard(mutex_);
     auto it = documents_.constFind(url);
     if (it == documents_.cend()) return std::nullopt;
     return *it;
 }
 
-void FetchCache::rememberDocument(const QString& url, Document document) {
-    if (document.validators.isEmpty()) return forgetDocument(url);
+void FetchCache::rememberDocument(const QString& url, Validators validators) {
+    if (validators.isEmpty()) return forgetDocument(url);
     std::lock_guard guard(mutex_);
-    documents_.insert(url, std::move(document));
+    documents_.insert(url, std::move(validators));
 }
 
 void FetchCache::forgetDocument(const QString& url) {
@@ -28,15 +28,60 @@ std::optional<FetchCache::Picture> FetchCache::picture(const QString& url) const
     return *it;
 }
 
+namespace {
+qint64 imageBytes(const QImage& image) {
+    return image.sizeInBytes();
+}
+} // namespace
+
 void FetchCache::rememberPicture(const QString& url, Picture picture) {
     if (picture.validators.isEmpty() || picture.image.isNull()) return forgetPicture(url);
+    const qint64 bytes = imageBytes(picture.image);
     std::lock_guard guard(mutex_);
+    if (auto old = pictures_.constFind(url); old != pictures_.cend()) {
+        pictureBytes_ -= imageBytes(old->image);
+        pictureUse_.removeOne(url);
+    }
+    // An image larger than the whole bound is shown but not kept.
+    if (bytes > kMaxPictureBytes) {
+        pictures_.remove(url);
+        return;
+    }
+    while (pictureBytes_ + bytes > kMaxPictureBytes && !pictureUse_.isEmpty()) {
+        const QString oldest = pictureUse_.takeFirst();
+        pictureBytes_ -= imageBytes(pictures_.value(oldest).image);
+        pictures_.remove(oldest);
+    }
     pictures_.insert(url, std::move(picture));
+    pictureUse_.append(url);
+    pictureBytes_ += bytes;
 }
 
 void FetchCache::forgetPicture(const QString& url) {
     std::lock_guard guard(mutex_);
-    pictures_.remove(url);
+    auto it = pictures_.find(url);
+    if (it == pictures_.end()) return;
+    pictureBytes_ -= imageBytes(it->image);
+    pictures_.erase(it);
+    pictureUse_.removeOne(url);
+}
+
+void FetchCache::notePictureOfFeed(const QString& feedURL, const QString& pictureURL) {
+    QString previous;
+    {
+        std::lock_guard guard(mutex_);
+        previous = feedPictures_.value(feedURL);
+        if (pictureURL.isEmpty())
+            feedPictures_.remove(feedURL);
+        else
+            feedPictures_.insert(feedURL, pictureURL);
+    }
+    if (!previous.isEmpty() && previous != pictureURL) forgetPicture(previous);
+}
+
+qint64 FetchCache::pictureBytes() const {
+    std::lock_guard guard(mutex_);
+    return pictureBytes_;
 }
 
 std::optional<QDateTime> FetchCache::deferredUntil(const QString& url, Clock::time_point now) const {

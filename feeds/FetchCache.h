@@ -9,8 +9,10 @@
 #include <optional>
 
 // What the plug-in remembers between fetches of one URL, for its life: the
-// validators and body of the last document that parsed, the decoded channel
-// image with its validators, and how long a server asked us to stay away.
+// validators of the last document that parsed (its parsed form is kept by the
+// plug-in, so an unchanged document needs no body), the decoded channel images
+// with their validators, within a bound of bytes, and how long a server asked us
+// to stay away.
 // Guarded by its own mutex, which is never held across a fetch.
 class FetchCache {
   public:
@@ -21,24 +23,26 @@ class FetchCache {
         QByteArray lastModified;
         bool isEmpty() const { return etag.isEmpty() && lastModified.isEmpty(); }
     };
-    struct Document {
-        Validators validators;
-        QByteArray body;
-        QByteArray contentType; // its charset may be what decodes the body
-    };
     struct Picture {
         Validators validators;
         QImage image;
     };
 
-    std::optional<Document> document(const QString& url) const;
-    // Kept only when the server gave a validator to revalidate it with.
-    void rememberDocument(const QString& url, Document document);
+    std::optional<Validators> document(const QString& url) const;
+    // Kept only when the server gave a validator to revalidate with.
+    void rememberDocument(const QString& url, Validators validators);
     void forgetDocument(const QString& url);
 
     std::optional<Picture> picture(const QString& url) const;
+    // Images beyond the byte bound push out the ones used least recently.
     void rememberPicture(const QString& url, Picture picture);
     void forgetPicture(const QString& url);
+    // Notes which image a feed now shows; the one it showed before, if another,
+    // is forgotten (a feed whose logo address changes at every update would
+    // otherwise fill the cache).
+    void notePictureOfFeed(const QString& feedURL, const QString& pictureURL);
+    qint64 pictureBytes() const;
+    static constexpr qint64 kMaxPictureBytes = qint64(32) << 20;
 
     // When a fetch of url may be sent again; nothing when it may be sent now.
     std::optional<QDateTime> deferredUntil(const QString& url, Clock::time_point now = Clock::now()) const;
@@ -59,7 +63,10 @@ class FetchCache {
         QDateTime wallClockUntil; // for the log line
     };
     mutable std::mutex mutex_;
-    QHash<QString, Document> documents_;
+    QHash<QString, Validators> documents_;
     QHash<QString, Picture> pictures_;
+    QStringList pictureUse_; // least recently used first
+    QHash<QString, QString> feedPictures_;
+    qint64 pictureBytes_ = 0;
     QHash<QString, Deferral> deferrals_;
 };

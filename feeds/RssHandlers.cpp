@@ -1,7 +1,5 @@
 #include "feeds/RssHandlers.h"
 
-#include "platform/SystemLog.h"
-
 namespace {
 
 const QString kChannel = QStringLiteral("channel");
@@ -77,6 +75,7 @@ void RssHandlers::parserDidStartDocument() {
 }
 
 void RssHandlers::didStartElement(const QString& name, const QVariantMap& attributes) {
+    if (rootElement_.isNull()) rootElement_ = name;
     if (name == kChannel) {
         channel_ = newContainer();
         channelImage_ = nullptr;
@@ -146,8 +145,9 @@ void RssHandlers::didEndElement(const QString& name) {
 }
 
 void RssHandlers::parseErrorOccurred(const QString& description) {
+    // The update that fed the parser knows the feed, and writes the log line.
     parseFailed = true;
-    platform::systemLog(QStringLiteral("parse error: %1").arg(description));
+    errorDescription = description;
 }
 
 void RssHandlers::parserDidEndDocument() {

@@ -33,8 +33,9 @@ class RssHandlers : public platform::XmlEventDelegate {
   public:
     // Called for parserDidEndDocument: the sign builder.
     std::function<void()> documentDidEnd;
-    // The log line of a fatal error has been written when this is set.
+    // Set by a fatal error, with the parser's description of it.
     bool parseFailed = false;
+    QString errorDescription;
 
     void parserDidStartDocument() override;
     void didStartElement(const QString& name, const QVariantMap& attributes) override;
@@ -46,6 +47,8 @@ class RssHandlers : public platform::XmlEventDelegate {
 
     // What has been parsed so far (the dictionaries are shared, not copied).
     FeedDictionary feedDictionary() const;
+    // The document's first element as written; null before it.
+    const QString& rootElement() const { return rootElement_; }
 
     // The element stack: the open containers, the current one last.
     std::vector<QVariantMap*> stack;
@@ -62,4 +65,5 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
     std::vector<QVariantMap*> items_;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
+    QString rootElement_;
 };

@@ -15,11 +15,14 @@ const QString kInterval = QStringLiteral("interval");
 constexpr int kMaxTextSignsPerFeed = 1000;
 
 // Replaces the first record of the feed whose interval differs from the channel's
-// time-to-live by a copy with that interval. True when a record changed.
+// time-to-live by a copy with that interval. True when a record changed. A ttl
+// under a minute (0, negative, not a number) is no interval: adopting it would
+// store a record that asks for an update every minute for good.
 bool adoptTimeToLive(NewsreelPlugin& plugin, const QString& feedURL, const QVariantMap& channel) {
     const auto ttlEntry = channel.constFind(QStringLiteral("ttl"));
     if (ttlEntry == channel.cend()) return false;
     const int ttl = platform::intValueOfText(entryText(*ttlEntry));
+    if (ttl < 1) return false;
     std::lock_guard guard(plugin.dataMutex);
     for (qsizetype i = 0; i < plugin.feeds.size(); ++i) {
         const QVariantMap record = plugin.feeds.at(i).toMap();
@@ -34,94 +37,99 @@ bool adoptTimeToLive(NewsreelPlugin& plugin, const QString& feedURL, const QVari
     return false;
 }
 
-// Posts through the host, then records the sign; a sign that cannot be recorded
-// is taken back off so that nothing is left on the ticker unaccounted for.
-void postSign(NewsreelPlugin& plugin, PNTickerServer& server, const QString& feedURL, const PNSignRef& sign,
-              PNPennantClientProtocol* client) {
-    if (client)
-        server.addSign(sign, client);
-    else
-        server.addSign(sign);
-    if (!recordPostedSign(plugin, feedURL, sign)) server.removeSign(sign);
+// The channel image's sign, fetched and decoded before anything is published;
+// none when the channel names no image or it cannot be had.
+PNSignRef channelImageSign(NewsreelPlugin& plugin, PNTickerServer& server, const QString& feedURL,
+                           const QVariantMap& channel) {
+    const QVariantMap image = channel.value(QStringLiteral("image")).toMap();
+    if (!image.contains(QStringLiteral("url"))) {
+        plugin.fetchCache.notePictureOfFeed(feedURL, QString());
+        return nullptr;
+    }
+    const std::optional<QUrl> feedURLValue = feedAddress(feedURL);
+    const std::optional<QUrl> imageURL =
+        feedURLValue ? channelImageAddress(entryText(image.value(QStringLiteral("url"))), *feedURLValue)
+                     : std::nullopt;
+    plugin.fetchCache.notePictureOfFeed(feedURL,
+                                        imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
+    const float viewHeight = server.viewSize().height;
+    const std::optional<QImage> picture =
+        imageURL ? fetchChannelImage(*imageURL, plugin.fetchLimits, &plugin.shuttingDown, &plugin.fetchCache)
+                 : std::nullopt;
+    const std::optional<PNSize> size =
+        picture ? channelImageDisplaySize(picture->size(), viewHeight) : std::nullopt;
+    if (!size) return nullptr;
+    auto sign = std::make_shared<PNImageTickerSign>();
+    sign->initWithImage(imageForDisplay(*picture, *size), *size);
+    sign->setToolTip(signToolTip({}, channel));
+    sign->setContinuousScrolling(true);
+    if (image.contains(QStringLiteral("link"))) {
+        sign->setActionType(PNPennantActionTypeURL);
+        sign->setActionString(entryText(image.value(QStringLiteral("link"))));
+    }
+    sign->setLoopCount(PNEndlessLoopCount);
+    return sign;
+}
+
+QList<PNSignRef> itemSigns(NewsreelPlugin& plugin, const QString& feedURL, const FeedDictionary& feed) {
+    QList<PNSignRef> signs;
+    if (!feed.items) return signs;
+    const QVariantMap channel = feed.channel.value_or(QVariantMap());
+    QVariantList markers;
+    {
+        std::lock_guard guard(plugin.dataMutex);
+        const QVariant entry = plugin.ignored.value(feedURL);
+        if (platform::isList(entry)) markers = entry.toList();
+    }
+    const int length = plugin.titleLength.load();
+    for (qsizetype i = 0; i < feed.items->size(); ++i) {
+        const QVariantMap item = feed.items->at(i).toMap();
+        if (isHiddenItem(item, markers)) continue;
+        if (signs.size() == kMaxTextSignsPerFeed) {
+            // A feed of millions of empty items would otherwise bury the ticker
+            // (and the host's memory) in signs nobody can read.
+            platform::systemLog(
+                QStringLiteral("showing the first %1 items of %2").arg(kMaxTextSignsPerFeed).arg(feedURL));
+            break;
+        }
+        auto sign = std::make_shared<PNTextTickerSign>();
+        sign->initWithAttributedString(signText(item, channel, length));
+        sign->setContinuousScrolling(true);
+        sign->setActionType(PNPennantActionTypeCustom);
+        sign->setActionString(itemActionString(i, feedURL));
+        sign->setToolTip(signToolTip(item, channel));
+        sign->setLoopCount(PNEndlessLoopCount);
+        signs.append(sign);
+    }
+    return signs;
 }
 
 } // namespace
 
-void NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed,
-                                          UpdateLockGuard& lock) {
-    const FeedDictionary feed = parsed;
-    if (!publishFeedDictionary(*this, feedURL, std::move(parsed))) {
-        lock.release();
-        return;
-    }
-    const QVariantMap channel = feed.channel.value_or(QVariantMap());
-
-    if (useTTL.load() && feed.channel && adoptTimeToLive(*this, feedURL, channel)) {
+int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed,
+                                         bool keepDictionary) {
+    if (!keepDictionary && useTTL.load() && parsed.channel &&
+        adoptTimeToLive(*this, feedURL, *parsed.channel)) {
         // The working list may be the settings' own list: they are written on the
         // main thread, which this worker never waits for.
         QMetaObject::invokeMethod(
             this, [this] { feedsDidChange(); }, Qt::QueuedConnection);
     }
-
     PNTickerServer* s = server.load();
+    // A feed that left the list meanwhile gets no signs (and its image is not
+    // fetched); the swap still keeps what was parsed.
     if (!s || !isFeedListed(*this, feedURL)) {
-        lock.release();
-        return;
+        parsed.tickers.reset();
+        swapFeedSigns(*this, feedURL, std::move(parsed), keepDictionary);
+        return -1;
     }
 
-    const QVariantMap image = channel.value(QStringLiteral("image")).toMap();
-    if (feed.channel && image.contains(QStringLiteral("url"))) {
-        const std::optional<QUrl> feedURLValue = feedAddress(feedURL);
-        const std::optional<QUrl> imageURL =
-            feedURLValue ? channelImageAddress(entryText(image.value(QStringLiteral("url"))), *feedURLValue)
-                         : std::nullopt;
-        const std::optional<QImage> picture =
-            imageURL ? fetchChannelImage(*imageURL, fetchLimits, &shuttingDown, &fetchCache) : std::nullopt;
-        const std::optional<PNSize> size =
-            picture ? channelImageDisplaySize(picture->size(), s->viewSize().height) : std::nullopt;
-        if (size) {
-            auto sign = std::make_shared<PNImageTickerSign>();
-            sign->initWithImage(*picture, *size);
-            sign->setToolTip(signToolTip({}, channel));
-            sign->setContinuousScrolling(true);
-            if (image.contains(QStringLiteral("link"))) {
-                sign->setActionType(PNPennantActionTypeURL);
-                sign->setActionString(entryText(image.value(QStringLiteral("link"))));
-            }
-            sign->setLoopCount(PNEndlessLoopCount);
-            postSign(*this, *s, feedURL, sign, nullptr);
-        }
-    }
-
-    if (feed.items) {
-        QVariantList markers;
-        {
-            std::lock_guard guard(dataMutex);
-            const QVariant entry = ignored.value(feedURL);
-            if (platform::isList(entry)) markers = entry.toList();
-        }
-        const int length = titleLength.load();
-        int posted = 0;
-        for (qsizetype i = 0; i < feed.items->size(); ++i) {
-            const QVariantMap item = feed.items->at(i).toMap();
-            if (isHiddenItem(item, markers)) continue;
-            if (posted == kMaxTextSignsPerFeed) {
-                // A feed of millions of empty items would otherwise bury the ticker
-                // (and the host's memory) in signs nobody can read.
-                platform::systemLog(
-                    QStringLiteral("showing the first %1 items of %2").arg(posted).arg(feedURL));
-                break;
-            }
-            ++posted;
-            auto sign = std::make_shared<PNTextTickerSign>();
-            sign->initWithAttributedString(signText(item, channel, length));
-            sign->setContinuousScrolling(true);
-            sign->setActionType(PNPennantActionTypeCustom);
-            sign->setActionString(itemActionString(i, feedURL));
-            sign->setToolTip(signToolTip(item, channel));
-            sign->setLoopCount(PNEndlessLoopCount);
-            postSign(*this, *s, feedURL, sign, this);
-        }
-    }
-    lock.release();
+    QList<PNSignRef> signs;
+    if (parsed.channel)
+        if (PNSignRef image = channelImageSign(*this, *s, feedURL, *parsed.channel)) signs.append(image);
+    const QList<PNSignRef> items = itemSigns(*this, feedURL, parsed);
+    signs += items;
+    parsed.tickers = signs;
+    if (!swapFeedSigns(*this, feedURL, std::move(parsed), keepDictionary)) return -1;
+    return int(items.size());
 }

@@ -2,84 +2,135 @@
 #include "core/UpdateLockGuard.h"
 #include "feeds/ConditionalFetch.h"
 #include "feeds/FeedAddress.h"
+#include "feeds/FeedDocumentParser.h"
 #include "feeds/FeedPublishing.h"
-#include "feeds/RssHandlers.h"
+#include "feeds/SignText.h"
 #include "platform/AlertSound.h"
 #include "platform/ContentType.h"
 #include "platform/SystemLog.h"
 #include "platform/UrlFetcher.h"
-#include "platform/XmlEventParser.h"
 
 #include <exception>
 
 namespace {
 
-// Takes the previous update's signs out of the feed's entry (created on first
-// use) and empties it; the caller takes them off the ticker.
-QList<PNSignRef> emptyFeedEntry(NewsreelPlugin& plugin, const QString& feedURL) {
-    std::lock_guard guard(plugin.dataMutex);
-    if (!plugin.topDictionary) plugin.topDictionary.emplace();
-    FeedDictionary& entry = (*plugin.topDictionary)[feedURL];
-    QList<PNSignRef> previous = entry.tickers.value_or(QList<PNSignRef>());
-    entry.removeAllObjects();
-    return previous;
+using State = FeedStatusBoard::State;
+
+QDateTime now() {
+    return QDateTime::currentDateTimeUtc();
 }
 
 } // namespace
 
 void NewsreelPlugin::updateFeed(const QString& feedURL) {
-    // Whatever way this update ends, the lock tick took for it is given back once.
+    // Whatever way this update ends, the update lock is given back once.
     UpdateLockGuard lock(threadLock);
     try {
-        const QList<PNSignRef> previous = emptyFeedEntry(*this, feedURL);
-        if (PNTickerServer* s = server.load())
-            for (const PNSignRef& sign : previous)
-                s->removeSign(sign);
+        bool onTicker = false;
+        const bool haveParsedCopy = prepareFeedEntry(*this, feedURL, &onTicker);
+        statusBoard.begin(feedURL, now());
+        statusDidChange();
+
+        auto fail = [&](State state, const QString& message, bool beep) {
+            statusBoard.fail(feedURL, state, message, now());
+            lock.release();
+            statusDidChange();
+            if (beep) platform::beep();
+        };
 
         const std::optional<QUrl> url = feedAddress(feedURL);
-        if (!url) {
-            lock.release();
-            platform::beep();
-            return;
-        }
+        if (!url) return fail(State::Failed, QStringLiteral("not a valid feed address"), true);
 
         // A server that asked us to wait is not asked again before its time.
         if (const std::optional<QDateTime> until = fetchCache.deferredUntil(feedURL)) {
-            platform::systemLog(QStringLiteral("cannot fetch %1: the server asked for no request before %2")
-                                    .arg(feedURL, until->toString(Qt::RFC2822Date)));
-            lock.release();
-            return;
+            const QString reason = QStringLiteral("the server asked for no request before %1")
+                                       .arg(until->toString(Qt::RFC2822Date));
+            platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
+            return fail(State::Deferred, reason, false);
         }
 
-        RssHandlers handlers;
-        platform::XmlEventParser parser(handlers);
-        handlers.documentDidEnd = [&] { parserDidEndDocument(feedURL, handlers.feedDictionary(), lock); };
-
+        FeedDocumentParser parser;
         platform::UrlFetcher fetcher(fetchLimits);
         fetcher.setAllowedSchemes({QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("file")});
         fetcher.setCancelFlag(&shuttingDown);
+        fetcher.setContentTypeReceiver(
+            [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
         ConditionalFetch fetch(fetchCache, feedURL);
         const platform::FetchResult fetched = fetch.run(
             fetcher, *url,
             [&parser](const char* data, std::size_t size) { return parser.parseChunk(data, size); },
-            [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
+            haveParsedCopy);
 
         if (fetched.outcome == platform::FetchResult::Failed) {
-            if (shuttingDown.load()) return;
+            if (shuttingDown.load()) return; // going away is not a failed feed
             platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, fetched.reason));
+            if (fetchCache.deferredUntil(feedURL)) return fail(State::Deferred, fetched.reason, true);
+            return fail(State::Failed, fetched.reason, true);
+        }
+
+        if (fetched.outcome == platform::FetchResult::NotModified) {
+            // Nothing new: the signs stay as they are, unless none are shown (the
+            // plug-in was deactivated since), when they are made again from the
+            // kept feed dictionary.
+            FeedDictionary kept;
+            {
+                std::lock_guard guard(dataMutex);
+                if (topDictionary) kept = topDictionary->value(feedURL);
+            }
+            int items = 0;
+            if (!onTicker) {
+                kept.tickers.reset();
+                items = std::max(0, parserDidEndDocument(feedURL, FeedDictionary(kept), true));
+            } else {
+                items = shownItemCount(feedURL);
+            }
+            const QVariantMap channel = kept.channel.value_or(QVariantMap());
+            statusBoard.succeed(feedURL, State::NotModified, items,
+                                entryText(channel.value(QStringLiteral("title"))),
+                                entryText(channel.value(QStringLiteral("link"))), now());
             lock.release();
-            platform::beep();
+            statusDidChange();
             return;
         }
-        if (fetched.ok() && parser.finish()) fetch.documentParsed(); // the sign builder ran in finish
-        if (parser.failed()) {
-            // The feed dictionary keeps what was parsed up to the error.
-            publishFeedDictionary(*this, feedURL, handlers.feedDictionary());
+
+        switch (parser.finish()) {
+        case FeedDocumentParser::Outcome::ParseError:
+            platform::systemLog(QStringLiteral("parse error in %1: %2").arg(feedURL, parser.error()));
+            return fail(State::Failed, QStringLiteral("parse error: %1").arg(parser.error()), false);
+        case FeedDocumentParser::Outcome::NotAFeed:
+            platform::systemLog(QStringLiteral("%1 is not an RSS feed").arg(feedURL));
+            return fail(State::Failed, QStringLiteral("not an RSS feed (%1)").arg(parser.error()), true);
+        case FeedDocumentParser::Outcome::Feed:
+            break;
         }
+        fetch.documentParsed();
+        FeedDictionary feed = parser.takeFeed();
+        const QVariantMap channel = feed.channel.value_or(QVariantMap());
+        const QString title = entryText(channel.value(QStringLiteral("title")));
+        const QString link = entryText(channel.value(QStringLiteral("link")));
+        const int items = parserDidEndDocument(feedURL, std::move(feed), false);
+        statusBoard.succeed(feedURL, State::Ok, std::max(0, items), title, link, now());
+        lock.release();
+        statusDidChange();
     } catch (const std::exception& error) {
         platform::systemLog(
             QStringLiteral("update of %1 failed: %2").arg(feedURL, QString::fromUtf8(error.what())));
+        statusBoard.fail(feedURL, State::Failed, QString::fromUtf8(error.what()), now());
+        statusDidChange();
     } catch (...) {
         platform::systemLog(QStringLiteral("update of %1 failed").arg(feedURL));
+        statusBoard.fail(feedURL, State::Failed, QStringLiteral("internal error"), now());
+        statusDidChange();
     }
+}
+
+int NewsreelPlugin::shownItemCount(const QString& feedURL) const {
+    std::lock_guard guard(dataMutex);
+    if (!topDictionary) return 0;
+    auto it = topDictionary->constFind(feedURL);
+    if (it == topDictionary->cend() || !it->tickers) return 0;
+    int count = 0;
+    for (const PNSignRef& sign : *it->tickers)
+        if (sign->actionType() == PNPennantActionTypeCustom) ++count;
+    return count;
 }

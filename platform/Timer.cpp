@@ -8,6 +8,7 @@ namespace platform {
 std::shared_ptr<Timer> Timer::scheduledTimerWithTimeInterval(double seconds, Action action, QVariant userInfo,
                                                              bool repeats) {
     std::shared_ptr<Timer> timer(new Timer(seconds, std::move(action), std::move(userInfo), repeats));
+    timer->nextFire_ = QDateTime::currentDateTimeUtc().addMSecs(timer->remainingMs_);
     timer->startLeg();
     return timer;
 }
@@ -36,6 +37,7 @@ void Timer::onTimeout() {
     }
     const double ms = std::isfinite(seconds_) ? seconds_ * 1000.0 : double(kMaxLegMs);
     remainingMs_ = std::max<qint64>(1, qint64(std::min(ms, 9.0e15)));
+    nextFire_ = QDateTime::currentDateTimeUtc().addMSecs(remainingMs_);
     if (repeats_)
         startLeg();
     else

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QObject>
 #include <QTimer>
 #include <QVariant>
@@ -26,6 +27,8 @@ class Timer : public QObject {
     void invalidate();
     bool isValid() const { return valid_; }
     double timeInterval() const { return seconds_; }
+    // When the next regular firing is due (UTC); invalid once invalidated.
+    QDateTime fireDate() const { return valid_ ? nextFire_ : QDateTime(); }
     const QVariant& userInfo() const { return userInfo_; }
 
     // QTimer counts milliseconds in an int: longer periods are served in legs.
@@ -43,6 +46,7 @@ class Timer : public QObject {
     bool repeats_;
     bool valid_ = true;
     qint64 remainingMs_ = 0;
+    QDateTime nextFire_;
 };
 
 } // namespace platform

@@ -94,6 +94,48 @@ UrlFetcher::UrlFetcher(FetchLimits limits) : limits_(limits) {
     initialiseCurl();
 }
 
+namespace {
+
+// curl_easy_perform hears a cancel only at its progress callback, about once a
+// second on a stalled connection; the multi interface's poll wakes every
+// kCancelPollMs, so quitting never waits on a silent server.
+constexpr int kCancelPollMs = 50;
+
+CURLcode perform(CURL* easy, const std::atomic<bool>* cancel) {
+    CURLM* multi = curl_multi_init();
+    if (!multi) return curl_easy_perform(easy);
+    curl_multi_add_handle(multi, easy);
+    CURLcode code = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        bool done = false;
+        while (CURLMsg* message = curl_multi_info_read(multi, &queued))
+            if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
+                code = message->data.result;
+                done = true;
+            }
+        if (done) break;
+        if (cancel && cancel->load()) {
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(multi, nullptr, 0, kCancelPollMs, nullptr) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    curl_multi_cleanup(multi);
+    return code;
+}
+
+} // namespace
+
 QString UrlFetcher::userAgent() {
     return QStringLiteral("Newsreel/%1 (Pennant plug-in)").arg(QStringLiteral(NEWSREEL_VERSION));
 }
@@ -145,7 +187,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode code = curl_easy_perform(h);
+    const CURLcode code = perform(h, cancel_);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
     if (scheme != QLatin1String("file")) {
         result.etag = responseHeader(h, "ETag");

@@ -89,3 +89,7 @@ void NewsreelPlugin::removeFeedFromTable(QObject*) {
     feedsDidChange();
     if (feedTableModel) feedTableModel->reloadData();
 }
+
+void NewsreelPlugin::feedTableStatusDidChange() {
+    if (feedTableModel) feedTableModel->refreshStatusColumns();
+}

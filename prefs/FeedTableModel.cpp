@@ -4,6 +4,9 @@
 #include "platform/Values.h"
 
 #include <QApplication>
+#include <QBrush>
+#include <QDateTime>
+#include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -33,7 +36,52 @@ class IntervalDelegate : public QStyledItemDelegate {
     }
 };
 
+QString timeText(const QVariant& iso) {
+    if (iso.isNull()) return QStringLiteral("never");
+    return QDateTime::fromString(iso.toString(), Qt::ISODate)
+        .toLocalTime()
+        .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+// What the Status cell says, and its tool tip: the message and the times.
+QVariant statusCell(const QVariantMap& status, int role) {
+    const QString state = status.value(QStringLiteral("state")).toString();
+    const bool failed = state == QLatin1String("failed");
+    switch (role) {
+    case Qt::DisplayRole:
+        return state;
+    case Qt::ToolTipRole: {
+        QStringList lines;
+        const QString message = status.value(QStringLiteral("message")).toString();
+        if (!message.isEmpty()) lines << message;
+        lines << QStringLiteral("Items shown: %1").arg(status.value(QStringLiteral("items")).toInt());
+        lines
+            << QStringLiteral("Last attempt: %1").arg(timeText(status.value(QStringLiteral("lastAttempt"))));
+        lines
+            << QStringLiteral("Last success: %1").arg(timeText(status.value(QStringLiteral("lastSuccess"))));
+        if (!status.value(QStringLiteral("next")).isNull())
+            lines << QStringLiteral("Next update: %1").arg(timeText(status.value(QStringLiteral("next"))));
+        return lines.join(u'\n');
+    }
+    case Qt::ForegroundRole:
+        return failed ? QVariant(QBrush(Qt::red)) : QVariant();
+    case Qt::FontRole:
+        if (!failed) return {};
+        {
+            QFont bold;
+            bold.setBold(true);
+            return bold;
+        }
+    default:
+        return {};
+    }
+}
+
 } // namespace
+
+bool FeedTableModel::isStatusColumn(const QString& identifier) {
+    return identifier == QLatin1String("title") || identifier == QLatin1String("status");
+}
 
 FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
     : QAbstractTableModel(table), plugin_(plugin), table_(table) {
@@ -78,6 +126,16 @@ QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
         const QVariant value = plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
         return platform::boolValue(value) ? Qt::Checked : Qt::Unchecked;
     }
+    if (isStatusColumn(column)) {
+        // Not the data source's: these are not record keys, and asking for them
+        // writes no log line.
+        const QVariantMap status = plugin_->sourceStatusOfRow(index.row());
+        if (column == QLatin1String("title")) {
+            const QString title = status.value(QStringLiteral("title")).toString();
+            return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(title) : QVariant();
+        }
+        return statusCell(status, role);
+    }
     // A long address is cut in its cell; the tip shows the whole of it.
     const bool addressTip = role == Qt::ToolTipRole && column == QStringLiteral("url");
     if (role != Qt::DisplayRole && role != Qt::EditRole && !addressTip) return {};
@@ -91,7 +149,7 @@ bool FeedTableModel::setData(const QModelIndex& index, const QVariant& value, in
     if (column == QStringLiteral("enabled")) {
         if (role != Qt::CheckStateRole) return false;
         stored = value.toInt() == Qt::Checked;
-    } else if (role != Qt::EditRole) {
+    } else if (role != Qt::EditRole || isStatusColumn(column)) {
         return false;
     }
     plugin_->tableViewSetObjectValue(table_, stored, column, index.row());
@@ -102,9 +160,10 @@ bool FeedTableModel::setData(const QModelIndex& index, const QVariant& value, in
 Qt::ItemFlags FeedTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (columnIdentifier(index.column()) == QStringLiteral("enabled"))
+    const QString column = columnIdentifier(index.column());
+    if (column == QStringLiteral("enabled"))
         f |= Qt::ItemIsUserCheckable;
-    else
+    else if (!isStatusColumn(column))
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -134,6 +193,12 @@ void FeedTableModel::reloadData() {
     // Removing rows drops their selection without a signal; the delegate still
     // has to hear of it (the remove button depends on it).
     if (selection && hadSelection != selection->hasSelection()) plugin_->tableViewSelectionDidChange(table_);
+}
+
+void FeedTableModel::refreshStatusColumns() {
+    if (rows_ == 0) return;
+    for (int c = 0; c < columnCount(); ++c)
+        if (isStatusColumn(columnIdentifier(c))) emit dataChanged(index(0, c), index(rows_ - 1, c));
 }
 
 void FeedTableModel::editAddress(int row) {

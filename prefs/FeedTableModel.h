@@ -24,6 +24,10 @@ class FeedTableModel : public QAbstractTableModel {
     QString columnIdentifier(int column) const { return identifiers_.value(column); }
     int columnOf(const QString& identifier) const { return int(identifiers_.indexOf(identifier)); }
     void reloadData();
+    // The read-only columns that show how each feed fared; they change with every
+    // update, not with the list.
+    void refreshStatusColumns();
+    static bool isStatusColumn(const QString& identifier);
     // Selects the row and opens its address cell for typing, the text selected, when
     // the table is on screen.
     void editAddress(int row);

@@ -195,10 +195,11 @@ TEST_F(WindowHostTest, DockEdgeAndNoticeShapeTheWindow) {
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{QStringLiteral("Pause"), QStringLiteral("Preferences…"),
-                                   QStringLiteral("Dock at Top"), QStringLiteral("Dock at Bottom"),
-                                   QStringLiteral("Screen"), QStringLiteral("Quit")}));
+                                   QStringLiteral("Refresh now"), QStringLiteral("Dock at Top"),
+                                   QStringLiteral("Dock at Bottom"), QStringLiteral("Screen"),
+                                   QStringLiteral("Quit")}));
     EXPECT_FALSE(menu->actions().at(1)->isEnabled()); // no plug-in with a pane
-    menu->actions().at(3)->trigger();                 // Dock at Top
+    menu->actions().at(4)->trigger();                 // Dock at Top
     EXPECT_EQ(host->hostSettings().dockEdge(), HostSettings::DockEdge::Top);
     EXPECT_EQ(host->window()->dockEdge(), HostSettings::DockEdge::Top);
     menu->actions().at(0)->trigger(); // Pause

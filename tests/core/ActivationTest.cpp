@@ -97,22 +97,19 @@ TEST_F(Activation, DeactivationStopsTimersAndRemovesRecordedSigns) {
     EXPECT_TRUE(server.calls().isEmpty()) << "a second deactivation removes nothing";
 }
 
-TEST_F(Activation, ReactivationKeepsTheLockSoUpdatesNeverOverlap) {
+TEST_F(Activation, ActivationNeverWaitsAndUpdatesNeverOverlap) {
     server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
     NewsreelPlugin& p = setUpPlugin();
     // An update of the earlier activation still holds the lock.
     p.threadLock.lock();
     p.deactivate();
-    std::atomic<bool> released{false};
-    std::thread earlierUpdate([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        released = true;
-        p.threadLock.unlock();
-    });
-    p.activate(); // its first tick must wait for the earlier update
-    EXPECT_TRUE(released.load());
-    earlierUpdate.join();
+    p.activate(); // returns at once: the update waits on the worker, not here
+    EXPECT_TRUE(p.updatesRunning());
+    EXPECT_EQ(p.sourceStatusOfRow(0).value("state"), QStringLiteral("pending"))
+        << "the new update has not started while the earlier one runs";
+    p.threadLock.unlock();
     EXPECT_TRUE(waitForUpdates());
+    EXPECT_EQ(p.sourceStatusOfRow(0).value("state"), QStringLiteral("failed"));
     EXPECT_FALSE(p.threadLock.isHeld());
     EXPECT_FALSE(p.threadLock.unlock()) << "a release never frees a lock no update holds";
 }

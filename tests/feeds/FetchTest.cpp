@@ -174,33 +174,56 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
     EXPECT_TRUE(http.requests().isEmpty());
 }
 
-TEST_F(FetchTest, ParseErrorsAreLoggedNotBeepedAndKeepWhatWasParsed) {
-    // A cut feed, and an HTML page instead of a feed.
-    http.route("/bad",
-               {200, "<rss><channel><title>Half</title><item><title>kept</title></item><item></channel>"});
-    http.route("/page", {200,
-                         "<!DOCTYPE html><html><head><meta charset=utf-8><title>Home</title></head>"
-                         "<body><p>Welcome<br></body></html>",
-                         {{"Content-Type", "text/html; charset=utf-8"}}});
-    for (const QByteArray path : {"/bad", "/page"}) {
-        const QStringList lines = runFailedUpdate(http.url(path));
-        EXPECT_EQ(lines.size(), 1);
-        EXPECT_TRUE(lines.value(0).startsWith(QStringLiteral("parse error: "))) << path.toStdString();
-        EXPECT_EQ(recorder->beeps(), 0);
-        if (path == "/bad") { // what the cut feed parsed is kept, but shows no sign
-            const std::optional<FeedDictionary> feed = entry(http.url(path));
-            ASSERT_TRUE(feed && feed->channel && feed->items);
-            EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Half"));
-            EXPECT_EQ(feed->items->size(), 2);
-            EXPECT_FALSE(feed->tickers);
-        }
-        expectNextGoodUpdateWorks(http.url(path), [&] { http.route(path, {200, kGoodFeed}); });
+TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
+    // A cut feed and an HTML page are parse errors: logged with the feed, no beep.
+    // A well-formed document that is no feed is a failure the user hears of.
+    const struct {
+        QByteArray path, body, logStart;
+        int beeps;
+    } cases[] = {
+        {"/bad", "<rss><channel><title>Half</title><item><title>cut</title></item><item></channel>",
+         "parse error in ", 0},
+        {"/page",
+         "<!DOCTYPE html><html><head><meta "
+         "charset=utf-8><title>Home</title></head><body><p>Hi<br></body></html>",
+         "parse error in ", 0},
+        {"/xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>", "",
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const QString url = http.url(c.path);
+        http.route(c.path, {200, kGoodFeed});
+        runUpdate(url);
+        ASSERT_TRUE(entry(url) && entry(url)->tickers);
+        const QList<PNSignRef> shown = *entry(url)->tickers;
+        ASSERT_EQ(shown.size(), 1);
+
+        http.route(c.path, {200, c.body});
+        restartRecorder();
+        server.clear();
+        runUpdate(url);
+        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_TRUE(server.calls().isEmpty()) << "a failed update neither adds nor removes a sign";
+        ASSERT_TRUE(entry(url)->tickers);
+        EXPECT_EQ(*entry(url)->tickers, shown);
+        for (const PNSignRef& sign : shown)
+            EXPECT_TRUE(server.onTicker().contains(sign));
+        const QStringList lines = recorder->logLines();
+        ASSERT_EQ(lines.size(), 1);
+        const QString expected = c.logStart.isEmpty() ? url + QStringLiteral(" is not an RSS feed")
+                                                      : QString::fromUtf8(c.logStart) + url + u':';
+        EXPECT_TRUE(lines[0].startsWith(expected)) << lines[0].toStdString();
+        EXPECT_EQ(recorder->beeps(), c.beeps);
+        const std::optional<FeedDictionary> feed = entry(url);
+        ASSERT_TRUE(feed && feed->channel);
+        EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Good"));
+        const QVariantMap status = plugin->sourceStatusOfRow(int(plugin->feeds.size()) - 1);
+        EXPECT_EQ(status.value("state"), QStringLiteral("failed"));
+        EXPECT_EQ(status.value("title"), QStringLiteral("Good")) << "the title of the last success stays";
+        EXPECT_FALSE(status.value("message").toString().isEmpty());
+        expectNextGoodUpdateWorks(url, [&] { http.route(c.path, {200, kGoodFeed}); });
     }
-    // Well formed, but with no channel and no item: nothing to show, nothing to say.
-    http.route("/xhtml",
-               {200, "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>"});
-    EXPECT_TRUE(runFailedUpdate(http.url("/xhtml")).isEmpty());
-    EXPECT_EQ(recorder->beeps(), 0);
 }
 
 TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
@@ -222,7 +245,7 @@ TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
     EXPECT_EQ(recorder->beeps(), 0); // going away is not a failed feed
 }
 
-TEST_F(FetchTest, CharsetOfTheContentTypeDecodesAnUndeclaredDocumentAndIsRemembered) {
+TEST_F(FetchTest, CharsetOfTheContentTypeDecodesAnUndeclaredDocument) {
     const QString news = QStringLiteral("Новости");
     const struct {
         QByteArray path, body, contentType;
@@ -248,12 +271,13 @@ TEST_F(FetchTest, CharsetOfTheContentTypeDecodesAnUndeclaredDocumentAndIsRemembe
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         http.route(c.path, {200, c.body, {{"Content-Type", c.contentType}, {"ETag", "\"" + c.path + "\""}}});
-        // The second time the body is revalidated: decoded as it was the first time.
-        for (int round = 0; round < 2; ++round) {
-            server.clear();
-            runUpdate(http.url(c.path));
-            EXPECT_EQ(addedTexts(), QStringList{c.sign}) << "round " << round;
-        }
+        server.clear();
+        runUpdate(http.url(c.path));
+        EXPECT_EQ(addedTexts(), QStringList{c.sign});
+        // The second time the document is unchanged: its signs stay as they were.
+        server.clear();
+        runUpdate(http.url(c.path));
+        EXPECT_TRUE(server.calls().isEmpty());
         EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"" + c.path + "\"");
     }
     EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();

@@ -48,11 +48,22 @@ TEST_F(PoliteFetchTest, UnchangedFeedIsRevalidatedWithoutItsBody) {
         EXPECT_EQ(http.bodyBytesSent(), sent); // zero body bytes the second time
         ASSERT_EQ(http.hits(path), 2);
         EXPECT_EQ(http.requests().last().headers.value(v.asked), v.value);
-        // The update ran as for a fresh document: old signs off, the same ones posted.
-        EXPECT_EQ(addedTexts(), first);
-        EXPECT_EQ(server.calls().size(), 4); // and the two old ones taken off
+        // Nothing new: no sign comes off or goes up, and the feed shows what it did.
+        EXPECT_TRUE(server.calls().isEmpty());
+        ASSERT_TRUE(entry(url) && entry(url)->tickers);
+        EXPECT_EQ(entry(url)->tickers->size(), 2);
         EXPECT_TRUE(entry(url) && entry(url)->items && entry(url)->items->size() == 2);
         EXPECT_FALSE(plugin->threadLock.isHeld());
+        const QVariantMap status = plugin->sourceStatusOfRow(int(plugin->feeds.size()) - 1);
+        EXPECT_EQ(status.value("state"), QStringLiteral("not-modified"));
+        EXPECT_EQ(status.value("items"), 2);
+
+        // After a deactivation the kept feed is shown again without its body.
+        plugin->deactivate();
+        server.clear();
+        runUpdate(url);
+        EXPECT_EQ(http.bodyBytesSent(), sent);
+        EXPECT_EQ(addedTexts(), first);
     }
     EXPECT_EQ(recorder->beeps(), 0);
     EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
@@ -98,15 +109,26 @@ TEST_F(PoliteFetchTest, UnchangedChannelImageIsReused) {
     const PNSignRef before = server.onTicker().first();
     const qint64 sent = http.bodyBytesSent();
 
+    // An unchanged feed does not even ask for its image again.
     server.clear();
     runUpdate(http.url("/feed"));
     EXPECT_EQ(http.bodyBytesSent(), sent);
+    EXPECT_EQ(http.hits("/logo.png"), 1);
+    EXPECT_TRUE(server.calls().isEmpty());
+
+    // A changed feed with the same logo revalidates it and reuses the picture.
+    http.route("/feed", {200,
+                         rss("<title>Polite</title><image><url>" + http.url("/logo.png").toLatin1() +
+                             "</url></image><item><title>One</title></item><item><title>Two</title></item>"),
+                         {{"ETag", "\"feed2\""}}});
+    server.clear();
+    runUpdate(http.url("/feed"));
     ASSERT_EQ(http.hits("/logo.png"), 2);
     EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"logo\"");
-    ASSERT_EQ(postedTexts(), QStringList({"<image>", "One (Polite) "}));
+    ASSERT_EQ(postedTexts(), QStringList({"<image>", "One (Polite) ", "Two (Polite) "}));
     const PNSignRef after = server.onTicker().first();
     EXPECT_NE(after, before); // a new sign, the same picture
-    EXPECT_EQ(after->image().size(), QSize(100, 50));
+    EXPECT_EQ(after->image().size(), before->image().size());
     EXPECT_EQ(recorder->beeps(), 0);
 }
 
@@ -127,6 +149,9 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     EXPECT_TRUE(recorder->logLines().value(1).startsWith(
         QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)));
     EXPECT_TRUE(postedTexts().isEmpty());
+    const QVariantMap status = plugin->sourceStatusOfRow(0);
+    EXPECT_EQ(status.value("state"), QStringLiteral("deferred"));
+    EXPECT_TRUE(status.value("message").toString().startsWith(QStringLiteral("the server asked")));
 
     std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     runUpdate(url);

@@ -116,6 +116,18 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
         return server.settings.value(QStringLiteral("feeds")).toList().value(2).toMap();
     };
     EXPECT_TRUE(waitUntil([&] { return stored().value(QStringLiteral("interval")) == 15; }));
+
+    // A ttl under a minute is no interval: stored, it would fetch every minute for good.
+    for (const QByteArray ttl : {"0", "-5", "soon", "0.5"}) {
+        SCOPED_TRACE(ttl.toStdString());
+        const QString odd =
+            writeFeed(rss("<title>D</title><ttl>" + ttl + "</ttl><item><title>x</title></item>"),
+                      QStringLiteral("odd.xml"));
+        setFeeds({record(odd, 60, true)});
+        runUpdate(odd);
+        std::lock_guard guard(plugin->dataMutex);
+        EXPECT_EQ(plugin->feeds, QVariantList{record(odd, 60, true)});
+    }
 }
 
 TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
@@ -130,7 +142,9 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
     ASSERT_FALSE(image->isText());
     EXPECT_EQ(image->size().width, 48.0f);
     EXPECT_EQ(image->size().height, 24.0f);
-    EXPECT_EQ(image->image().size(), QSize(100, 50)); // scaled when shown, not here
+    // Kept at no more than twice the height it is shown at (sharp on a dense
+    // screen): a huge logo does not stay decoded at full size.
+    EXPECT_EQ(image->image().size(), QSize(96, 48));
     EXPECT_EQ(image->actionType(), PNPennantActionTypeURL);
     EXPECT_EQ(image->actionString(), QStringLiteral("http://desk.example/"));
     EXPECT_EQ(image->loopCount(), PNEndlessLoopCount);
@@ -191,11 +205,14 @@ TEST_F(SignBuilderTest, NextUpdateTakesThePreviousSignsOffInPostingOrder) {
     ASSERT_EQ(first.size(), 4);
     server.clear();
     runUpdate(url);
+    // The new signs go up before the earlier ones come off, so the strip is
+    // never left empty between the two.
     const QList<RecordingServer::Call> calls = server.calls();
     ASSERT_EQ(calls.size(), 8);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(calls[i].kind, RecordingServer::Call::Remove);
-        EXPECT_EQ(calls[i].sign, first[i]);
+        EXPECT_NE(calls[i].kind, RecordingServer::Call::Remove);
+        EXPECT_EQ(calls[i + 4].kind, RecordingServer::Call::Remove);
+        EXPECT_EQ(calls[i + 4].sign, first[i]);
     }
     EXPECT_EQ(signs().size(), 4);
     EXPECT_EQ(*entry(url)->tickers, signs());

@@ -70,7 +70,7 @@ TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAn
     ASSERT_EQ(plugin->timers->size(), 2);
     EXPECT_EQ(plugin->timers->at(1)->timeInterval(), 1800.0);
     EXPECT_EQ(plugin->timers->at(1)->userInfo(), QVariant(kFeed));
-    EXPECT_EQ(plugin->updatesInFlight.load(), 0);
+    EXPECT_FALSE(plugin->updatesRunning()) << "changing the period does not fire the timer";
     EXPECT_EQ(storedFeeds().at(1).toMap().value("interval"), QVariant(30));
 
     // A time-to-live of zero or less gives the one-minute floor.

@@ -1,0 +1,67 @@
+#include "core/FeedStatus.h"
+
+#include <QSet>
+
+QString FeedStatusBoard::stateName(State state) {
+    switch (state) {
+    case State::Pending:
+        return QStringLiteral("pending");
+    case State::Updating:
+        return QStringLiteral("updating");
+    case State::Ok:
+        return QStringLiteral("ok");
+    case State::NotModified:
+        return QStringLiteral("not-modified");
+    case State::Failed:
+        return QStringLiteral("failed");
+    case State::Deferred:
+        return QStringLiteral("deferred");
+    }
+    return QStringLiteral("pending");
+}
+
+FeedStatusBoard::Status FeedStatusBoard::status(const QString& url) const {
+    std::lock_guard guard(mutex_);
+    return statuses_.value(url);
+}
+
+void FeedStatusBoard::begin(const QString& url, const QDateTime& now) {
+    std::lock_guard guard(mutex_);
+    Status& s = statuses_[url];
+    s.state = State::Updating;
+    s.lastAttempt = now;
+}
+
+void FeedStatusBoard::fail(const QString& url, State state, const QString& message, const QDateTime& now) {
+    std::lock_guard guard(mutex_);
+    Status& s = statuses_[url];
+    s.state = state;
+    s.message = message;
+    s.lastAttempt = now;
+}
+
+void FeedStatusBoard::succeed(const QString& url, State state, int items, const QString& title,
+                              const QString& link, const QDateTime& now) {
+    std::lock_guard guard(mutex_);
+    Status& s = statuses_[url];
+    s.state = state;
+    s.message.clear();
+    s.items = items;
+    s.title = title;
+    s.link = link;
+    s.lastAttempt = now;
+    s.lastSuccess = now;
+}
+
+void FeedStatusBoard::setItems(const QString& url, int items) {
+    std::lock_guard guard(mutex_);
+    auto it = statuses_.find(url);
+    if (it != statuses_.end()) it->items = items;
+}
+
+void FeedStatusBoard::retainOnly(const QStringList& urls) {
+    const QSet<QString> keep(urls.cbegin(), urls.cend());
+    std::lock_guard guard(mutex_);
+    for (auto it = statuses_.begin(); it != statuses_.end();)
+        it = keep.contains(it.key()) ? std::next(it) : statuses_.erase(it);
+}

@@ -1,0 +1,42 @@
+#pragma once
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QVariantMap>
+#include <mutex>
+
+// How each feed fared at its last update, keyed by feed URL. Updates write it on
+// the worker; the host and the pane read it on the main thread. Its own mutex,
+// held only to copy in or out.
+class FeedStatusBoard {
+  public:
+    enum class State { Pending, Updating, Ok, NotModified, Failed, Deferred };
+    struct Status {
+        State state = State::Pending;
+        QString message;
+        int items = 0;
+        QString title;
+        QString link;
+        QDateTime lastAttempt;
+        QDateTime lastSuccess;
+    };
+
+    static QString stateName(State state);
+
+    Status status(const QString& url) const;
+    // An attempt begins: the state becomes updating, the rest stays.
+    void begin(const QString& url, const QDateTime& now);
+    // An attempt ended in failure or deferral; title and items stay as they were.
+    void fail(const QString& url, State state, const QString& message, const QDateTime& now);
+    // An attempt ended well: with a new document (Ok) or none (NotModified).
+    void succeed(const QString& url, State state, int items, const QString& title, const QString& link,
+                 const QDateTime& now);
+    // The item signs shown changed outside an update (an item hidden).
+    void setItems(const QString& url, int items);
+    // Forgets the feeds no longer listed, so the board does not grow for good.
+    void retainOnly(const QStringList& urls);
+
+  private:
+    mutable std::mutex mutex_;
+    QHash<QString, Status> statuses_;
+};

@@ -1,0 +1,56 @@
+#include "core/UpdateQueue.h"
+
+UpdateQueue::~UpdateQueue() {
+    shutdown();
+}
+
+void UpdateQueue::enqueue(Job job) {
+    std::lock_guard guard(mutex_);
+    if (stopping_) return;
+    ++outstanding_;
+    jobs_.push_back(std::move(job));
+    // The worker is started lazily: a plug-in that never updates owns no thread.
+    if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
+    wake_.notify_one();
+}
+
+void UpdateQueue::setIdleHandler(std::function<void()> handler) {
+    std::lock_guard guard(mutex_);
+    idleHandler_ = std::move(handler);
+}
+
+void UpdateQueue::shutdown() {
+    std::thread worker;
+    {
+        std::lock_guard guard(mutex_);
+        stopping_ = true;
+        cancelled_ = true;
+        outstanding_ -= int(jobs_.size());
+        jobs_.clear();
+        worker = std::move(worker_);
+        wake_.notify_all();
+    }
+    if (worker.joinable()) worker.join();
+}
+
+void UpdateQueue::run() {
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock guard(mutex_);
+            wake_.wait(guard, [this] { return stopping_ || !jobs_.empty(); });
+            if (stopping_) return;
+            job = std::move(jobs_.front());
+            jobs_.pop_front();
+        }
+        job();
+        std::function<void()> idle;
+        {
+            std::lock_guard guard(mutex_);
+            // Counted down under the mutex so that a job queued meanwhile is seen:
+            // idle is reported only when nothing runs and nothing waits.
+            if (--outstanding_ == 0 && !stopping_) idle = idleHandler_;
+        }
+        if (idle) idle();
+    }
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// Runs feed updates one at a time, in the order they were asked for, on one worker
+// thread of its own. Asking never waits: the main thread hands an update over
+// and goes on, however long the updates before it take.
+class UpdateQueue {
+  public:
+    using Job = std::function<void()>;
+
+    UpdateQueue() = default;
+    // Stops: see shutdown().
+    ~UpdateQueue();
+    UpdateQueue(const UpdateQueue&) = delete;
+    UpdateQueue& operator=(const UpdateQueue&) = delete;
+
+    // Queues a job behind the ones already waiting. The worker starts with the
+    // first job. Ignored once shutdown has begun.
+    void enqueue(Job job);
+
+    // Whether a job runs or waits.
+    bool busy() const { return outstanding_.load() > 0; }
+
+    // Called on the worker each time the last outstanding job has ended and none
+    // waits: once per stretch of work.
+    void setIdleHandler(std::function<void()> handler);
+
+    // Drops the jobs that wait, raises cancelled() for the one that runs and
+    // joins the worker. Idempotent; the queue takes no job afterwards.
+    void shutdown();
+    // Set from shutdown on: a running job should give up as soon as it can.
+    const std::atomic<bool>& cancelled() const { return cancelled_; }
+
+  private:
+    void run();
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Job> jobs_;
+    std::function<void()> idleHandler_;
+    std::thread worker_;
+    bool stopping_ = false;
+    std::atomic<bool> cancelled_{false};
+    std::atomic<int> outstanding_{0}; // queued or running
+};
