@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QWidget>
+#include <utility>
 
 namespace {
 
@@ -26,9 +27,23 @@ QString firstText(const QVariantMap& dictionary, std::initializer_list<const cha
     return {};
 }
 
+// RFC 822 names its zones; Qt reads only numeric offsets.
+QString withNumericZone(const QString& date) {
+    static const std::pair<const char*, const char*> zones[] = {
+        {"GMT", "+0000"}, {"UT", "+0000"},  {"UTC", "+0000"}, {"Z", "+0000"},
+        {"EST", "-0500"}, {"EDT", "-0400"}, {"CST", "-0600"}, {"CDT", "-0500"},
+        {"MST", "-0700"}, {"MDT", "-0600"}, {"PST", "-0800"}, {"PDT", "-0700"}};
+    const qsizetype space = date.lastIndexOf(u' ');
+    const QString zone = date.mid(space + 1);
+    for (const auto& [name, offset] : zones)
+        if (space > 0 && zone.compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
+            return date.left(space + 1) + QLatin1String(offset);
+    return date;
+}
+
 // An RSS or ISO 8601 date in the reader's own form; anything else as the feed gave it.
 QString readableDate(const QString& text) {
-    QDateTime when = QDateTime::fromString(text.trimmed(), Qt::RFC2822Date);
+    QDateTime when = QDateTime::fromString(withNumericZone(text.trimmed()), Qt::RFC2822Date);
     if (!when.isValid()) when = QDateTime::fromString(text.trimmed(), Qt::ISODate);
     return when.isValid() ? QLocale().toString(when.toLocalTime(), QLocale::LongFormat) : text;
 }
