@@ -237,6 +237,29 @@ QString TickerStrip::toolTipAt(const QPoint& point) const {
     return text;
 }
 
+namespace {
+
+// Plain text, never markup, whatever a title holds. Text that Qt would take for
+// markup is escaped (and then wraps as markup does); the rest keeps its lines, a
+// long one broken at a space.
+QString toolTipMarkup(const QString& text) {
+    if (Qt::mightBeRichText(text)) return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    constexpr qsizetype widest = 100;
+    QStringList lines;
+    for (QString rest : text.split(u'\n')) {
+        while (rest.size() > widest) {
+            qsizetype cut = rest.lastIndexOf(u' ', widest);
+            if (cut <= 0) cut = widest;
+            lines << rest.left(cut);
+            rest = rest.mid(cut).trimmed();
+        }
+        lines << rest;
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace
+
 bool TickerStrip::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const auto* help = static_cast<QHelpEvent*>(event);
@@ -249,8 +272,7 @@ bool TickerStrip::event(QEvent* event) {
     QRect over;
     for (const Placement& p : placements_)
         if (p.id == id) over = QRect(p.x, 0, p.width, height());
-    // Plain text, never markup, whatever a title holds.
-    QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal), this, over);
+    QToolTip::showText(help->globalPos(), toolTipMarkup(text), this, over);
     return true;
 }
 

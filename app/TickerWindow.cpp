@@ -19,6 +19,8 @@ TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
     setWindowTitle(QStringLiteral("Pennant"));
     // No decorations and never the active window; on X11 a dock as well (X11Dock).
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Tips come only to the active window, which the strip never is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     strip_ = new TickerStrip(signs, this);
 

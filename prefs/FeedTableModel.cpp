@@ -94,14 +94,18 @@ FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { plugin_->tableViewSelectionDidChange(table_); });
     // The address takes the spare width; the other columns are as wide as their
-    // titles (measuring their cells would ask the data source for every row).
+    // titles, a channel's title as a short one (measuring their cells would ask
+    // the data source for every row).
     QHeaderView* header = table->horizontalHeader();
+    const int character = header->fontMetrics().averageCharWidth();
     for (int c = 0; c < columnCount(); ++c) {
-        const bool address = columnIdentifier(c) == QStringLiteral("url");
-        header->setSectionResizeMode(c, address ? QHeaderView::Stretch : QHeaderView::Interactive);
-        if (!address)
-            header->resizeSection(c,
-                                  header->sectionSizeHint(c) + header->fontMetrics().averageCharWidth() * 4);
+        const QString column = columnIdentifier(c);
+        header->setSectionResizeMode(c, column == QStringLiteral("url") ? QHeaderView::Stretch
+                                                                        : QHeaderView::Interactive);
+        if (column == QStringLiteral("title"))
+            header->resizeSection(c, character * 20);
+        else if (column != QStringLiteral("url"))
+            header->resizeSection(c, header->sectionSizeHint(c) + character * 4);
     }
     table->installEventFilter(this);
 }
