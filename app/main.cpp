@@ -1,5 +1,6 @@
 // pennant: the desktop ticker host.
 #include "app/DemoFeeds.h"
+#include "app/DisplayCheck.h"
 #include "app/HeadlessHost.h"
 #include "app/HostOptions.h"
 #include "app/JsonLine.h"
@@ -74,6 +75,7 @@ int main(int argc, char** argv) {
             qputenv("XDG_RUNTIME_DIR", runtime);
     }
     QApplication app(argc, argv);
+    releaseDisplayProbe();
     QApplication::setApplicationName(QStringLiteral("pennant"));
     QApplication::setQuitOnLastWindowClosed(false);
 
