@@ -5,38 +5,46 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <xcb/xcb.h>
 
 namespace {
 
 class X11Dock : public ::testing::Test {
   protected:
     void SetUp() override {
+        environment = QProcessEnvironment::systemEnvironment();
         xvfbPath = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         xpropPath = QStandardPaths::findExecutable(QStringLiteral("xprop"));
         xwininfoPath = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
         if (xvfbPath.isEmpty() || xpropPath.isEmpty() || xwininfoPath.isEmpty())
             GTEST_SKIP()
                 << "Xvfb, xprop or xwininfo is not installed (scripts/install-deps.sh installs them)";
-        // Xvfb writes its display number once it takes connections.
-        xvfb.start(xvfbPath,
-                   {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"});
-        ASSERT_TRUE(xvfb.waitForStarted());
-        QByteArray number;
-        while (!number.contains('\n') && xvfb.waitForReadyRead(10000))
-            number += xvfb.readAllStandardOutput();
-        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start";
-        display = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
-        environment = QProcessEnvironment::systemEnvironment();
+        display = startServer(xvfb, xvfbPath, {"-screen", "0", "1280x800x24"});
+        ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
         environment.insert(QStringLiteral("DISPLAY"), display);
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     }
     void TearDown() override {
         stopPennant();
-        if (xvfb.state() != QProcess::NotRunning) {
-            xvfb.terminate();
-            xvfb.waitForFinished(5000);
-        }
+        for (QProcess* server : {&nested, &xvfb})
+            if (server->state() != QProcess::NotRunning) {
+                server->terminate();
+                server->waitForFinished(5000);
+            }
+    }
+
+    // Starts an X server; it writes its display number once it takes connections.
+    // It never resets: a client leaving must not turn the next one away.
+    QString startServer(QProcess& server, const QString& program, const QStringList& arguments) {
+        server.setProcessEnvironment(environment);
+        server.start(program, QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"} + arguments);
+        if (!server.waitForStarted()) return {};
+        QByteArray number;
+        while (!number.contains('\n') && server.waitForReadyRead(10000))
+            number += server.readAllStandardOutput();
+        return number.contains('\n') ? QStringLiteral(":") + QString::fromLatin1(number.trimmed())
+                                     : QString();
     }
 
     void startPennant(const QByteArray& hostSettings) {
@@ -100,7 +108,7 @@ class X11Dock : public ::testing::Test {
 
     QString xvfbPath, xpropPath, xwininfoPath, display;
     QProcessEnvironment environment;
-    QProcess xvfb, pennant;
+    QProcess xvfb, nested, pennant;
     QTemporaryDir folder;
 };
 
@@ -128,4 +136,49 @@ TEST_F(X11Dock, StripIsADockReservingItsHeightAtItsEdgeAndLeftOutOfTaskBars) {
     EXPECT_EQ(geometry, QRect(0, 0, 1280, h));
     EXPECT_EQ(property(id, "_NET_WM_STRUT"), cardinals({0, 0, h, 0}));
     EXPECT_EQ(property(id, "_NET_WM_STRUT_PARTIAL"), cardinals({0, 0, h, 0, 0, 0, 0, 0, 0, 1279, 0, 0}));
+}
+
+TEST_F(X11Dock, DocksAgainWhenItsScreenChangesSize) {
+    // A nested X server (Xephyr) whose screen follows its window's size on Xvfb.
+    const QString xephyr = QStandardPaths::findExecutable(QStringLiteral("Xephyr"));
+    const QString xrandr = QStandardPaths::findExecutable(QStringLiteral("xrandr"));
+    if (xephyr.isEmpty() || xrandr.isEmpty())
+        GTEST_SKIP() << "Xephyr or xrandr is not installed (scripts/install-deps.sh installs them)";
+    const QString nestedDisplay = startServer(nested, xephyr, {"-resizeable", "-screen", "1000x600"});
+    ASSERT_FALSE(nestedDisplay.isEmpty()) << "Xephyr did not start";
+    QString host;
+    for (const QString& row : run(xwininfoPath, {"-root", "-children"}).split(u'\n'))
+        if (host.isEmpty() && row.contains(QStringLiteral("Xephyr")))
+            host = row.trimmed().section(u' ', 0, 0);
+    ASSERT_FALSE(host.isEmpty());
+    environment.insert(QStringLiteral("DISPLAY"), nestedDisplay);
+
+    startPennant(R"({"dockEdge": "bottom"})");
+    QString id;
+    QRect geometry;
+    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.readAllStandardError().toStdString();
+    const int h = geometry.height();
+    EXPECT_EQ(geometry, QRect(0, 600 - h, 1000, h));
+
+    // Xephyr follows its window once it has mapped it.
+    ASSERT_TRUE(waitUntil([&] {
+        return run(xwininfoPath, {"-display", display, "-id", host}).contains(QStringLiteral("IsViewable"));
+    }));
+    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+    ASSERT_EQ(xcb_connection_has_error(c), 0);
+    const uint32_t size[] = {800, 500};
+    xcb_configure_window(c, host.toUInt(nullptr, 16), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+                         size);
+    xcb_flush(c);
+    xcb_disconnect(c);
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            // Xephyr takes its window's new size when asked for its screens.
+            run(xrandr, {"-display", nestedDisplay});
+            QString again;
+            return findWindow(&again, &geometry) && geometry == QRect(0, 500 - h, 800, h);
+        },
+        20000))
+        << geometry.x() << "," << geometry.y() << " " << geometry.width() << "x" << geometry.height();
+    EXPECT_EQ(property(id, "_NET_WM_STRUT_PARTIAL"), cardinals({0, 0, 0, h, 0, 0, 0, 0, 0, 0, 0, 799}));
 }
