@@ -121,7 +121,7 @@ class NewsreelPlugin : public QObject,
     void storeIgnored();
     void storeSetting(const QString& key, const QVariant& value);
     // Called on the main thread after `feeds` or `ignored` changed.
-    void feedsDidChange();
+    Q_INVOKABLE void feedsDidChange();
     void ignoredDidChange();
 
   public slots:
@@ -220,7 +220,7 @@ class NewsreelPlugin : public QObject,
     void statusDidChange();
     int shownItemCount(const QString& feedURL) const;
     QVariantMap statusMap(const QVariantMap& record) const;
-    void feedTableStatusDidChange();
+    Q_INVOKABLE void feedTableStatusDidChange();
     std::shared_ptr<platform::Timer> scheduleFeedTimer(double seconds, const QString& feedURL);
     friend class UpdateLockGuard;
 

@@ -112,8 +112,7 @@ int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&
         adoptTimeToLive(*this, feedURL, *parsed.channel)) {
         // The working list may be the settings' own list: they are written on the
         // main thread, which this worker never waits for.
-        QMetaObject::invokeMethod(
-            this, [this] { feedsDidChange(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, "feedsDidChange", Qt::QueuedConnection);
     }
     PNTickerServer* s = server.load();
     // A feed that left the list meanwhile gets no signs (and its image is not

@@ -25,6 +25,8 @@ class LiveHost {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process_.setProcessEnvironment(env);
+        // What the host says on stderr (a sanitizer's report too) shows in the test's output.
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(TEST_PENNANT_BINARY), {"--headless", "--settings", settingsPath});
         EXPECT_TRUE(process_.waitForStarted());
     }
