@@ -57,7 +57,10 @@ class X11Dock : public ::testing::Test {
     void stopPennant() {
         if (pennant.state() == QProcess::NotRunning) return;
         pennant.terminate();
-        pennant.waitForFinished(10000);
+        EXPECT_TRUE(pennant.waitForFinished(10000));
+        // Asked to quit, it ends as a user's quit does (and a sanitizer's report fails it).
+        EXPECT_EQ(pennant.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(pennant.exitCode(), 0) << pennant.readAllStandardError().toStdString();
     }
 
     QString run(const QString& program, const QStringList& arguments) {
