@@ -86,8 +86,11 @@ QString LoopbackHttpServer::url(const QByteArray& path) const {
 QList<LoopbackHttpServer::Request> LoopbackHttpServer::requests() const {
     QList<Request> all;
     {
+        // A copy of its own, made under the lock: sharing the list would let
+        // the server write in place into what is being copied here.
         std::lock_guard guard(mutex_);
         all = requests_;
+        all.detach();
     }
     std::stable_sort(all.begin(), all.end(),
                      [](const Request& a, const Request& b) { return a.received < b.received; });
