@@ -3,6 +3,7 @@
 #include "app/ExactJson.h"
 #include "platform/AlertSound.h"
 #include "platform/ContextMenu.h"
+#include "platform/FileChooser.h"
 #include "platform/SystemLog.h"
 #include "platform/Workspace.h"
 
@@ -78,6 +79,7 @@ HeadlessHost::HeadlessHost(const HostOptions& options, SettingsFile& settings, P
     registerCoreCommands();
     registerMenuCommands(*this);
     registerPaneCommands(*this);
+    registerSourceListCommands(*this);
 }
 
 HeadlessHost::~HeadlessHost() {
@@ -92,6 +94,8 @@ void HeadlessHost::installPlatformHooks() {
         events::print(JsonLine().add("event", "log").add("message", message));
     });
     platform::setBeepListener([] { events::print(JsonLine().add("event", "beep")); });
+    // No dialog can be answered here: a pane button that asks for a file is cancelled.
+    platform::setFileChooser([](platform::FileChoice, const QString&) { return std::optional<QString>(); });
     platform::setURLOpener([](const QUrl& url) {
         // Nothing is launched here: the answer says whether a desktop would take it.
         const QString scheme = url.scheme().toLower();

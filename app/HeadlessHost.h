@@ -80,6 +80,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
 // Command groups that live beside the capability they drive.
 void registerMenuCommands(HeadlessHost& host);
 void registerPaneCommands(HeadlessHost& host);
+void registerSourceListCommands(HeadlessHost& host);
 
 // JSON for a sign's "add" event.
 JsonLine signAddedEvent(int id, const PNTickerSign& sign, bool withClient);

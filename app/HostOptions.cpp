@@ -11,6 +11,7 @@ QString hostVersion() {
 QString hostUsage() {
     return QStringLiteral(
         "usage: pennant [--headless] [--once] [--demo] [--settings FILE] [--plugins DIR] [--view-size WxH]\n"
+        "       pennant [--settings FILE] [--plugins DIR] --import FILE | --export FILE\n"
         "       pennant --version | --help\n"
         "  --headless       no window: print every sign, log line, beep, opened URL, menu and window as\n"
         "                   JSON lines on stdout and take commands on stdin\n"
@@ -19,6 +20,8 @@ QString hostUsage() {
         "  --settings FILE  settings file (default $XDG_CONFIG_HOME/pennant/settings.json)\n"
         "  --plugins DIR    folder of plug-in bundles (default: beside the program)\n"
         "  --view-size WxH  the strip's size in headless mode (default 1280x24)\n"
+        "  --import FILE    add the feeds of an OPML file to the settings, say what was done and exit\n"
+        "  --export FILE    write the settings' feed list to an OPML file, say so and exit\n"
         "  --version        print the version and exit\n"
         "  --help           print this help and exit\n");
 }
@@ -53,6 +56,10 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
             auto v = value("--plugins");
             if (!v) return std::nullopt;
             options.pluginFolder = *v;
+        } else if (arg == QLatin1String("--import") || arg == QLatin1String("--export")) {
+            auto v = value(arg == QLatin1String("--import") ? "--import" : "--export");
+            if (!v) return std::nullopt;
+            (arg == QLatin1String("--import") ? options.importPath : options.exportPath) = *v;
         } else if (arg == QLatin1String("--view-size")) {
             auto v = value("--view-size");
             if (!v) return std::nullopt;
@@ -73,6 +80,10 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
             *error = QStringLiteral("unknown argument %1").arg(arg);
             return std::nullopt;
         }
+    }
+    if (!options.importPath.isEmpty() && !options.exportPath.isEmpty()) {
+        *error = QStringLiteral("--import and --export are given one at a time");
+        return std::nullopt;
     }
     return options;
 }

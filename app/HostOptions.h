@@ -11,6 +11,9 @@ struct HostOptions {
     float viewWidth = 1280;
     float viewHeight = 24;
     bool viewSizeGiven = false;
+    // Carry the feed list to or from an OPML file and exit.
+    QString importPath;
+    QString exportPath;
     bool version = false; // print the version and exit
 };
 

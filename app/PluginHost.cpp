@@ -86,6 +86,7 @@ QStringList PluginHost::loadFrom(const QString& folder) {
         entry->pane = dynamic_cast<PNPrefPaneProtocol*>(entry->object);
         entry->activity = dynamic_cast<PNUpdateActivity*>(entry->object);
         entry->status = dynamic_cast<PNSourceStatus*>(entry->object);
+        entry->transfer = dynamic_cast<PNSourceListTransfer*>(entry->object);
         entry->bundle = std::make_shared<platform::Bundle>(bundlePath, identifier);
         entry->plugin->initWithBundle(entry->bundle);
         plugins_.append(entry);

@@ -17,6 +17,7 @@ struct LoadedPlugin {
     PNPrefPaneProtocol* pane = nullptr;
     PNUpdateActivity* activity = nullptr;
     PNSourceStatus* status = nullptr;
+    PNSourceListTransfer* transfer = nullptr;
 };
 
 // Finds bundles ("NAME.bundle" folders holding a module) in a plug-in folder and

@@ -6,6 +6,7 @@
 #include "app/JsonLine.h"
 #include "app/PluginHost.h"
 #include "app/SettingsFile.h"
+#include "app/SourceListTransfer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     HostOptions options = *parsed;
+    // Carrying the feed list to or from a file needs no window.
+    const bool transferring = !options.importPath.isEmpty() || !options.exportPath.isEmpty();
+    if (transferring && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     if (options.version) {
         std::fputs(hostVersion().toUtf8().constData(), stdout);
         return 0;
@@ -54,7 +59,7 @@ int main(int argc, char** argv) {
     const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") ||
                              !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
                              qEnvironmentVariable("QT_QPA_PLATFORM") == QLatin1String("offscreen");
-    if (!options.headless && (!haveDisplay || !tickerWindowAvailable())) {
+    if (!transferring && !options.headless && (!haveDisplay || !tickerWindowAvailable())) {
         if (!options.demo && !options.once) {
             say(QStringLiteral(
                 "no display can be opened; run `pennant --headless` to use the ticker without a window"));
@@ -102,6 +107,8 @@ int main(int argc, char** argv) {
     for (const QString& error : plugins.loadFrom(folder))
         say(error);
     if (plugins.plugins().isEmpty()) say(QStringLiteral("no plug-in was loaded from %1").arg(folder));
+
+    if (transferring) return runSourceListTransfer(options, settings, plugins);
 
     if (options.demo) {
         for (LoadedPlugin* p : plugins.plugins())

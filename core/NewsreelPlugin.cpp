@@ -147,6 +147,7 @@ QList<Bundle::Outlet> NewsreelPlugin::outlets() {
         {QStringLiteral("webView"), bindTo(webView)},
         {QStringLiteral("addFeedButton"), bindTo(addFeedButton)},
         {QStringLiteral("removeFeedButton"), bindTo(removeFeedButton)},
+        {QStringLiteral("feedListReportLabel"), bindTo(feedListReportLabel)},
         {QStringLiteral("feedTable"), bindTo(feedTable)},
         {QStringLiteral("useTTLCheckBox"), bindTo(useTTLCheckBox)},
         {QStringLiteral("titleLengthText"), bindTo(titleLengthText)},

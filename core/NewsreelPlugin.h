@@ -7,8 +7,8 @@
 #include "host/PNProtocols.h"
 #include "platform/Bundle.h"
 #include "platform/Timer.h"
-#include "platform/UrlFetcher.h"
 #include "platform/UpdateLock.h"
+#include "platform/UrlFetcher.h"
 
 #include <QHash>
 #include <QObject>
@@ -37,7 +37,8 @@ class NewsreelPlugin : public QObject,
                        public PNPennantClientProtocol,
                        public PNPrefPaneProtocol,
                        public PNUpdateActivity,
-                       public PNSourceStatus {
+                       public PNSourceStatus,
+                       public PNSourceListTransfer {
     Q_OBJECT
   public:
     explicit NewsreelPlugin(QObject* parent = nullptr);
@@ -69,6 +70,10 @@ class NewsreelPlugin : public QObject,
     // ---- Feed status ----
     QVariantList sourceStatus() const override;
     void refreshNow() override;
+
+    // ---- Feed list to and from OPML files ----
+    QString importSources(const QString& path, QVariantMap* settings, bool* ok) override;
+    QString exportSources(const QString& path, const QVariantMap* settings, bool* ok) override;
     // The status map of the feed in row `row` of the working list.
     QVariantMap sourceStatusOfRow(int row) const;
 
@@ -122,6 +127,9 @@ class NewsreelPlugin : public QObject,
     void storeSetting(const QString& key, const QVariant& value);
     // Called on the main thread after `feeds` or `ignored` changed.
     Q_INVOKABLE void feedsDidChange();
+    // Feed URLs the worker replaced in the working list (pages that named their
+    // feeds, movedFeedAddresses): their timers follow and the list is stored.
+    Q_INVOKABLE void feedAddressesDidChange();
     void ignoredDidChange();
 
   public slots:
@@ -133,6 +141,8 @@ class NewsreelPlugin : public QObject,
     void resetBlockedItems(QObject* sender);
     void addFeedToTable(QObject* sender);
     void removeFeedFromTable(QObject* sender);
+    void importFeedList(QObject* sender);
+    void exportFeedList(QObject* sender);
 
   public:
     // ---- Fields ----
@@ -153,6 +163,9 @@ class NewsreelPlugin : public QObject,
     // Guards topDictionary (with its feed dictionaries and "tickers" lists), feeds
     // and ignored. Held briefly; never across a fetch, a parse or a host call.
     mutable std::mutex dataMutex;
+    // Page URL and feed URL of each record the worker moved, for the main thread;
+    // under dataMutex.
+    QList<QPair<QString, QString>> movedFeedAddresses;
 
     // Whether the settings hold the working list/table itself (since the last set-up).
     bool feedsStored = false;
@@ -201,6 +214,7 @@ class NewsreelPlugin : public QObject,
     QTextBrowser* webView = nullptr;
     QPushButton* addFeedButton = nullptr;
     QPushButton* removeFeedButton = nullptr;
+    QLabel* feedListReportLabel = nullptr; // what the last import or export did
     QTableView* feedTable = nullptr;
     QCheckBox* useTTLCheckBox = nullptr;
     QLineEdit* titleLengthText = nullptr;
@@ -221,6 +235,7 @@ class NewsreelPlugin : public QObject,
     int shownItemCount(const QString& feedURL) const;
     QVariantMap statusMap(const QVariantMap& record) const;
     Q_INVOKABLE void feedTableStatusDidChange();
+    void showFeedListReport(const QString& message, bool ok);
     std::shared_ptr<platform::Timer> scheduleFeedTimer(double seconds, const QString& feedURL);
     friend class UpdateLockGuard;
 

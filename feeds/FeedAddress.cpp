@@ -23,6 +23,10 @@ std::optional<QUrl> feedAddress(const QString& text) {
 }
 
 std::optional<QUrl> channelImageAddress(const QString& text, const QUrl& feedURL) {
+    return linkedAddress(text, feedURL);
+}
+
+std::optional<QUrl> linkedAddress(const QString& text, const QUrl& feedURL) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) return std::nullopt;
     const QUrl given(trimmed, QUrl::TolerantMode);

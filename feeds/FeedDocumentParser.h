@@ -1,40 +1,67 @@
 #pragma once
 #include "core/FeedDictionary.h"
+#include "feeds/AtomHandlers.h"
 #include "feeds/RssHandlers.h"
 #include "platform/XmlEventParser.h"
 
 #include <QByteArray>
-#include <QString>
-#include <cstddef>
+#include <QUrl>
+#include <memory>
+#include <optional>
 
 // Turns the bytes of one fetched document into a feed dictionary, as they arrive.
-// It decides what the document is from its content alone: a server's
-// Content-Type is too often wrong to choose the reader by.
+// It decides what the document is from its content alone, a server's
+// Content-Type being too often wrong to choose the reader by: RSS (root "rss" or
+// an RDF one), Atom (root "feed" in the Atom namespace) or JSON Feed (a JSON
+// object). An HTML page is read only as far as its head, for the feed it names.
 class FeedDocumentParser {
   public:
     enum class Outcome {
-        Feed,       // a complete feed document: feed() holds it
+        Feed,       // a complete feed document: takeFeed() has it
         ParseError, // not well formed, or over a bound: error() says why
-        NotAFeed,   // well formed, but not a kind of feed we read
+        NotAFeed,   // well formed, but not a kind of feed we read: error() says what
+        WebPage,    // an HTML page: namedFeed() is the feed it names, if any
     };
+    enum class Format { Unknown, Rss, Atom, JsonFeed, Html, Other };
 
-    FeedDocumentParser();
+    // Relative links of Atom and JSON feeds and of pages resolve against documentURL.
+    explicit FeedDocumentParser(QUrl documentURL = {}, platform::XmlParseLimits limits = {});
+    ~FeedDocumentParser();
     FeedDocumentParser(const FeedDocumentParser&) = delete;
     FeedDocumentParser& operator=(const FeedDocumentParser&) = delete;
 
-    // The transport's charset, used when the document names none.
+    // The transport's charset, used when an XML document names none.
     void setFallbackEncoding(const QByteArray& charset);
-    // Returns false once the document has failed: no more bytes are needed.
+    // The next bytes. False once no more are needed: a parse error, a document
+    // that is not a feed, or a page whose head has come.
     bool parseChunk(const char* data, std::size_t size);
     // Ends the document.
     Outcome finish();
 
-    // The parsed feed, taken out (valid after finish() returned Feed).
-    FeedDictionary takeFeed();
+    // The parsed feed, taken out (after finish() returned Feed).
+    FeedDictionary takeFeed() { return std::move(feed_); }
     QString error() const { return error_; }
+    Format format() const { return format_; }
+    const std::optional<QUrl>& namedFeed() const { return namedFeed_; }
 
   private:
-    RssHandlers rss_;
-    platform::XmlEventParser xml_;
+    class XmlRoot;
+    bool startXml();
+    bool keepPage(const char* data, std::size_t size);
+    QString notAFeed() const;
+
+    QUrl documentURL_;
+    platform::XmlParseLimits limits_;
+    QByteArray fallbackEncoding_;
+    Format format_ = Format::Unknown;
+    QByteArray head_; // bytes before the format is known
+    QByteArray kept_; // a JSON document, or a page's head
+    bool xmlStarted_ = false;
+    bool pageDone_ = false;
+    bool tooLarge_ = false;
+    std::unique_ptr<XmlRoot> root_;
+    std::unique_ptr<platform::XmlEventParser> xml_;
+    FeedDictionary feed_;
     QString error_;
+    std::optional<QUrl> namedFeed_;
 };

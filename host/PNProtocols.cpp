@@ -12,3 +12,4 @@ PNPrefPaneProtocol::~PNPrefPaneProtocol() = default;
 PNUpdateActivity::~PNUpdateActivity() = default;
 PNSourceStatus::~PNSourceStatus() = default;
 PNPluginFactory::~PNPluginFactory() = default;
+PNSourceListTransfer::~PNSourceListTransfer() = default;

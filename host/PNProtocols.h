@@ -97,6 +97,18 @@ class PNSourceStatus {
     virtual void refreshNow() = 0;
 };
 
+// Optional: lets a host carry a plug-in's list of sources to and from a file (OPML
+// for a feed reader). Main thread only. Each returns what was done, or why
+// nothing was, as one line fit to show, and sets *ok to which of the two.
+class PNSourceListTransfer {
+  public:
+    virtual ~PNSourceListTransfer();
+    // With settings: acts on that settings dictionary of a plug-in that is not
+    // running (the host saves it). Without: on the running plug-in's own list.
+    virtual QString importSources(const QString& path, QVariantMap* settings, bool* ok) = 0;
+    virtual QString exportSources(const QString& path, const QVariantMap* settings, bool* ok) = 0;
+};
+
 // What a bundle's module exports: it makes the principal object.
 class PNPluginFactory {
   public:

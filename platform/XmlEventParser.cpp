@@ -324,7 +324,7 @@ struct XmlEventParser::Context {
 
     // libxml2 splits names at the colon; the delegate gets them as written, and
     // namespace declarations as the xmlns attributes they are in the document.
-    static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar*,
+    static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri,
                              int namespaceCount, const xmlChar** namespaces, int attributeCount,
                              int defaulted, const xmlChar** attributes) {
         XmlEventDelegate* d = live();
@@ -365,7 +365,12 @@ struct XmlEventParser::Context {
             if (grown > written && !current->countText(grown - written)) return;
             map.insert(qualifiedName(a[1], a[0]), *value);
         }
-        d->didStartElement(current->context_->name(prefix, localName), map);
+        Context& c = *current->context_;
+        if (d->wantsNamespaces())
+            d->didStartElementNs(c.name(prefix, localName), uri ? c.name(nullptr, uri) : QString(),
+                                 c.name(nullptr, localName), map);
+        else
+            d->didStartElement(c.name(prefix, localName), map);
     }
 
     static void endElement(void*, const xmlChar* localName, const xmlChar* prefix, const xmlChar*) {

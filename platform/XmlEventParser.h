@@ -17,6 +17,18 @@ class XmlEventDelegate {
     // the whole parse (keys made from it cost no memory of their own); attributes
     // is empty when the element has none.
     virtual void didStartElement(const QString& name, const QVariantMap& attributes) = 0;
+    // Readers of a vocabulary defined by its namespace (Atom) say so, and then hear
+    // didStartElementNs in place of didStartElement: the same name and attributes,
+    // with the element's namespace URI (empty for none) and local name besides.
+    // Attribute names stay as written: an unprefixed one is in no namespace, and
+    // "xml:" always names the XML namespace (xml:base, xml:lang).
+    virtual bool wantsNamespaces() const { return false; }
+    virtual void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
+                                   const QVariantMap& attributes) {
+        (void)namespaceURI;
+        (void)localName;
+        didStartElement(name, attributes);
+    }
     // The text is valid only during the call: keep a copy of what is needed.
     virtual void foundCharacters(QStringView text) = 0;
     virtual void foundIgnorableWhitespace(QStringView whitespace) = 0;

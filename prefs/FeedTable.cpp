@@ -1,6 +1,8 @@
 #include "core/NewsreelPlugin.h"
 
+#include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
+#include "platform/TypedAddress.h"
 #include "prefs/FeedTableModel.h"
 
 #include <QItemSelectionModel>
@@ -45,13 +47,28 @@ QVariant NewsreelPlugin::tableViewObjectValueForTableColumn(QTableView*, const Q
 void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
                                              int row) {
     platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
+    bool refused = false;
     {
         std::lock_guard lock(dataMutex);
         if (row < 0 || row >= feeds.size()) return;
         // The record is replaced by a copy: the settings' own list keeps its record.
         QVariantMap record = feeds.at(row).toMap();
-        record.insert(column, value);
-        feeds[row] = record;
+        QVariant stored = value;
+        if (column == QLatin1String("url") && record.value(column) != value) {
+            // A typed address is made whole ("example.org/feed" is https); what is
+            // no URL at all leaves the cell as it was.
+            const std::optional<QString> address = platform::typedFeedAddress(value.toString());
+            refused = !address;
+            stored = address.value_or(QString());
+        }
+        if (!refused) {
+            record.insert(column, stored);
+            feeds[row] = record;
+        }
+    }
+    if (refused) {
+        platform::beep();
+        return;
     }
     feedsDidChange();
 }
@@ -92,4 +109,32 @@ void NewsreelPlugin::removeFeedFromTable(QObject*) {
 
 void NewsreelPlugin::feedTableStatusDidChange() {
     if (feedTableModel) feedTableModel->refreshStatusColumns();
+}
+
+void NewsreelPlugin::feedAddressesDidChange() {
+    QList<QPair<QString, QString>> moved;
+    {
+        std::lock_guard lock(dataMutex);
+        moved.swap(movedFeedAddresses);
+    }
+    if (moved.isEmpty()) return;
+    // A page's timer goes on with its feed's URL, at the same pace; it does not
+    // fire now, the feed having just been read.
+    for (const auto& [from, to] : moved)
+        if (timers)
+            for (std::shared_ptr<platform::Timer>& timer : *timers)
+                if (timer && timer->isValid() && timer->userInfo().toString() == from) {
+                    const double seconds = timer->timeInterval();
+                    timer->invalidate();
+                    timer = scheduleFeedTimer(seconds, to);
+                }
+    storeFeeds(); // the settings are saved
+    bool hidden = false;
+    {
+        std::lock_guard lock(dataMutex);
+        for (const auto& move : moved)
+            hidden = hidden || ignored.contains(move.second);
+    }
+    if (hidden) storeIgnored(); // the markers moved with the URL
+    if (feedTableModel) feedTableModel->reloadData();
 }

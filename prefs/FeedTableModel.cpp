@@ -10,8 +10,9 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLocale>
+#include <QKeyEvent>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <algorithm>

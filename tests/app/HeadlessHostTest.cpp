@@ -29,22 +29,11 @@ struct HostRun {
 };
 
 HostRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TEST_PENNANT_BINARY), QStringList{"--headless"} + arguments);
-    process.write(input);
-    process.closeWriteChannel();
+    const PennantOutput output = runPennantBinary(QStringList{"--headless"} + arguments, input);
     HostRun run;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "pennant did not finish";
-    }
-    run.exitCode = process.exitCode();
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    for (const QByteArray& line : process.readAllStandardOutput().split('\n')) {
+    run.exitCode = output.exitCode;
+    run.errors = output.err;
+    for (const QByteArray& line : output.out.split('\n')) {
         if (line.isEmpty()) continue;
         QJsonParseError error{};
         const QJsonDocument doc = QJsonDocument::fromJson(line, &error);

@@ -3,10 +3,28 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QProcess>
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+PennantOutput runPennantBinary(const QStringList& arguments, const QByteArray& input) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TEST_PENNANT_BINARY), arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        ADD_FAILURE() << "pennant did not finish";
+    }
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {

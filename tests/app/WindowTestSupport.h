@@ -63,6 +63,14 @@ class FakePane : public PNPrefPaneProtocol {
 QByteArray readFile(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 
+// The pennant program run offscreen with these arguments and input, to its end.
+struct PennantOutput {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+};
+PennantOutput runPennantBinary(const QStringList& arguments, const QByteArray& input = {});
+
 PNSignRef textSign(const QString& text, PNPennantActionType type = PNPennantActionTypeNone,
                    const QString& action = {});
 

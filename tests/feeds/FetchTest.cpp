@@ -175,20 +175,22 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
 }
 
 TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
-    // A cut feed and an HTML page are parse errors: logged with the feed, no beep.
-    // A well-formed document that is no feed is a failure the user hears of.
+    // A cut feed is a parse error: logged with the feed, no beep. A document that
+    // is no feed, or a web page naming none, is a failure the user hears of.
     const struct {
         QByteArray path, body, logStart;
         int beeps;
+        QString logEnd = QStringLiteral(" is not an RSS feed");
     } cases[] = {
         {"/bad", "<rss><channel><title>Half</title><item><title>cut</title></item><item></channel>",
          "parse error in ", 0},
         {"/page",
          "<!DOCTYPE html><html><head><meta "
          "charset=utf-8><title>Home</title></head><body><p>Hi<br></body></html>",
-         "parse error in ", 0},
-        {"/xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>", "",
-         1},
+         "", 1, QStringLiteral(" is a web page, not a feed")},
+        {"/xhtml", "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>x</title></head></html>", "", 1,
+         QStringLiteral(" is a web page, not a feed")},
+        {"/svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"><title>x</title></svg>", "", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path.toStdString());
@@ -211,8 +213,8 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
             EXPECT_TRUE(server.onTicker().contains(sign));
         const QStringList lines = recorder->logLines();
         ASSERT_EQ(lines.size(), 1);
-        const QString expected = c.logStart.isEmpty() ? url + QStringLiteral(" is not an RSS feed")
-                                                      : QString::fromUtf8(c.logStart) + url + u':';
+        const QString expected =
+            c.logStart.isEmpty() ? url + c.logEnd : QString::fromUtf8(c.logStart) + url + u':';
         EXPECT_TRUE(lines[0].startsWith(expected)) << lines[0].toStdString();
         EXPECT_EQ(recorder->beeps(), c.beeps);
         const std::optional<FeedDictionary> feed = entry(url);

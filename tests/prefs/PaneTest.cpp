@@ -139,11 +139,27 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
 
     const QVariantMap shared = p.feeds.at(0).toMap();
     restartRecorder();
-    model->setData(model->index(0, column(table, "url")), QStringLiteral("15"), Qt::EditRole);
-    EXPECT_EQ(recorder->logLines(), QStringList{"set value to 15"});
-    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant(QStringLiteral("15")));
+    model->setData(model->index(0, column(table, "url")), QStringLiteral(" example.org/15 "), Qt::EditRole);
+    EXPECT_EQ(recorder->logLines(), QStringList{"set value to  example.org/15 "});
+    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant(QStringLiteral("https://example.org/15")))
+        << "an address typed without a scheme is read as https";
     EXPECT_EQ(server.settings.value("feeds").toList().at(0).toMap(), shared)
         << "the settings keep their record";
+    // What is no URL at all leaves the cell as it was, with a beep; the placeholder
+    // of a new row may stay as it is.
+    for (const QString& typed :
+         {QStringLiteral("15"), QStringLiteral("my feed"), QStringLiteral("javascript:x"),
+          QStringLiteral("ftp://example.org/f"), QString()}) {
+        const int beeps = recorder->beeps();
+        model->setData(model->index(0, column(table, "url")), typed, Qt::EditRole);
+        EXPECT_EQ(recorder->beeps(), beeps + 1) << typed.toStdString();
+        EXPECT_EQ(model->data(model->index(0, column(table, "url")), Qt::DisplayRole),
+                  QVariant(QStringLiteral("https://example.org/15")));
+    }
+    const int beeps = recorder->beeps();
+    model->setData(model->index(2, column(table, "url")), QStringLiteral("http://"), Qt::EditRole);
+    EXPECT_EQ(p.feeds.at(2).toMap().value("url"), QVariant("http://"));
+    EXPECT_EQ(recorder->beeps(), beeps);
     model->setData(model->index(1, column(table, "enabled")), Qt::Checked, Qt::CheckStateRole);
     EXPECT_EQ(p.feeds.at(1).toMap().value("enabled"), QVariant(true));
     model->setData(model->index(1, column(table, "interval")), 15, Qt::EditRole);
@@ -159,7 +175,7 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
     table->selectRow(2);
     p.removeFeedButton->click();
     EXPECT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant("15"));
+    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant("https://example.org/15"));
     EXPECT_EQ(p.feeds.at(1).toMap().value("url"), QVariant("http://b/"));
     // The table picks the row that takes the removed one's place; the button agrees.
     EXPECT_EQ(p.removeFeedButton->isEnabled(), table->selectionModel()->hasSelection());

@@ -1,0 +1,319 @@
+#include "feeds/AtomHandlers.h"
+
+#include "feeds/FeedText.h"
+#include "platform/HtmlText.h"
+
+const QString AtomHandlers::kNamespace = QStringLiteral("http://www.w3.org/2005/Atom");
+
+namespace {
+
+const QString kXhtmlNamespace = QStringLiteral("http://www.w3.org/1999/xhtml");
+const QString kCategories = QStringLiteral("categories");
+
+QString attribute(const QVariantMap& attributes, const char* name) {
+    return attributes.value(QLatin1String(name)).toString();
+}
+
+// A link relation as a short name: absent means "alternate", and the IANA
+// registry's IRIs name the same relations.
+QString relationOf(const QVariantMap& attributes) {
+    QString rel = attribute(attributes, "rel").trimmed();
+    rel.remove(QStringLiteral("http://www.iana.org/assignments/relation/"));
+    return rel.isEmpty() ? QStringLiteral("alternate") : rel.toLower();
+}
+
+// How well a link of this type suits a reader: a page beats anything else.
+int pageRank(const QString& type) {
+    const QString t = type.trimmed().toLower();
+    return t.isEmpty() || t == QLatin1String("text/html") || t == QLatin1String("application/xhtml+xml") ? 2
+                                                                                                         : 1;
+}
+
+bool isVoidElement(const QString& name) {
+    static const QStringList kVoid{QStringLiteral("area"),  QStringLiteral("br"),     QStringLiteral("col"),
+                                   QStringLiteral("embed"), QStringLiteral("hr"),     QStringLiteral("img"),
+                                   QStringLiteral("input"), QStringLiteral("source"), QStringLiteral("wbr")};
+    return kVoid.contains(name);
+}
+
+} // namespace
+
+AtomHandlers::Role AtomHandlers::parentRole() const {
+    return frames_.empty() ? Role::Other : frames_.back().role;
+}
+
+void AtomHandlers::didStartElementNs(const QString& name, const QString& namespaceURI,
+                                     const QString& localName, const QVariantMap& attributes) {
+    Frame frame;
+    frame.localName = localName;
+    frame.atom = namespaceURI == kNamespace;
+    frame.base = frames_.empty() ? documentURL_ : frames_.back().base;
+    const auto xmlBase = attributes.constFind(QStringLiteral("xml:base"));
+    if (xmlBase != attributes.cend()) {
+        const QUrl given(xmlBase->toString().trimmed(), QUrl::TolerantMode);
+        frame.base = frame.base.isValid() && !frame.base.isRelative() ? frame.base.resolved(given) : given;
+    }
+    if (capturing_) {
+        ++captureDepth_;
+        // The div that wraps an XHTML text is not part of it.
+        frame.wrapper = captureDepth_ == 1 && namespaceURI == kXhtmlNamespace && localName == u"div";
+        if (captureKind_ == TextKind::Xhtml && !frame.wrapper) {
+            captured_ += u'<' + localName;
+            for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
+                if (it.key().startsWith(QLatin1String("xmlns")) || it.key().startsWith(QLatin1String("xml:")))
+                    continue;
+                captured_ += u' ' + it.key() + QStringLiteral("=\"") + it->toString().toHtmlEscaped() + u'"';
+            }
+            captured_ += isVoidElement(localName) ? QStringLiteral("/>") : QStringLiteral(">");
+        }
+        (void)name;
+    } else if (frame.atom) {
+        startAtomElement(localName, attributes, frame);
+    }
+    frames_.push_back(std::move(frame));
+}
+
+void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame) {
+    const Role parent = parentRole();
+    if (frames_.empty()) {
+        if (localName == u"feed") {
+            frame.role = Role::Feed;
+            sawFeed_ = true;
+        }
+        return;
+    }
+    if (parent != Role::Feed && parent != Role::Entry && parent != Role::Source && parent != Role::Person)
+        return;
+    if (localName == u"link" && parent != Role::Person) {
+        frame.role = Role::Link;
+        addLink(attributes, frame.base);
+        return;
+    }
+    if (localName == u"category" && (parent == Role::Feed || parent == Role::Entry)) {
+        frame.role = Role::Category;
+        addCategory(attributes);
+        return;
+    }
+    if (localName == u"entry" && parent == Role::Feed) {
+        frame.role = Role::Entry;
+        entries_.emplace_back();
+        return;
+    }
+    if (localName == u"source" && parent == Role::Entry) {
+        frame.role = Role::Source;
+        return;
+    }
+    if ((localName == u"author") && (parent == Role::Feed || parent == Role::Entry)) {
+        frame.role = Role::Person;
+        person_ = {};
+        return;
+    }
+    static const QStringList kFeedTexts{QStringLiteral("title"),   QStringLiteral("subtitle"),
+                                        QStringLiteral("rights"),  QStringLiteral("generator"),
+                                        QStringLiteral("updated"), QStringLiteral("logo"),
+                                        QStringLiteral("icon")};
+    static const QStringList kEntryTexts{QStringLiteral("title"),     QStringLiteral("id"),
+                                         QStringLiteral("summary"),   QStringLiteral("content"),
+                                         QStringLiteral("published"), QStringLiteral("updated")};
+    const bool wanted = (parent == Role::Feed && kFeedTexts.contains(localName)) ||
+                        (parent == Role::Entry && kEntryTexts.contains(localName)) ||
+                        (parent == Role::Source && localName == u"title") ||
+                        (parent == Role::Person && (localName == u"name" || localName == u"email"));
+    if (!wanted) return;
+    // Content kept elsewhere (src) or not text at all (a base64 image) has no text
+    // for the description window.
+    if (localName == u"content" && !attribute(attributes, "src").isEmpty()) return;
+    const QString type = attribute(attributes, "type").trimmed().toLower();
+    if (type.isEmpty() || type == u"text" || type.startsWith(QLatin1String("text/")))
+        captureKind_ = type == u"text/html" ? TextKind::Html : TextKind::Text;
+    else if (type == u"html")
+        captureKind_ = TextKind::Html;
+    else if (type == u"xhtml" || type.endsWith(QLatin1String("xml")))
+        captureKind_ = TextKind::Xhtml;
+    else
+        return;
+    frame.role = Role::TextConstruct;
+    capturing_ = true;
+    captureDepth_ = 0;
+    captured_.clear();
+}
+
+void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
+    const QString href = resolvedLink(base, attribute(attributes, "href"));
+    if (href.isEmpty()) return;
+    const QString rel = relationOf(attributes);
+    const QString type = attribute(attributes, "type");
+    const Role parent = parentRole();
+    if (parent == Role::Source) {
+        if (rel == u"self" && entries_.back().sourceSelf.isEmpty()) entries_.back().sourceSelf = href;
+        return;
+    }
+    if (rel == u"alternate") {
+        int& rank = parent == Role::Feed ? channelLinkRank_ : entries_.back().linkRank;
+        QVariantMap& owner = parent == Role::Feed ? channel_ : entries_.back().item;
+        if (pageRank(type) > rank) {
+            rank = pageRank(type);
+            owner.insert(QStringLiteral("link"), href);
+        }
+        return;
+    }
+    if (parent != Role::Entry) return;
+    Entry& entry = entries_.back();
+    if (rel == u"enclosure" && !entry.item.contains(QStringLiteral("enclosure"))) {
+        QVariantMap enclosure{{QStringLiteral("url"), href}};
+        for (const char* key : {"length", "type"})
+            if (attributes.contains(QLatin1String(key)))
+                enclosure.insert(QLatin1String(key), attribute(attributes, key));
+        entry.item.insert(QStringLiteral("enclosure"), enclosure);
+    } else if (rel == u"replies") {
+        QString& slot = pageRank(type) == 2 ? entry.commentsPage : entry.commentsOther;
+        if (slot.isEmpty()) slot = href;
+    }
+}
+
+void AtomHandlers::addCategory(const QVariantMap& attributes) {
+    const QString term = attribute(attributes, "term").trimmed();
+    if (term.isEmpty()) return;
+    if (parentRole() == Role::Feed)
+        channelCategories_.append(term);
+    else
+        entries_.back().categories.append(term);
+}
+
+void AtomHandlers::foundCharacters(QStringView text) {
+    if (!capturing_) return;
+    if (captureKind_ == TextKind::Xhtml)
+        captured_ += text.toString().toHtmlEscaped();
+    else
+        captured_ += text;
+}
+
+void AtomHandlers::foundIgnorableWhitespace(QStringView whitespace) {
+    foundCharacters(whitespace);
+}
+
+void AtomHandlers::didEndElement(const QString&) {
+    if (frames_.empty()) return;
+    const Frame frame = std::move(frames_.back());
+    frames_.pop_back();
+    if (capturing_ && captureDepth_ > 0) {
+        --captureDepth_;
+        if (captureKind_ == TextKind::Xhtml && !frame.wrapper && !isVoidElement(frame.localName))
+            captured_ += QStringLiteral("</") + frame.localName + u'>';
+        return;
+    }
+    if (frame.atom) endAtomElement(frame);
+    if (frame.role == Role::TextConstruct) {
+        capturing_ = false;
+        captured_.clear();
+    }
+}
+
+QString AtomHandlers::capturedPlainText() const {
+    return captureKind_ == TextKind::Text ? captured_.trimmed() : platform::plainTextOfHtml(captured_);
+}
+
+QString AtomHandlers::capturedHtml() const {
+    return captureKind_ == TextKind::Text ? platform::htmlOfPlainText(captured_.trimmed())
+                                          : captured_.trimmed();
+}
+
+void AtomHandlers::endAtomElement(const Frame& frame) {
+    const Role parent = parentRole();
+    const QString& name = frame.localName;
+    if (frame.role == Role::Person) {
+        if (parent == Role::Feed && !hasFeedAuthor_) {
+            feedAuthor_ = person_;
+            hasFeedAuthor_ = true;
+        } else if (parent == Role::Entry && !entries_.back().hasAuthor) {
+            entries_.back().author = person_;
+            entries_.back().hasAuthor = true;
+        }
+        return;
+    }
+    if (frame.role != Role::TextConstruct) return;
+    // An element without text leaves no entry, as in RSS.
+    if (captured_.trimmed().isEmpty()) return;
+    const QString text = capturedPlainText();
+    if (text.isEmpty() && name != u"subtitle" && name != u"summary" && name != u"content") return;
+    if (parent == Role::Person) {
+        (name == u"name" ? person_.name : person_.email) = text;
+    } else if (parent == Role::Source) {
+        entries_.back().sourceTitle = text;
+    } else if (parent == Role::Feed) {
+        if (name == u"title")
+            channel_.insert(QStringLiteral("title"), text);
+        else if (name == u"subtitle")
+            channel_.insert(QStringLiteral("description"), capturedHtml());
+        else if (name == u"rights")
+            channel_.insert(QStringLiteral("copyright"), text);
+        else if (name == u"generator")
+            channel_.insert(QStringLiteral("generator"), text);
+        else if (name == u"updated")
+            channel_.insert(QStringLiteral("lastBuildDate"), rssDateOfIsoDate(text));
+        else if (name == u"logo")
+            logo_ = resolvedLink(frame.base, text);
+        else if (name == u"icon")
+            icon_ = resolvedLink(frame.base, text);
+    } else if (parent == Role::Entry) {
+        Entry& entry = entries_.back();
+        if (name == u"title")
+            entry.item.insert(QStringLiteral("title"), text);
+        else if (name == u"id")
+            entry.item.insert(QStringLiteral("guid"), text);
+        else if (name == u"summary")
+            entry.summary = capturedHtml();
+        else if (name == u"content")
+            entry.content = capturedHtml();
+        else if (name == u"published")
+            entry.published = text;
+        else if (name == u"updated")
+            entry.updated = text;
+    }
+}
+
+QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
+    QVariantMap item = entry.item;
+    const QString description = entry.summary.isEmpty() ? entry.content : entry.summary;
+    if (!description.isEmpty()) item.insert(QStringLiteral("description"), description);
+    const QString date = entry.published.isEmpty() ? entry.updated : entry.published;
+    if (!date.isEmpty()) item.insert(QStringLiteral("pubDate"), rssDateOfIsoDate(date));
+    // An entry without an author of its own has the feed's.
+    const Person& person = entry.hasAuthor ? entry.author : feedAuthor_;
+    const QString author = rssAuthor(person.name, person.email);
+    if (!author.isEmpty()) item.insert(QStringLiteral("author"), author);
+    if (!entry.categories.isEmpty()) item.insert(kCategories, entry.categories);
+    const QString comments = entry.commentsPage.isEmpty() ? entry.commentsOther : entry.commentsPage;
+    if (!comments.isEmpty()) item.insert(QStringLiteral("comments"), comments);
+    if (!entry.sourceSelf.isEmpty()) {
+        QVariantMap source{{QStringLiteral("url"), entry.sourceSelf}};
+        if (!entry.sourceTitle.isEmpty()) source.insert(QStringLiteral("text"), entry.sourceTitle);
+        item.insert(QStringLiteral("source"), source);
+    } else if (!entry.sourceTitle.isEmpty()) {
+        item.insert(QStringLiteral("source"), entry.sourceTitle);
+    }
+    return item;
+}
+
+FeedDictionary AtomHandlers::feedDictionary() const {
+    FeedDictionary feed;
+    if (!sawFeed_) return feed;
+    QVariantMap channel = channel_;
+    if (!channelCategories_.isEmpty()) channel.insert(kCategories, channelCategories_);
+    const QString image = logo_.isEmpty() ? icon_ : logo_;
+    if (!image.isEmpty()) {
+        QVariantMap imageDictionary{{QStringLiteral("url"), image}};
+        if (channel_.contains(QStringLiteral("link")))
+            imageDictionary.insert(QStringLiteral("link"), channel_.value(QStringLiteral("link")));
+        channel.insert(QStringLiteral("image"), imageDictionary);
+    }
+    feed.channel = std::move(channel);
+    if (!entries_.empty()) {
+        QVariantList items;
+        items.reserve(qsizetype(entries_.size()));
+        for (const Entry& entry : entries_)
+            items.append(itemOf(entry));
+        feed.items = std::move(items);
+    }
+    return feed;
+}

@@ -1,0 +1,95 @@
+#pragma once
+#include "core/FeedDictionary.h"
+#include "platform/XmlEventParser.h"
+
+#include <QString>
+#include <QUrl>
+#include <QVariantMap>
+#include <vector>
+
+// The handlers of an Atom 1.0 document's parser events. They make the same feed
+// dictionary as the RSS handlers, so signs, menus and commands work unchanged:
+// the feed is the channel (title, subtitle as "description", alternate link,
+// updated as "lastBuildDate", rights as "copyright", generator, categories, logo
+// or icon as the image), every entry an item (title, alternate link, id as
+// "guid", summary or content as "description", published or updated as
+// "pubDate", author, categories, the enclosure and the replies link as
+// "comments"). Links are resolved against xml:base and the document's URL; HTML
+// and XHTML texts stay HTML in descriptions and become plain text elsewhere.
+// Elements of other namespaces are passed over.
+class AtomHandlers : public platform::XmlEventDelegate {
+  public:
+    static const QString kNamespace;
+
+    explicit AtomHandlers(QUrl documentURL) : documentURL_(std::move(documentURL)) {}
+
+    bool wantsNamespaces() const override { return true; }
+    void didStartElement(const QString&, const QVariantMap&) override {}
+    void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
+                           const QVariantMap& attributes) override;
+    void foundCharacters(QStringView text) override;
+    void foundIgnorableWhitespace(QStringView whitespace) override;
+    void didEndElement(const QString& name) override;
+    void parseErrorOccurred(const QString&) override {}
+    void parserDidEndDocument() override {}
+
+    // What has been read so far; complete once the parser has finished.
+    FeedDictionary feedDictionary() const;
+
+  private:
+    // Where an open element stands: which Atom element it is and what it belongs to.
+    enum class Role { Other, Feed, Entry, Source, Person, TextConstruct, Link, Category };
+    enum class TextKind { Text, Html, Xhtml };
+    struct Frame {
+        QString localName;
+        bool atom = false;
+        Role role = Role::Other;
+        QUrl base;
+        bool wrapper = false; // the div around an XHTML text
+    };
+    struct Person {
+        QString name;
+        QString email;
+    };
+    // What an entry collects before it becomes an item: several of its entries
+    // are chosen only once the entry has ended (summary before content).
+    struct Entry {
+        QVariantMap item;
+        QString summary, content, published, updated;
+        QString commentsPage, commentsOther;
+        QVariantList categories;
+        Person author;
+        bool hasAuthor = false;
+        int linkRank = 0;
+        QString sourceTitle, sourceSelf;
+    };
+
+    void startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame);
+    void endAtomElement(const Frame& frame);
+    void startCapture(const QVariantMap& attributes);
+    void addLink(const QVariantMap& attributes, const QUrl& base);
+    void addCategory(const QVariantMap& attributes);
+    QString capturedPlainText() const;
+    QString capturedHtml() const;
+    Role parentRole() const;
+    QVariantMap itemOf(const Entry& entry) const;
+
+    QUrl documentURL_;
+    std::vector<Frame> frames_;
+    // The text of the Atom element being read: plain characters, or for XHTML the
+    // markup of its children. captureDepth_ counts the frames open inside it.
+    bool capturing_ = false;
+    int captureDepth_ = 0;
+    TextKind captureKind_ = TextKind::Text;
+    QString captured_;
+
+    bool sawFeed_ = false;
+    QVariantMap channel_;
+    int channelLinkRank_ = 0;
+    QVariantList channelCategories_;
+    QString logo_, icon_;
+    Person feedAuthor_;
+    bool hasFeedAuthor_ = false;
+    Person person_; // the author being read
+    std::vector<Entry> entries_;
+};

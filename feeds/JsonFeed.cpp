@@ -1,0 +1,132 @@
+#include "feeds/JsonFeed.h"
+
+#include "feeds/FeedText.h"
+#include "platform/HtmlText.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+// A member that is a text; anything else (a number, an object) counts as absent.
+QString textOf(const QJsonObject& object, const char* key) {
+    const QJsonValue value = object.value(QLatin1String(key));
+    return value.isString() ? value.toString() : QString();
+}
+
+void putText(QVariantMap& map, const char* key, const QString& text) {
+    if (!text.trimmed().isEmpty()) map.insert(QLatin1String(key), text);
+}
+
+// Version 1.1 has "authors"; version 1 had one "author".
+QString authorOf(const QJsonObject& object) {
+    QJsonObject author = object.value(QLatin1String("author")).toObject();
+    const QJsonArray authors = object.value(QLatin1String("authors")).toArray();
+    for (const QJsonValue& candidate : authors)
+        if (candidate.isObject()) {
+            author = candidate.toObject();
+            break;
+        }
+    const QString url = textOf(author, "url").trimmed();
+    const QString email =
+        url.startsWith(QLatin1String("mailto:"), Qt::CaseInsensitive) ? url.mid(7) : QString();
+    return rssAuthor(textOf(author, "name"), email);
+}
+
+QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
+    QVariantMap item;
+    const QJsonValue id = object.value(QLatin1String("id"));
+    // Version 1 allowed numbers as ids.
+    if (id.isString() || id.isDouble())
+        putText(item, "guid", id.isString() ? id.toString() : QString::number(id.toDouble(), 'g', 17));
+    putText(item, "link", resolvedLink(base, textOf(object, "url")));
+    putText(item, "title", textOf(object, "title").trimmed());
+    const QString html = textOf(object, "content_html");
+    const QString text = textOf(object, "content_text");
+    const QString summary = textOf(object, "summary");
+    if (!html.trimmed().isEmpty())
+        item.insert(QStringLiteral("description"), html);
+    else if (!text.trimmed().isEmpty())
+        item.insert(QStringLiteral("description"), platform::htmlOfPlainText(text.trimmed()));
+    else if (!summary.trimmed().isEmpty())
+        item.insert(QStringLiteral("description"), platform::htmlOfPlainText(summary.trimmed()));
+    QString date = textOf(object, "date_published");
+    if (date.trimmed().isEmpty()) date = textOf(object, "date_modified");
+    putText(item, "pubDate", date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
+    putText(item, "author", authorOf(object));
+    QVariantList categories;
+    for (const QJsonValue& tag : object.value(QLatin1String("tags")).toArray())
+        if (tag.isString() && !tag.toString().trimmed().isEmpty())
+            categories.append(tag.toString().trimmed());
+    if (!categories.isEmpty()) item.insert(QStringLiteral("categories"), categories);
+    for (const QJsonValue& value : object.value(QLatin1String("attachments")).toArray()) {
+        const QJsonObject attachment = value.toObject();
+        const QString url = resolvedLink(base, textOf(attachment, "url"));
+        if (url.isEmpty()) continue;
+        QVariantMap enclosure{{QStringLiteral("url"), url}};
+        putText(enclosure, "type", textOf(attachment, "mime_type"));
+        const QJsonValue size = attachment.value(QLatin1String("size_in_bytes"));
+        if (size.isDouble() && size.toDouble() >= 0)
+            enclosure.insert(QStringLiteral("length"), QString::number(qint64(size.toDouble())));
+        item.insert(QStringLiteral("enclosure"), enclosure);
+        break;
+    }
+    return item;
+}
+
+} // namespace
+
+bool looksLikeJson(const QByteArray& head) {
+    qsizetype at = head.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < head.size() && (head[at] == ' ' || head[at] == '\t' || head[at] == '\r' || head[at] == '\n'))
+        ++at;
+    return at < head.size() && head[at] == '{';
+}
+
+JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL, std::size_t maxBytes) {
+    JsonFeedResult result;
+    if (std::size_t(document.size()) > maxBytes) {
+        result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(maxBytes));
+        return result;
+    }
+    const QByteArray body = document.startsWith("\xEF\xBB\xBF") ? document.mid(3) : document;
+    QJsonParseError error;
+    const QJsonDocument json = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError) {
+        result.reason = QStringLiteral("%1 (at byte %2)").arg(error.errorString()).arg(error.offset);
+        return result;
+    }
+    const QJsonObject root = json.object();
+    const QString version = textOf(root, "version").trimmed();
+    if (!json.isObject() || !(version.startsWith(QLatin1String("https://jsonfeed.org/version/")) ||
+                              version.startsWith(QLatin1String("http://jsonfeed.org/version/")))) {
+        result.kind = JsonFeedResult::NotAFeed;
+        result.reason = QStringLiteral("a JSON document that is not a JSON Feed");
+        return result;
+    }
+    QVariantMap channel;
+    putText(channel, "title", textOf(root, "title").trimmed());
+    const QString home = resolvedLink(documentURL, textOf(root, "home_page_url"));
+    putText(channel, "link", home);
+    putText(channel, "description", platform::htmlOfPlainText(textOf(root, "description").trimmed()));
+    putText(channel, "language", textOf(root, "language").trimmed());
+    QString icon = resolvedLink(documentURL, textOf(root, "icon"));
+    if (icon.isEmpty()) icon = resolvedLink(documentURL, textOf(root, "favicon"));
+    if (!icon.isEmpty()) {
+        QVariantMap image{{QStringLiteral("url"), icon}};
+        putText(image, "link", home);
+        channel.insert(QStringLiteral("image"), image);
+    }
+    result.feed.channel = channel;
+    const QJsonArray items = root.value(QLatin1String("items")).toArray();
+    QVariantList list;
+    for (const QJsonValue& value : items)
+        if (value.isObject()) {
+            QVariantMap item = itemOf(value.toObject(), documentURL);
+            if (!item.isEmpty()) list.append(item); // nothing of it could be read
+        }
+    if (!list.isEmpty()) result.feed.items = std::move(list);
+    result.kind = JsonFeedResult::Feed;
+    return result;
+}
