@@ -1,5 +1,6 @@
 #include "app/HeadlessHost.h"
 
+#include "app/ExactJson.h"
 #include "platform/AlertSound.h"
 #include "platform/ContextMenu.h"
 #include "platform/FileChooser.h"
@@ -180,6 +181,14 @@ void HeadlessHost::onIdle() {
     // Commands that came after `wait` run now, in order, until one waits again.
     while (!waitPending_ && !heldCommands_.isEmpty())
         runCommand(heldCommands_.takeFirst());
+    if (inputEnded_ && !waitPending_) quit(0);
+}
+
+void HeadlessHost::inputEnded() {
+    inputEnded_ = true;
+    // --once ends the host by itself; otherwise the end of the input is the last
+    // command, run once what is held has run.
+    if (!options_.once && !waitPending_) quit(0);
 }
 
 void HeadlessHost::saveSettings() {
@@ -227,7 +236,8 @@ void HeadlessHost::registerCoreCommands() {
         if (!args.isEmpty()) return error(QStringLiteral("settings takes no arguments"));
         LoadedPlugin* p = firstPlugin();
         const QVariantMap value = p ? settings_.dictionaryFor(p->bundle->bundleIdentifier()) : QVariantMap();
-        events::print(JsonLine().add("event", "settings").add("value", QJsonObject::fromVariantMap(value)));
+        // Numbers as the settings file holds them.
+        events::print(JsonLine().add("event", "settings").addRaw("value", writeExactJson(value, false)));
     });
     registerCommand(QStringLiteral("activate"), [this](const QStringList& args, const QString&) {
         if (!args.isEmpty()) return error(QStringLiteral("activate takes no arguments"));
@@ -293,6 +303,13 @@ void HeadlessHost::startReadingCommands() {
                 },
                 Qt::QueuedConnection);
         }
+        // After every line, in the same queue.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self] {
+                if (self) self->inputEnded();
+            },
+            Qt::QueuedConnection);
     }).detach();
 }
 

@@ -62,6 +62,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     void registerCoreCommands();
     void printStatus();
     void startReadingCommands();
+    void inputEnded();
 
     HostOptions options_;
     SettingsFile& settings_;
@@ -72,6 +73,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
     QTimer saveTimer_;
     bool waitPending_ = false;
     QStringList heldCommands_; // lines read while a `wait` is pending
+    bool inputEnded_ = false;  // stdin is closed: quit once what is held has run
     bool quitting_ = false;
 };
 

@@ -1,11 +1,11 @@
 #include "app/SettingsFile.h"
 
+#include "app/ExactJson.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -27,7 +27,7 @@ QString SettingsFile::setAside(bool move) {
 
 QString SettingsFile::load() {
     dictionaries_.clear();
-    others_.clear();
+    written_.reset();
     readOnly_ = false;
     QFile file(path_);
     existed_ = file.exists();
@@ -41,10 +41,13 @@ QString SettingsFile::load() {
     }
     const QByteArray bytes = file.readAll();
     file.close();
-    if (bytes.trimmed().isEmpty()) return {};
+    if (bytes.trimmed().isEmpty()) {
+        written_ = bytes;
+        return {};
+    }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    const std::optional<QVariantMap> top = readExactJsonObject(bytes, &error);
+    if (!top) {
         const QString reason =
             error.error != QJsonParseError::NoError
                 ? QStringLiteral("%1 at byte %2").arg(error.errorString()).arg(error.offset)
@@ -61,14 +64,14 @@ QString SettingsFile::load() {
             .arg(path_, reason, aside);
     }
     QStringList wrong;
-    const QJsonObject top = document.object();
-    for (auto it = top.begin(); it != top.end(); ++it) {
-        if (it.value().isObject())
-            dictionaries_.insert(it.key(),
-                                 std::make_shared<QVariantMap>(it.value().toObject().toVariantMap()));
+    for (auto it = top->begin(); it != top->end(); ++it) {
+        if (it.value().typeId() == QMetaType::QVariantMap)
+            dictionaries_.insert(it.key(), std::make_shared<QVariantMap>(it.value().toMap()));
         else
             wrong << it.key();
     }
+    // What is read is what a save with nothing changed would write.
+    written_ = contents();
     if (!wrong.isEmpty()) {
         const QString aside = setAside(false);
         return QStringLiteral("the settings of %1 in %2 are not a dictionary; they start empty (the file "
@@ -89,16 +92,24 @@ QString SettingsFile::save() {
         return QStringLiteral(
                    "the settings file %1 was not written: it could not be read and is left as it was")
             .arg(path_);
-    QJsonObject top = QJsonObject::fromVariantMap(others_);
-    for (auto it = dictionaries_.begin(); it != dictionaries_.end(); ++it)
-        top.insert(it.key(), QJsonObject::fromVariantMap(*it.value()));
+    const QByteArray bytes = contents();
+    // Nothing changed since the file was read or written: it stays as it is.
+    if (existed_ && written_ && bytes == *written_) return {};
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QSaveFile file(path_);
     if (!file.open(QIODevice::WriteOnly))
         return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
-    file.write(QJsonDocument(top).toJson(QJsonDocument::Indented));
+    file.write(bytes);
     if (!file.commit())
         return QStringLiteral("cannot write the settings file %1: %2").arg(path_, file.errorString());
     existed_ = true;
+    written_ = bytes;
     return {};
+}
+
+QByteArray SettingsFile::contents() const {
+    QVariantMap top;
+    for (auto it = dictionaries_.begin(); it != dictionaries_.end(); ++it)
+        top.insert(it.key(), *it.value());
+    return writeExactJson(top, true);
 }

@@ -3,10 +3,13 @@
 #include <QString>
 #include <QVariantMap>
 #include <memory>
+#include <optional>
 
 // The host's settings file: a JSON object from bundle identifier to that plug-in's
-// settings dictionary. Written atomically; a file that cannot be read as such is
-// moved aside, never overwritten unread.
+// settings dictionary. Written atomically, and only when something changed; a
+// file that cannot be read as such is moved aside, never overwritten unread.
+// Values nobody changed are written back as they were read, numbers included
+// (see ExactJson).
 class SettingsFile {
   public:
     explicit SettingsFile(QString path);
@@ -30,6 +33,9 @@ class SettingsFile {
     QString path_;
     bool existed_ = false;
     bool readOnly_ = false; // an unreadable file that could not be moved aside
+    // The file's text for the dictionaries as they are now.
+    QByteArray contents() const;
+
     QHash<QString, std::shared_ptr<QVariantMap>> dictionaries_;
-    QVariantMap others_; // entries of the file that no plug-in asked for, kept as read
+    std::optional<QByteArray> written_; // what the file holds, when this object read or wrote it
 };

@@ -7,8 +7,9 @@
 
 double NewsreelPlugin::timerPeriodForInterval(double minutes) {
     const double seconds = minutes * 60.0;
-    // An absent, zero, negative or unreadable interval would fire without pause.
-    if (!std::isfinite(seconds) || seconds < kMinimumTimerPeriod) return kMinimumTimerPeriod;
+    // An absent, zero, negative or unreadable interval would fire without pause;
+    // any positive one, fractions of a minute too, is taken as the user set it.
+    if (!std::isfinite(seconds) || seconds <= 0) return kMinimumTimerPeriod;
     return seconds;
 }
 

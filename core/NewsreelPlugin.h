@@ -60,8 +60,8 @@ class NewsreelPlugin : public QObject,
     void activate();
     void deactivate() override;
     void tick(platform::Timer& timer);
-    // Seconds between two updates of a record: "interval" minutes × 60, never
-    // below one minute.
+    // Seconds between two updates of a record: "interval" minutes × 60; one
+    // minute when the interval is absent, not positive or not a number.
     static double timerPeriodForInterval(double minutes);
     static constexpr double kMinimumTimerPeriod = 60.0;
     // Whether an update runs or waits in the queue.

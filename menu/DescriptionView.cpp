@@ -1,5 +1,6 @@
 #include "menu/DescriptionView.h"
 
+#include "menu/DescriptionMarkup.h"
 #include "menu/SafeOpener.h"
 
 #include <QLayout>
@@ -20,10 +21,13 @@ QVariant DescriptionView::loadResource(int, const QUrl&) {
 }
 
 void DescriptionView::showHTML(const QString& html) {
+    // Only markup the layout gets through quickly, and nothing that could run or
+    // load anything wherever the shown form is read again.
+    const QString shown = boundedDescription(html);
     // No base URL: relative links and images resolve against nothing.
     document()->setBaseUrl(QUrl());
-    setHtml(html);
-    setProperty("loadedHTML", html);
+    setHtml(shown);
+    setProperty("loadedHTML", shown);
 }
 
 DescriptionView* replaceWithDescriptionView(QTextBrowser* loaded) {

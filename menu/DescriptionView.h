@@ -20,7 +20,8 @@ class DescriptionView : public QTextBrowser {
   public:
     explicit DescriptionView(QWidget* parent = nullptr);
     QVariant loadResource(int type, const QUrl& name) override;
-    // Replaces the HTML shown, kept readable under the "loadedHTML" property.
+    // Replaces the HTML shown by its bounded, safe form (boundedDescription),
+    // which is kept readable under the "loadedHTML" property.
     void showHTML(const QString& html);
 };
 

@@ -1,6 +1,7 @@
 #include "core/NewsreelPlugin.h"
 
 #include "menu/FeedFields.h"
+#include "platform/AlertSound.h"
 #include "platform/Values.h"
 
 #include <algorithm>
@@ -32,8 +33,11 @@ qsizetype indexOfTimer(const std::optional<QList<std::shared_ptr<platform::Timer
 } // namespace
 
 void NewsreelPlugin::dontShowAgain(const QString& feedURL, int index, const QVariantMap& item) {
-    // A guid with attributes is hidden by its text; one without text gives no marker.
+    // A guid with attributes is hidden by its text. One without text gives no
+    // marker: taking the sign off would only hide the item until the next update,
+    // a promise not kept, so nothing changes and the alert says so.
     const std::optional<QString> marker = fieldText(item.value(QStringLiteral("guid")));
+    if (!marker) return platform::beep();
     const QString action = QString::number(index) + u',' + feedURL;
     PNSignRef taken;
     {
@@ -41,7 +45,7 @@ void NewsreelPlugin::dontShowAgain(const QString& feedURL, int index, const QVar
         // A fresh list: one the settings share is never changed in place.
         const QVariant stored = ignored.value(feedURL);
         QVariantList markers = platform::isList(stored) ? stored.toList() : QVariantList();
-        if (marker && !markers.contains(QVariant(*marker))) markers.append(*marker);
+        if (!markers.contains(QVariant(*marker))) markers.append(*marker);
         ignored.insert(feedURL, markers);
 
         if (topDictionary) {

@@ -21,11 +21,12 @@ QMenu* submenuTitled(QMenu* menu, const QString& title) {
 namespace {
 
 // Shows text on a title entry by the shortening rule; a shortened text leaves
-// the whole of it as the tool tip, a whole one leaves the tool tip as it was.
+// the whole of it as the tool tip. A whole one clears it: a tool tip left from an
+// earlier click would name another item.
 void setShortenedTitle(QAction* entry, const QString& text, int titleLength) {
     bool shortened = false;
     entry->setText(literalMenuTitle(shortenedTitle(text, titleLength, &shortened)));
-    if (shortened) entry->setToolTip(plainToolTip(text));
+    entry->setToolTip(shortened ? plainToolTip(text) : QString());
 }
 
 } // namespace
@@ -63,7 +64,11 @@ void NewsreelPlugin::performAction(const QString& action) {
     setShortenedTitle(feedTitleItem, fieldText(channel.value(QStringLiteral("title"))).value_or(QString()),
                       length);
 
-    updateMenuItem(dontShowAgainItem, infoMenu, 6, item, QStringLiteral("guid"), nullptr);
+    // An item is hidden by its guid's text: a guid without text (attributes
+    // only) gives nothing the next update could match, so the entry is not offered.
+    const QString guidKey = QStringLiteral("guid");
+    const bool hideable = fieldText(item.value(guidKey)).has_value();
+    updateMenuItem(dontShowAgainItem, infoMenu, 6, hideable ? item : QVariantMap(), guidKey, nullptr);
 
     struct Row {
         QAction* entry; // null: the fixed entry between the two groups

@@ -11,14 +11,33 @@
 namespace {
 
 // What the last click left on the menu, looked up again now. An update may have
-// rebuilt the feed since: an item that is no longer the clicked one at its index
-// resolves to nothing, so no command acts on an item the user did not pick.
+// rebuilt the feed since: the clicked item is found again by what names it (its
+// guid, else its link, else its title), at its index or wherever it has moved; a
+// refetch that only changed, say, its date keeps the commands working. An item
+// that is gone resolves to nothing, so no command acts on one the user did not pick.
 struct CommandContext {
     std::optional<QString> feedURL;
     int index = -1;
     std::optional<QVariantMap> item;
     std::optional<QVariantMap> channel;
 };
+
+// The field that names an item across updates, and its text; none when the
+// item has no guid, link or title text (then only an equal item is the same one).
+std::optional<std::pair<QString, QString>> identityOf(const QVariantMap& item) {
+    for (const char* key : {"guid", "link", "title"}) {
+        const QString name = QString::fromLatin1(key);
+        if (const std::optional<QString> text = fieldText(item.value(name)); text && !text->isEmpty())
+            return std::pair{name, *text};
+    }
+    return std::nullopt;
+}
+
+bool isSameItem(const QVariantMap& candidate, const QVariantMap& clicked,
+                const std::optional<std::pair<QString, QString>>& identity) {
+    if (!identity) return candidate == clicked;
+    return fieldText(candidate.value(identity->first)) == identity->second;
+}
 
 CommandContext resolveContext(NewsreelPlugin& plugin) {
     CommandContext context;
@@ -28,16 +47,29 @@ CommandContext resolveContext(NewsreelPlugin& plugin) {
     context.feedURL = url.toString();
     const QVariant index = plugin.itemTitleItem->data();
     const QVariantMap clicked = plugin.itemTitleItem->property(kClickedItemProperty).toMap();
-    if (index.typeId() == QMetaType::Int) context.index = index.toInt();
+    const int clickedIndex = index.typeId() == QMetaType::Int ? index.toInt() : -1;
+    const auto identity = identityOf(clicked);
 
     std::lock_guard lock(plugin.dataMutex);
     if (!plugin.topDictionary) return context;
     const auto feed = plugin.topDictionary->constFind(*context.feedURL);
     if (feed == plugin.topDictionary->constEnd()) return context;
     if (feed->channel) context.channel = *feed->channel;
-    if (feed->items && context.index >= 0 && context.index < feed->items->size()) {
-        const QVariantMap item = feed->items->at(context.index).toMap();
-        if (item == clicked) context.item = item;
+    if (!feed->items || clickedIndex < 0) return context;
+    const QVariantList& items = *feed->items;
+    // Where it was first: the usual case, and the right one among equal names.
+    if (clickedIndex < items.size() && isSameItem(items.at(clickedIndex).toMap(), clicked, identity)) {
+        context.index = clickedIndex;
+        context.item = items.at(clickedIndex).toMap();
+        return context;
+    }
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QVariantMap candidate = items.at(i).toMap();
+        if (isSameItem(candidate, clicked, identity)) {
+            context.index = int(i);
+            context.item = candidate;
+            break;
+        }
     }
     return context;
 }
@@ -102,8 +134,11 @@ void NewsreelPlugin::doActionableMenuItem(QObject* sender) {
             context.item
                 ? fieldAttribute(context.item->value(QStringLiteral("source")), QStringLiteral("url"))
                 : std::nullopt;
-        if (!url || url->trimmed().isEmpty()) return platform::beep();
-        return subscribeToSource(*url);
+        // A feed that names its source names any URL it likes: only a web address
+        // becomes a subscription, fetched and kept for every later start.
+        const QString address = url ? url->trimmed() : QString();
+        if (!isWebURL(QUrl(address, QUrl::StrictMode))) return platform::beep();
+        return subscribeToSource(address);
     }
     platform::systemLog(QStringLiteral("menu command not implemented!"));
 }

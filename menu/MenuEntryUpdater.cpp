@@ -7,6 +7,9 @@
 
 namespace {
 
+// The most values a submenu lists; the rest are counted in one last entry.
+constexpr qsizetype kMaxSubmenuEntries = 50;
+
 // The text a category list element or single value shows, if it has one.
 std::optional<QString> elementText(const QVariant& element) {
     if (element.typeId() == QMetaType::QString) return element.toString();
@@ -59,10 +62,22 @@ bool NewsreelPlugin::updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex,
             if (const auto text = elementText(list.first())) item->setText(literalMenuTitle(prefix + *text));
         } else if (list.size() > 1) {
             auto* submenu = new QMenu(literalMenuTitle(prefix), fromMenu);
+            // A menu of a feed's every value could hold hundreds of thousands of
+            // entries, which no one reads and which take the menu ages to build.
+            qsizetype shown = 0;
+            qsizetype more = 0;
             for (const QVariant& element : list) {
+                const auto text = elementText(element);
+                if (!text) continue;
+                if (shown == kMaxSubmenuEntries) {
+                    ++more;
+                    continue;
+                }
                 // Inert entries: they only list the values.
-                if (const auto text = elementText(element)) submenu->addAction(literalMenuTitle(*text));
+                submenu->addAction(literalMenuTitle(*text));
+                ++shown;
             }
+            if (more > 0) submenu->addAction(QStringLiteral("and %1 more").arg(more))->setEnabled(false);
             if (submenu->actions().isEmpty())
                 delete submenu;
             else

@@ -9,10 +9,38 @@ void openOrBeep(const QUrl& url) {
     if (!platform::openURL(url)) platform::beep();
 }
 
-bool holdsForbiddenMailCharacter(const QString& text) {
-    for (const QChar c : text)
-        if (c == u'\r' || c == u'\n' || c == u',') return true;
-    return false;
+// Letters and digits, of any script: nothing a mail program reads as syntax.
+bool isLetterOrDigit(QChar c) {
+    if (c.unicode() >= 0x80) return c.isLetterOrNumber();
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+// The few marks addresses use; never "?", "&", "%", "#", ",", ";", blanks, line
+// breaks, quotes or brackets, which a mail program could read as more than one.
+bool isLocalPartCharacter(QChar c) {
+    return isLetterOrDigit(c) || QStringView(u".!$'*+/=_~-").contains(c);
+}
+
+bool isDomainLabel(QStringView label) {
+    if (label.isEmpty() || label.size() > 63 || label.startsWith(u'-') || label.endsWith(u'-')) return false;
+    for (const QChar c : label)
+        if (c != u'-' && !isLetterOrDigit(c)) return false;
+    return true;
+}
+
+// A plain address: a local part and a domain of dot-separated labels, nothing else.
+bool isPlainAddress(QStringView address) {
+    const qsizetype at = address.indexOf(u'@');
+    if (at <= 0 || address.lastIndexOf(u'@') != at) return false;
+    const QStringView local = address.left(at);
+    if (local.startsWith(u'.') || local.endsWith(u'.') || local.contains(u"..")) return false;
+    for (const QChar c : local)
+        if (!isLocalPartCharacter(c)) return false;
+    const QStringView domain = address.mid(at + 1);
+    if (domain.isEmpty() || domain.size() > 253) return false;
+    for (const QStringView label : domain.split(u'.'))
+        if (!isDomainLabel(label)) return false;
+    return true;
 }
 
 } // namespace
@@ -39,10 +67,9 @@ QString mailURLForField(const QString& field) {
     text += space >= 0 ? field.left(space) : field;
     const qsizetype query = text.indexOf(u'?');
     if (query >= 0) text.truncate(query);
-    // Percent-encoded line breaks and commas work on a mail program just as well.
-    if (holdsForbiddenMailCharacter(text) ||
-        holdsForbiddenMailCharacter(QUrl::fromPercentEncoding(text.toUtf8())))
-        return {};
+    // Only a plain address goes on: "&attach=", "%3F" or a second recipient would
+    // ride along to the mail program, whatever its own rules for them.
+    if (!isPlainAddress(QStringView(text).mid(prefix.size()))) return {};
     return text;
 }
 

@@ -14,8 +14,10 @@ void openWebLink(const QString& text);
 
 // The "mailto:" URL for a mail field (an address, usually followed by a blank
 // and the person's name), or an empty text when the field cannot make a safe one:
-// the address is cut at the first "?", so no header or body rides along, and one
-// holding a line break or a "," (another recipient) is refused.
+// the address is cut at the first "?", so no header or body rides along, and what
+// is left must be a plain address (a local part and a domain of letters, digits
+// and the few marks addresses use), so no other recipient, header, attachment or
+// percent-encoded character reaches the mail program.
 QString mailURLForField(const QString& field);
 void openMailField(const QString& field);
 

@@ -1,8 +1,16 @@
 #include "platform/UrlFetcher.h"
 
+#include <QFile>
+#include <cerrno>
+#include <cstring>
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <mutex>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -88,7 +96,92 @@ QString protocolList(const QStringList& schemes) {
     return schemes.join(u',');
 }
 
+struct FileCloser {
+    int fd;
+    ~FileCloser() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Files the kernel makes up as they are read: endless, blocking or changing.
+bool isPseudoFileSystem(int fd) {
+    struct statfs fs {};
+    if (fstatfs(fd, &fs) != 0) return true;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 } // namespace
+
+// A local file is read here rather than by libcurl, and only when it is a
+// regular file: a pipe, a device or a /proc file can block a read for ever or
+// never end, where no time-out reaches. Opening does not wait for a pipe's
+// writer, and the checks are made on the very file that is then read.
+FetchResult UrlFetcher::readLocalFile(const QUrl& url, const Receiver& receiver) {
+    FetchResult result;
+    const QString host = url.host();
+    if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+        result.reason = QStringLiteral("a file on another host");
+        return result;
+    }
+    const QByteArray path = QFile::encodeName(url.toLocalFile());
+    const FileCloser file{::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+    if (file.fd < 0) {
+        result.reason = systemError(errno);
+        return result;
+    }
+    struct stat status {};
+    if (fstat(file.fd, &status) != 0) {
+        result.reason = systemError(errno);
+        return result;
+    }
+    if (!S_ISREG(status.st_mode) || isPseudoFileSystem(file.fd)) {
+        result.reason = QStringLiteral("not a regular file");
+        return result;
+    }
+    const auto tooLarge = [&] {
+        result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(limits_.maxBytes));
+        return result;
+    };
+    if (std::uint64_t(status.st_size) > limits_.maxBytes) return tooLarge();
+    if (contentType_) contentType_(QByteArray());
+    QByteArray buffer(64 * 1024, Qt::Uninitialized);
+    std::size_t received = 0;
+    for (;;) {
+        if (cancel_ && cancel_->load()) {
+            result.reason = QStringLiteral("cancelled");
+            return result;
+        }
+        const ssize_t got = ::read(file.fd, buffer.data(), std::size_t(buffer.size()));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            result.reason = systemError(errno);
+            return result;
+        }
+        if (got == 0) break;
+        // The file may have grown since it was measured.
+        if (std::size_t(got) > limits_.maxBytes - received) return tooLarge();
+        received += std::size_t(got);
+        if (!receiver(buffer.constData(), std::size_t(got))) {
+            result.outcome = FetchResult::StoppedByReceiver;
+            return result;
+        }
+    }
+    result.outcome = FetchResult::Complete;
+    return result;
+}
 
 UrlFetcher::UrlFetcher(FetchLimits limits) : limits_(limits) {
     initialiseCurl();
@@ -147,6 +240,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
         result.reason = QStringLiteral("unsupported URL");
         return result;
     }
+    if (scheme == QLatin1String("file")) return readLocalFile(url, receiver);
     EasyHandle handle(curl_easy_init());
     if (!handle) {
         result.reason = QStringLiteral("cannot start a transfer");
@@ -189,11 +283,9 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
 
     const CURLcode code = perform(h, cancel_);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
-    if (scheme != QLatin1String("file")) {
-        result.etag = responseHeader(h, "ETag");
-        result.lastModified = responseHeader(h, "Last-Modified");
-        result.retryAfter = responseHeader(h, "Retry-After");
-    }
+    result.etag = responseHeader(h, "ETag");
+    result.lastModified = responseHeader(h, "Last-Modified");
+    result.retryAfter = responseHeader(h, "Retry-After");
     if (code == CURLE_OK && result.httpStatus == 304 && conditions) {
         result.outcome = FetchResult::NotModified;
         return result;

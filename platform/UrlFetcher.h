@@ -66,6 +66,8 @@ class UrlFetcher {
     static QString userAgent();
 
   private:
+    FetchResult readLocalFile(const QUrl& url, const Receiver& receiver);
+
     FetchLimits limits_;
     QStringList schemes_{QStringLiteral("http"), QStringLiteral("https")};
     const std::atomic<bool>* cancel_ = nullptr;

@@ -14,6 +14,7 @@
 #include <libxml/xmlerror.h>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -85,41 +86,125 @@ xmlEntityPtr htmlEntity(const xmlChar* name, bool inContent) {
 
 // An attribute value as libxml2 hands it over without entity substitution: a
 // literal "&" (written &amp; or &#38;) comes as "&#38;", an entity reference as
-// written. The ampersands and the HTML entities the document did not declare are
-// turned into their characters; the document's own entities stay as written.
-QString attributeValue(xmlParserCtxtPtr ctxt, const xmlChar* begin, const xmlChar* end) {
-    const auto* text = reinterpret_cast<const char*>(begin);
-    const qsizetype length = qsizetype(end - begin);
-    if (!memchr(text, '&', std::size_t(length))) return QString::fromUtf8(text, length);
-    QByteArray out;
-    out.reserve(length);
-    for (qsizetype i = 0; i < length;) {
-        if (text[i] != '&') {
-            out += text[i++];
-            continue;
-        }
-        const QByteArrayView rest(text + i, length - i);
-        if (rest.startsWith("&#38;")) {
-            out += '&';
-            i += 5;
-            continue;
-        }
-        const qsizetype semicolon = rest.indexOf(';');
-        if (semicolon > 1 && semicolon < 64) {
-            const QByteArray name(text + i + 1, semicolon - 1);
-            const auto* xmlName = reinterpret_cast<const xmlChar*>(name.constData());
-            const htmlEntityDesc* html = htmlEntityLookup(xmlName);
-            if (html && !(ctxt && ctxt->myDoc && xmlGetDocEntity(ctxt->myDoc, xmlName))) {
-                const char32_t code = html->value;
-                out += QString::fromUcs4(&code, 1).toUtf8();
-                i += semicolon + 1;
+// written. References are expanded here as XML expands them in text: character
+// references, the document's own internal entities (their replacement text in
+// turn, its white space normalised to blanks as in any attribute value) and the
+// HTML entities the document did not declare. External and unknown entities
+// stay as written. Expansion keeps the parse's bounds: every reference to a
+// declared entity counts against the entity budget, and the value may grow only
+// as far as the text budget allows.
+class AttributeExpander {
+  public:
+    AttributeExpander(xmlParserCtxtPtr ctxt, long& lookups, long maxLookups)
+        : ctxt_(ctxt), lookups_(lookups), maxLookups_(maxLookups) {}
+
+    // Nothing when a bound was passed; failure() then says which.
+    std::optional<QString> expand(const xmlChar* begin, const xmlChar* end, std::size_t maxBytes) {
+        const auto* text = reinterpret_cast<const char*>(begin);
+        const qsizetype length = qsizetype(end - begin);
+        expandedBytes_ = std::size_t(length);
+        if (!memchr(text, '&', std::size_t(length))) return QString::fromUtf8(text, length);
+        maxBytes_ = maxBytes;
+        out_.clear();
+        out_.reserve(length);
+        if (!append(QByteArrayView(text, length), 0)) return std::nullopt;
+        expandedBytes_ = std::size_t(out_.size());
+        return QString::fromUtf8(out_);
+    }
+    // The UTF-8 bytes of the last value expanded.
+    std::size_t expandedBytes() const { return expandedBytes_; }
+    const QString& failure() const { return failure_; }
+
+    // libxml2's own bound on entities nested in entities.
+    static constexpr int kMaxNesting = 40;
+
+  private:
+    bool append(QByteArrayView text, int depth) {
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype amp = text.indexOf('&', i);
+            const qsizetype plainEnd = amp < 0 ? text.size() : amp;
+            if (!appendPlain(text.sliced(i, plainEnd - i), depth > 0)) return false;
+            if (amp < 0) break;
+            const qsizetype semicolon = text.indexOf(';', amp);
+            const qsizetype nameLength = semicolon - amp - 1;
+            if (semicolon < 0 || nameLength < 1 || nameLength > 64) {
+                if (!appendPlain(QByteArrayView("&"), false)) return false;
+                i = amp + 1;
                 continue;
             }
+            if (!appendReference(text.sliced(amp, semicolon + 1 - amp), depth)) return false;
+            i = semicolon + 1;
         }
-        out += text[i++];
+        return true;
     }
-    return QString::fromUtf8(out);
-}
+
+    // Replacement text keeps its breaks and tabs only as blanks, as the value itself.
+    bool appendPlain(QByteArrayView text, bool normalise) {
+        if (!grow(text.size())) return false;
+        const qsizetype from = out_.size();
+        out_.append(text);
+        if (normalise)
+            for (qsizetype i = from; i < out_.size(); ++i)
+                if (out_[i] == '\t' || out_[i] == '\n' || out_[i] == '\r') out_[i] = ' ';
+        return true;
+    }
+
+    bool appendReference(QByteArrayView reference, int depth) {
+        const QByteArray name = reference.sliced(1, reference.size() - 2).toByteArray();
+        if (name.startsWith('#')) {
+            if (const std::optional<char32_t> code = characterReference(name))
+                return appendPlain(QString::fromUcs4(&*code, 1).toUtf8(), false);
+            return appendPlain(reference, false);
+        }
+        const auto* xmlName = reinterpret_cast<const xmlChar*>(name.constData());
+        if (xmlEntityPtr predefined = xmlGetPredefinedEntity(xmlName))
+            return appendPlain(QByteArrayView(reinterpret_cast<const char*>(predefined->content)), false);
+        xmlEntityPtr declared = ctxt_ && ctxt_->myDoc ? xmlGetDocEntity(ctxt_->myDoc, xmlName) : nullptr;
+        if (declared) {
+            if (declared->etype != XML_INTERNAL_GENERAL_ENTITY || !declared->content)
+                return appendPlain(reference, false);
+            if (++lookups_ > maxLookups_)
+                return fail(QStringLiteral("too many entity references (more than %1)").arg(maxLookups_));
+            if (depth >= kMaxNesting) return fail(QStringLiteral("entities nested too deeply"));
+            return append(QByteArrayView(reinterpret_cast<const char*>(declared->content)), depth + 1);
+        }
+        if (const htmlEntityDesc* html = htmlEntityLookup(xmlName)) {
+            const char32_t code = html->value;
+            return appendPlain(QString::fromUcs4(&code, 1).toUtf8(), false);
+        }
+        return appendPlain(reference, false);
+    }
+
+    // "#38" or "#x26": the character, when it is one XML allows.
+    static std::optional<char32_t> characterReference(const QByteArray& name) {
+        bool ok = false;
+        const bool hex = name.size() > 1 && (name[1] == 'x');
+        const uint value = hex ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+        const bool allowed = value == 0x9 || value == 0xA || value == 0xD ||
+                             (value >= 0x20 && value < 0xD800) || (value >= 0xE000 && value <= 0xFFFD) ||
+                             (value >= 0x10000 && value <= 0x10FFFF);
+        if (!ok || !allowed) return std::nullopt;
+        return char32_t(value);
+    }
+
+    bool grow(qsizetype bytes) {
+        if (std::size_t(out_.size()) + std::size_t(bytes) <= maxBytes_) return true;
+        return fail(QStringLiteral("more than %1 bytes of text").arg(qulonglong(maxBytes_)));
+    }
+
+    bool fail(const QString& why) {
+        failure_ = why;
+        return false;
+    }
+
+    xmlParserCtxtPtr ctxt_;
+    long& lookups_;
+    long maxLookups_;
+    std::size_t maxBytes_ = 0;
+    std::size_t expandedBytes_ = 0;
+    QByteArray out_;
+    QString failure_;
+};
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -159,6 +244,7 @@ struct XmlEventParser::Context {
     XmlEventParser& owner;
     xmlParserCtxtPtr ctxt = nullptr;
     long entityLookups = 0;
+    long defaultedAttributes = 0;
     int depth = 0;
     // Text is decoded into one reused buffer and lent to the delegate.
     QString text;
@@ -239,18 +325,28 @@ struct XmlEventParser::Context {
     // libxml2 splits names at the colon; the delegate gets them as written, and
     // namespace declarations as the xmlns attributes they are in the document.
     static void startElement(void* ctx, const xmlChar* localName, const xmlChar* prefix, const xmlChar* uri,
-                             int namespaceCount, const xmlChar** namespaces, int attributeCount, int,
-                             const xmlChar** attributes) {
+                             int namespaceCount, const xmlChar** namespaces, int attributeCount,
+                             int defaulted, const xmlChar** attributes) {
         XmlEventDelegate* d = live();
         if (!d) return;
         if (++current->context_->depth > current->limits_.maxDepth) {
             stop(ctx, QStringLiteral("more than %1 nested elements").arg(current->limits_.maxDepth));
             return;
         }
+        // An attribute the document type gives a default costs nothing to write
+        // and comes with every start tag of its element.
+        current->context_->defaultedAttributes += defaulted;
+        if (current->context_->defaultedAttributes > current->limits_.maxDefaultedAttributes) {
+            stop(ctx, QStringLiteral("more than %1 attributes from defaults")
+                          .arg(current->limits_.maxDefaultedAttributes));
+            return;
+        }
         std::size_t bytes = 0;
         for (int i = 0; i < attributeCount; ++i)
             bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);
         if (!current->countText(bytes)) return;
+        AttributeExpander expander(static_cast<xmlParserCtxtPtr>(ctx), current->context_->entityLookups,
+                                   current->limits_.maxEntityLookups);
         QVariantMap map;
         for (int i = 0; i < namespaceCount; ++i) {
             const xmlChar* declared = namespaces[2 * i];
@@ -260,8 +356,14 @@ struct XmlEventParser::Context {
         }
         for (int i = 0; i < attributeCount; ++i) {
             const xmlChar** a = attributes + 5 * i;
-            map.insert(qualifiedName(a[1], a[0]),
-                       attributeValue(static_cast<xmlParserCtxtPtr>(ctx), a[3], a[4]));
+            // The value as written is counted already; what expansion adds is counted too.
+            const std::size_t written = std::size_t(a[4] - a[3]);
+            const std::optional<QString> value =
+                expander.expand(a[3], a[4], written + current->limits_.maxTextBytes - current->textBytes_);
+            if (!value) return stop(ctx, expander.failure());
+            const std::size_t grown = expander.expandedBytes();
+            if (grown > written && !current->countText(grown - written)) return;
+            map.insert(qualifiedName(a[1], a[0]), *value);
         }
         Context& c = *current->context_;
         if (d->wantsNamespaces())
@@ -321,6 +423,18 @@ struct XmlEventParser::Context {
 
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
+    // Every attribute the document type gives a default is added to each start
+    // tag of its element, past the start-tag guard, and checked against the
+    // others pairwise: their number is bounded. Nothing else of them is kept.
+    static void attributeDecl(void* ctx, const xmlChar*, const xmlChar*, int, int, const xmlChar*,
+                              xmlEnumerationPtr tree) {
+        if (tree) xmlFreeEnumeration(tree);
+        if (!current) return;
+        if (++current->attributeDeclarations_ > current->limits_.maxAttributeDeclarations)
+            stop(ctx, QStringLiteral("more than %1 attribute declarations")
+                          .arg(current->limits_.maxAttributeDeclarations));
+    }
+
     static void structuredError(void* ctx, xmlErrorPtr error) {
         if (!error || error->level != XML_ERR_FATAL) return;
         QString message = QString::fromUtf8(error->message ? error->message : "unknown error").trimmed();
@@ -332,7 +446,9 @@ struct XmlEventParser::Context {
 thread_local XmlEventParser* XmlEventParser::Context::current = nullptr;
 
 XmlEventParser::XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits)
-    : delegate_(delegate), limits_(limits) {
+    : delegate_(delegate), limits_(limits),
+      guard_(StartTagLimits{limits.maxStartTagBytes, limits.maxAttributes, limits.maxNamespacesInScope,
+                            limits.maxDepth}) {
     initialiseLibxml();
 }
 
@@ -391,6 +507,7 @@ bool XmlEventParser::ensureContext(bool terminate) {
     sax.processingInstruction = nullptr;
     sax.externalSubset = nullptr;
     sax.resolveEntity = &Context::resolveEntity;
+    sax.attributeDecl = &Context::attributeDecl;
     sax.getEntity = &Context::getEntity;
     sax.warning = nullptr;
     sax.error = nullptr;
@@ -437,16 +554,27 @@ bool XmlEventParser::parseChunk(const char* data, std::size_t size) {
         if (!ensureContext(false)) return !failed_;
         head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
         applyFallbackEncoding(head);
+        guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
         data = head.constData();
         size = std::size_t(head.size());
     }
-    while (size > 0 && !failed_) {
-        const int piece = int(std::min<std::size_t>(size, 1 << 20));
-        context_->feed(data, piece, false);
-        data += piece;
-        size -= std::size_t(piece);
-    }
+    feedGuarded(data, size);
     return !failed_;
+}
+
+// libxml2 gets the bytes up to a start tag the guard refuses, then the parse ends
+// with the guard's reason.
+void XmlEventParser::feedGuarded(const char* data, std::size_t size) {
+    const std::size_t passed = guard_.scan(data, size);
+    for (std::size_t fed = 0; fed < passed && !failed_;) {
+        const int piece = int(std::min<std::size_t>(passed - fed, 1 << 20));
+        context_->feed(data + fed, piece, false);
+        fed += std::size_t(piece);
+    }
+    if (guard_.refused() && !failed_) {
+        xmlStopParser(context_->ctxt);
+        noteFatalError(guard_.refusal());
+    }
 }
 
 bool XmlEventParser::finish() {
@@ -456,7 +584,8 @@ bool XmlEventParser::finish() {
         if (failed_) return false;
         const QByteArray head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
         applyFallbackEncoding(head);
-        if (!head.isEmpty()) context_->feed(head.constData(), int(head.size()), false);
+        guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
+        if (!head.isEmpty()) feedGuarded(head.constData(), std::size_t(head.size()));
     }
     if (!failed_) context_->feed(nullptr, 0, true);
     finished_ = true;

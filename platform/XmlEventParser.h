@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/StartTagGuard.h"
+
 #include <QString>
 #include <QVariantMap>
 #include <cstddef>
@@ -43,6 +45,14 @@ struct XmlParseLimits {
     std::size_t maxTextBytes = std::size_t(32) << 20;     // UTF-8 text and attribute values handed on
     long maxEntityLookups = 100'000;                      // entity references, nested ones included
     int maxDepth = 256; // nested elements (libxml2's push parser keeps no bound of its own)
+    // libxml2 compares a start tag's attributes, the namespaces in scope and the
+    // attributes the document type declares for an element pairwise: these keep
+    // every start tag cheap (see StartTagGuard).
+    std::size_t maxStartTagBytes = std::size_t(1) << 20;
+    int maxAttributes = 256;
+    int maxNamespacesInScope = 128;
+    int maxAttributeDeclarations = 256;    // in the document type declaration
+    long maxDefaultedAttributes = 100'000; // attributes added to start tags from those
 };
 
 // An XML push parser over libxml2's SAX interface. Bytes are fed as they arrive.
@@ -86,6 +96,7 @@ class XmlEventParser {
     void applyFallbackEncoding(const QByteArray& head);
     void noteFatalError(const QString& description);
     bool countText(std::size_t bytes);
+    void feedGuarded(const char* data, std::size_t size);
 
     XmlEventDelegate& delegate_;
     XmlParseLimits limits_;
@@ -94,6 +105,8 @@ class XmlEventParser {
     std::size_t textBytes_ = 0;
     std::unique_ptr<Context> context_;
     QByteArray head_; // bytes held back until the encoding and the start can be judged
+    StartTagGuard guard_;
+    int attributeDeclarations_ = 0;
     bool failed_ = false;
     bool finished_ = false;
     QString error_;

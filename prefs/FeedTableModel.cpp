@@ -5,32 +5,69 @@
 
 #include <QBrush>
 #include <QDateTime>
+#include <QDoubleSpinBox>
 #include <QFont>
 #include <QItemSelectionModel>
-#include <QSpinBox>
+#include <QLocale>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace {
 
-// Intervals are edited as whole minutes within sensible bounds.
+// Minutes with their fractions, written plainly ("0.5 min", "60 min").
+class IntervalBox : public QDoubleSpinBox {
+  public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QString textFromValue(double value) const override {
+        QString text = locale().toString(value, 'f', QLocale::FloatingPointShortest);
+        return text.remove(locale().groupSeparator());
+    }
+};
+
+// Decimals that show a stored interval as it is, within reason.
+int decimalsOf(double minutes) {
+    const QString text = QString::number(minutes, 'f', QLocale::FloatingPointShortest);
+    const qsizetype point = text.indexOf(u'.');
+    return std::clamp(point < 0 ? 0 : int(text.size() - point - 1), 2, 6);
+}
+
+// Intervals are edited in minutes, fractions too. Whatever the commands, the
+// time-to-live or an earlier edit stored is shown as it is, even outside the range
+// offered for typing, and the cell is written only when the user changed it.
 class IntervalDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
-        auto* spin = new QSpinBox(parent);
+        auto* spin = new IntervalBox(parent);
         spin->setRange(FeedTableModel::kMinInterval, FeedTableModel::kMaxInterval);
         spin->setSuffix(QStringLiteral(" min"));
         return spin;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
-        static_cast<QSpinBox*>(editor)->setValue(platform::intValue(index.data(Qt::EditRole)));
+        auto* spin = static_cast<QDoubleSpinBox*>(editor);
+        // An unusable interval updates once a minute: that is what it shows.
+        const double stored = platform::doubleValue(index.data(Qt::EditRole));
+        const double minutes = stored > 0 ? stored : 1.0;
+        spin->setDecimals(decimalsOf(minutes));
+        spin->setRange(std::min<double>(FeedTableModel::kMinInterval, minutes),
+                       std::max<double>(FeedTableModel::kMaxInterval, minutes));
+        spin->setValue(minutes);
+        spin->setProperty(kShownProperty, spin->value());
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
-        auto* spin = static_cast<QSpinBox*>(editor);
+        auto* spin = static_cast<QDoubleSpinBox*>(editor);
         spin->interpretText();
-        model->setData(index, spin->value(), Qt::EditRole);
+        const double minutes = spin->value();
+        if (minutes == spin->property(kShownProperty).toDouble()) return;
+        const bool whole = minutes == std::floor(minutes) && minutes <= double(INT_MAX);
+        model->setData(index, whole ? QVariant(int(minutes)) : QVariant(minutes), Qt::EditRole);
     }
+
+  private:
+    static constexpr const char* kShownProperty = "newsreelShownInterval";
 };
 
 QString timeText(const QVariant& iso) {

@@ -28,8 +28,10 @@ class FeedTableModel : public QAbstractTableModel {
     void refreshStatusColumns();
     static bool isStatusColumn(const QString& identifier);
 
-    static constexpr int kMinInterval = 1;
-    static constexpr int kMaxInterval = 10080; // a week, in minutes
+    // What can be typed into an interval cell, in minutes: half a minute up to
+    // what a record's whole-minute interval can hold.
+    static constexpr double kMinInterval = 0.5;
+    static constexpr double kMaxInterval = 2147483647.0;
 
   private:
     NewsreelPlugin* plugin_;

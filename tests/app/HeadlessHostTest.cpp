@@ -160,3 +160,61 @@ TEST(HeadlessHost, DemoFeedsShowEverySignWithoutAProblem) {
     EXPECT_EQ(added[8].value("text"), QStringLiteral("Bees (Newsreel Science Notes) "));
     EXPECT_TRUE(added[8].value("actionString").toString().endsWith(QStringLiteral("/science.rdf")));
 }
+
+// Scripts show the window's HTML elsewhere: they get the form the view renders,
+// with nothing in it that runs or loads.
+TEST(HeadlessHost, WindowEventCarriesTheDescriptionAsShown) {
+    QTemporaryDir dir;
+    const QString feed = dir.filePath("feed.xml");
+    writeFile(feed,
+              R"x(<?xml version="1.0"?><rss version="2.0"><channel><title>C</title><item><title>T</title>
+        <description><![CDATA[<p onclick="steal()">Story</p><script>alert(1)</script><iframe src="http://127.0.0.1/"></iframe>]]></description>
+        </item></channel></rss>)x");
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[{"url":")" +
+                            QUrl::fromLocalFile(feed).toEncoded() + R"(","interval":30,"enabled":true}]}})");
+    const HostRun run =
+        runPennant({"--settings", settings}, "wait\nclick 1\nchoose showFullItemDescriptionItem\nquit\n");
+    EXPECT_EQ(run.exitCode, 0);
+    QStringList html;
+    for (const QJsonObject& e : run.events)
+        if (e.value("event") == QLatin1String("window")) html << e.value("html").toString();
+    EXPECT_EQ(html, QStringList{QStringLiteral("<p>Story</p>")});
+}
+
+TEST(HeadlessHost, StartAndQuitWithNothingChangedLeavesTheSettingsFileAlone) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    const QByteArray original =
+        R"({"org.pennant.newsreel":{"feeds":[{"url":"file:///nowhere/a.xml","interval":30,"enabled":false,)"
+        R"("mine":12345678901234567890}],"ignored":{},"useTTL":true,"titleLength":30},"org.other":{"x":1}})";
+    writeFile(settings, original);
+    EXPECT_EQ(runPennant({"--settings", settings}, "wait\nsettings\nquit\n").exitCode, 0);
+    EXPECT_EQ(readFile(settings), original);
+
+    // A change writes the file, and the entry the plug-in does not own keeps its value.
+    const HostRun changed = runPennant({"--settings", settings}, "pane show\npane set useTTLCheckBox 0\n"
+                                                                 "pane hide\nsettings\nquit\n");
+    EXPECT_EQ(changed.exitCode, 0);
+    const QByteArray saved = readFile(settings);
+    EXPECT_EQ(newsreelSettings(settings).value("useTTL"), QJsonValue(false));
+    EXPECT_TRUE(saved.contains("\"mine\": 12345678901234567890")) << saved.toStdString();
+    EXPECT_TRUE(saved.contains("\"org.other\"")) << saved.toStdString();
+}
+
+// A script that pipes its commands in and closes the pipe is done: the host
+// runs what a `wait` holds and quits, storing the pane's edits as `quit` does.
+TEST(HeadlessHost, EndOfInputRunsWhatIsHeldAndQuits) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings,
+              R"({"org.pennant.newsreel":{"feeds":[{"url":")" +
+                  QUrl::fromLocalFile(QStringLiteral(TEST_RESOURCES_DIR "/demo/science.rdf")).toEncoded() +
+                  R"(","interval":30,"enabled":true}]}})");
+    const HostRun run = runPennant({"--settings", settings}, "wait\nsettings\n");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.kinds().mid(run.kinds().size() - 2), QStringList({"idle", "settings"}));
+    EXPECT_EQ(runPennant({"--settings", settings}, "pane show\npane press addFeedButton").exitCode, 0);
+    EXPECT_EQ(newsreelSettings(settings).value("feeds").toArray().size(), 2);
+    EXPECT_EQ(runPennant({"--settings", settings}).exitCode, 0);
+}

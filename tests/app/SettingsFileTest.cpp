@@ -112,3 +112,41 @@ TEST(SettingsFile, FailedSaveReportsAndKeepsTheOldFile) {
         << problem.toStdString();
     EXPECT_EQ(readFile(dir.filePath(QStringLiteral("sub"))), "in the way");
 }
+
+// Entries nobody changed are written back as they were read: integers beyond 64
+// bits (which JSON readers turn into doubles) keep every digit, and a file with
+// nothing changed is not written at all.
+TEST(SettingsFile, WritesOnlyChangesAndKeepsNumbersNobodyChanged) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.json"));
+    const QByteArray original =
+        R"({"org.example.a":{"n":1,"big":12345678901234567890,"nested":{"list":[-123456789012345678901234567890,)"
+        R"( 2.5, "12345678901234567890"]}},"org.example.b":{"k":"v"}})";
+    writeFile(path, original);
+    {
+        SettingsFile settings(path);
+        EXPECT_TRUE(settings.load().isEmpty());
+        const QVariant big = settings.dictionaryFor(kA).value(QStringLiteral("big"));
+        EXPECT_EQ(big.toString(), QStringLiteral("12345678901234567890"));
+        EXPECT_DOUBLE_EQ(big.toDouble(), 12345678901234567890.0);
+        EXPECT_TRUE(big.toBool());
+        settings.dictionaryFor(QStringLiteral("org.example.b")); // asked for, not changed
+        EXPECT_TRUE(settings.save().isEmpty());
+        EXPECT_EQ(readFile(path), original) << "nothing changed: the file is not rewritten";
+
+        settings.dictionaryFor(kA).insert(kN, 2);
+        EXPECT_TRUE(settings.save().isEmpty());
+    }
+    const QByteArray saved = readFile(path);
+    EXPECT_NE(saved, original);
+    for (const char* kept :
+         {"12345678901234567890", "-123456789012345678901234567890", "2.5", "\"12345678901234567890\""})
+        EXPECT_TRUE(saved.contains(kept)) << kept << "\n" << saved.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(saved).object().value(kA).toObject().value(kN), 2);
+
+    // Read again and saved unchanged, the file stays byte for byte.
+    SettingsFile again(path);
+    EXPECT_TRUE(again.load().isEmpty());
+    EXPECT_TRUE(again.save().isEmpty());
+    EXPECT_EQ(readFile(path), saved);
+}

@@ -34,8 +34,8 @@ TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
     p.activate();
     EXPECT_EQ(timerLines(recorder->logLines()),
               QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
-    // Half a minute is raised to the one-minute floor; 0 stands for no timer.
-    const QList<double> periods{1800.0, 0, 60.0, 0};
+    // Half a minute is 30 seconds; 0 stands for no timer.
+    const QList<double> periods{1800.0, 0, 30.0, 0};
     ASSERT_EQ(p.timers->size(), periods.size());
     for (qsizetype i = 0; i < periods.size(); ++i)
         EXPECT_EQ(p.timers->at(i) ? p.timers->at(i)->timeInterval() : 0, periods[i]) << i;
@@ -44,8 +44,15 @@ TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
 }
 
 TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloorAndUnusableUrlsTheEmptyKey) {
-    for (const auto& [interval, period] :
-         {std::pair{0.0, 60.0}, {-5.0, 60.0}, {std::nan(""), 60.0}, {1.0, 60.0}, {90.0, 5400.0}})
+    // Fractions of a minute are usable: 0.5 is a timer every 30 seconds.
+    for (const auto& [interval, period] : {std::pair{0.0, 60.0},
+                                           {-5.0, 60.0},
+                                           {-0.5, 60.0},
+                                           {std::nan(""), 60.0},
+                                           {INFINITY, 60.0},
+                                           {0.5, 30.0},
+                                           {1.0, 60.0},
+                                           {90.0, 5400.0}})
         EXPECT_EQ(NewsreelPlugin::timerPeriodForInterval(interval), period) << interval;
     const QVariantMap noInterval{{"url", "file:///x"}, {"enabled", true}};
     server.settings.insert(
@@ -112,6 +119,18 @@ TEST_F(Activation, ActivationNeverWaitsAndUpdatesNeverOverlap) {
     EXPECT_EQ(p.sourceStatusOfRow(0).value("state"), QStringLiteral("failed"));
     EXPECT_FALSE(p.threadLock.isHeld());
     EXPECT_FALSE(p.threadLock.unlock()) << "a release never frees a lock no update holds";
+}
+
+TEST_F(Activation, SecondActivationWithoutDeactivationStopsTheEarlierTimers) {
+    server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    const std::weak_ptr<platform::Timer> earlier = p.timers->at(0);
+    EXPECT_TRUE(waitForUpdates());
+    p.activate();
+    const auto survivor = earlier.lock();
+    EXPECT_TRUE(!survivor || !survivor->isValid()) << "two timers would update the feed twice as often";
+    EXPECT_TRUE(waitForUpdates());
 }
 
 TEST_F(Activation, TimersFireOnTheirPeriodAndCanBeFiredByHand) {

@@ -4,6 +4,7 @@
 #include "feeds/RssHandlers.h"
 #include "tests/feeds/FeedTestSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -44,14 +45,17 @@ std::size_t feedStream(platform::XmlEventParser& parser, const QByteArray& head,
     return fed;
 }
 
-QByteArray billionLaughs() {
+// The references go into a title, or into an attribute when inAttribute.
+QByteArray billionLaughs(bool inAttribute = false) {
     QByteArray dtd = "<!DOCTYPE rss [\n<!ENTITY lol0 \"lol\">\n";
     for (int i = 1; i <= 10; ++i)
         dtd += QStringLiteral("<!ENTITY lol%1 \"%2\">\n")
                    .arg(i)
                    .arg(QStringLiteral("&lol%1;").arg(i - 1).repeated(10))
                    .toUtf8();
-    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel><title>&lol10;</title></channel></rss>\n";
+    const QByteArray body =
+        inAttribute ? "<item><enclosure url=\"&lol10;\"/></item>" : "<title>&lol10;</title>";
+    return "<?xml version=\"1.0\"?>\n" + dtd + "]>\n<rss><channel>" + body + "</channel></rss>\n";
 }
 
 QByteArray toUtf16WithMark(const QByteArray& utf8) {
@@ -109,10 +113,16 @@ TEST(ParserLimits, EntityExpansionIsStoppedWithBoundedText) {
     const QByteArray kilobytes = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" +
                                  QByteArray(1024, 'x') + "\">]><rss><channel><title>" +
                                  QByteArray("&k;").repeated(4096) + "</title></channel></rss>";
+    // The same in attribute values, which are expanded as text is.
+    const QByteArray kilobytesInAttribute = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" +
+                                            QByteArray(1024, 'x') + "\">]><rss><channel><item><a b=\"" +
+                                            QByteArray("&k;").repeated(4096) + "\"/></item></channel></rss>";
     const std::size_t defaultBound = platform::XmlParseLimits().maxTextBytes;
     const std::pair<QByteArray, std::size_t> cases[] = {{billionLaughs(), defaultBound},
                                                         {toUtf16WithMark(billionLaughs()), defaultBound},
-                                                        {kilobytes, 1 << 20}};
+                                                        {billionLaughs(true), defaultBound},
+                                                        {kilobytes, 1 << 20},
+                                                        {kilobytesInAttribute, 1 << 20}};
     for (const auto& [document, bound] : cases) {
         platform::XmlParseLimits limits;
         limits.maxTextBytes = bound;
@@ -159,6 +169,90 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
     }
 }
 
+QByteArray manyAttributes(int count, const char* name = "a") {
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out += ' ' + QByteArray(name) + QByteArray::number(i) + "=\"\"";
+    return out;
+}
+
+// Parses in pieces of the given size; the dictionary and the error it left.
+std::pair<FeedDictionary, QString> parsedInPieces(const QByteArray& document, qsizetype piece) {
+    RssHandlers handlers;
+    platform::XmlEventParser parser(handlers);
+    for (qsizetype at = 0; at < document.size() && !parser.failed(); at += piece)
+        parser.parseChunk(document.constData() + at, std::size_t(std::min(piece, document.size() - at)));
+    parser.finish();
+    return {handlers.feedDictionary(), parser.errorDescription()};
+}
+
+// libxml2 reads a whole start tag before it reports it and compares its
+// attributes and the namespaces in scope pairwise: one tag of a few megabytes
+// held it for minutes. Such a tag is refused before libxml2 sees it; what came
+// before it is kept.
+TEST(ParserLimits, StartTagsPastTheirBoundsAreRefusedBeforeTheParserReadsThem) {
+    const QByteArray kept = "<?xml version=\"1.0\"?><rss><channel><title>kept</title>";
+    QByteArray defaults = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ATTLIST e";
+    for (int i = 0; i < 300; ++i)
+        defaults += " d" + QByteArray::number(i) + " CDATA 'v'";
+    const struct {
+        const char* name;
+        QByteArray document;
+        const char* reason;
+        bool keeps;
+    } cases[] = {
+        {"attributes", kept + "<item><e" + manyAttributes(800'000) + "/>", "more than 256 attributes", true},
+        {"attributes in UTF-16", toUtf16WithMark(kept + "<e" + manyAttributes(300) + "/>"),
+         "more than 256 attributes", true},
+        {"namespaces", kept + "<e" + manyAttributes(500'000, "xmlns:p") + "/>", "namespace declarations",
+         true},
+        {"namespaces in scope",
+         kept + "<e" + manyAttributes(100, "xmlns:p") + "><f" + manyAttributes(100, "xmlns:q") + ">",
+         "more than 128 namespace declarations in scope", true},
+        {"long tag", kept + "<e a=\"" + QByteArray(2 << 20, 'x') + "\">", "a start tag longer than", true},
+        {"declared attributes", defaults + ">]><rss/>", "more than 256 attribute declarations", false},
+        {"defaulted attributes",
+         "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ATTLIST e d CDATA 'v'>]><rss><channel><title>kept</title>" +
+             QByteArray("<e/>").repeated(100'001),
+         "more than 100000 attributes from defaults", true},
+    };
+    for (const auto& c : cases) {
+        for (const qsizetype piece : {qsizetype(1) << 30, qsizetype(7)}) {
+            SCOPED_TRACE(std::string(c.name) + " in pieces of " + std::to_string(piece));
+            const auto [feed, error] = parsedInPieces(c.document, piece);
+            EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
+            if (c.keeps) {
+                ASSERT_TRUE(feed.channel);
+                EXPECT_EQ(feed.channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+            }
+        }
+    }
+}
+
+// What only looks like markup (in comments, CDATA, instructions and the document
+// type's quoted values) is not counted, and namespaces leave scope with their
+// element.
+TEST(ParserLimits, StartTagGuardCountsOnlyRealStartTags) {
+    const QByteArray fake = "<e" + manyAttributes(400, "xmlns:p") + ">";
+    QByteArray siblings;
+    for (int i = 0; i < 20; ++i)
+        siblings +=
+            "<s" + manyAttributes(100, "xmlns:p") + "><t/></s><u" + manyAttributes(100, "xmlns:q") + "/>";
+    const QByteArray document = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x '" + fake + "'><!-- " +
+                                fake + " '\" -->" + "<?pi " + fake + "?>]><!-- " + fake + " --><?pi " + fake +
+                                " ?><rss><channel><title>t</title><item>" + "<title><![CDATA[" + fake +
+                                "]]></title><g" + manyAttributes(256) + "/>" + siblings +
+                                "<description>a &lt;e" + manyAttributes(300).replace('"', '\'') +
+                                "&gt;</description>" + "</item></channel></rss>";
+    for (const qsizetype piece : {qsizetype(1) << 30, qsizetype(3)}) {
+        SCOPED_TRACE(piece);
+        const auto [feed, error] = parsedInPieces(document, piece);
+        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+        ASSERT_TRUE(feed.items);
+        EXPECT_EQ(feed.items->value(0).toMap().value(QStringLiteral("title")), QString::fromLatin1(fake));
+    }
+}
+
 TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
     QRandomGenerator random(8);
     for (int round = 0; round < 50; ++round) {
@@ -188,7 +282,9 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         {"deep", "<rss><channel>" + QByteArray("<item>").repeated(100'000)},
         {"garbage", QByteArray("\x00\x01\xFF\xFE<<>>&&;;\x80\x81", 14).repeated(1000)},
         {"invalid UTF-8", rss("<item><title>\xC0\xAF</title></item>")},
-        {"huge text", rss("<title>" + QByteArray(20 << 20, 'A') + "</title>")}};
+        {"huge text", rss("<title>" + QByteArray(20 << 20, 'A') + "</title>")},
+        {"800,000 attributes", rss("<item><e" + manyAttributes(800'000) + "/></item>")},
+        {"500,000 namespaces", rss("<item><e" + manyAttributes(500'000, "xmlns:p") + "/></item>")}};
     for (const auto& [name, hostile] : documents) {
         SCOPED_TRACE(name);
         const QString url = writeFeed(hostile);
@@ -196,4 +292,37 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         EXPECT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
         expectNextGoodUpdateWorks(url, [&] { writeFeed(kGoodFeed); });
     }
+}
+
+// A local address is read only when it names a regular file: a pipe would block
+// the update (and with it every later one, and quitting) for good, and a device
+// or a /proc file never ends or changes as it is read.
+TEST_F(FeedTest, LocalAddressesThatAreNoRegularFileFailAtOnce) {
+    const QString pipe = dir.filePath(QStringLiteral("pipe.xml"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.xml")));
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("link.xml"))));
+    plugin->fetchLimits.maxBytes = 1024;
+    const QString tooLarge = writeFeed(rss(QByteArray(2048, ' ')), QStringLiteral("large.xml"));
+    const std::pair<QString, const char*> cases[] = {
+        {QUrl::fromLocalFile(pipe).toString(), "not a regular file"},
+        {QUrl::fromLocalFile(dir.filePath(QStringLiteral("link.xml"))).toString(), "not a regular file"},
+        {QUrl::fromLocalFile(dir.filePath(QStringLiteral("folder.xml"))).toString(), "not a regular file"},
+        {QStringLiteral("file:///dev/zero"), "not a regular file"},
+        {QStringLiteral("file:///proc/self/status"), "not a regular file"},
+        {tooLarge, "larger than 1024 bytes"},
+    };
+    for (const auto& [url, reason] : cases) {
+        SCOPED_TRACE(url.toStdString());
+        auto update = std::async(std::launch::async, [&] { return runFailedUpdate(url); });
+        if (update.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            const int writer = open(QFile::encodeName(pipe).constData(), O_WRONLY | O_NONBLOCK);
+            if (writer >= 0) close(writer);
+            FAIL() << "the update waited on the file";
+        }
+        const QStringList lines = update.get();
+        EXPECT_EQ(lines, QStringList{QStringLiteral("cannot fetch %1: %2").arg(url, QLatin1String(reason))});
+        EXPECT_EQ(recorder->beeps(), 1);
+    }
+    expectNextGoodUpdateWorks(tooLarge, [&] { writeFeed(kGoodFeed, QStringLiteral("large.xml")); });
 }

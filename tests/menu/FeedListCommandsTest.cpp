@@ -47,6 +47,20 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
     EXPECT_EQ(recorder->beeps(), 0);
 }
 
+// A guid of attributes only gives nothing the next update could match: hiding
+// it would last one update, so the entry is not offered and the command refuses.
+TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
+    const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
+    addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"guid", attributes({{"isPermaLink", "false"}})}}}, {sign});
+    click(0, kFeed);
+    EXPECT_FALSE(plugin->infoMenu->actions().contains(plugin->dontShowAgainItem));
+    plugin->dontShowAgainItem->trigger(); // as a menu left from before would
+    EXPECT_EQ(recorder->beeps(), 1);
+    EXPECT_TRUE(plugin->ignored.isEmpty());
+    EXPECT_TRUE(server.settings.value(QStringLiteral("ignored")).toMap().isEmpty());
+    EXPECT_EQ(server.onTicker(), QList<PNSignRef>{sign});
+}
+
 TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAndStores) {
     plugin->setUseTTL(false);
     subscribeTwo(3600);
@@ -128,4 +142,37 @@ TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate
     EXPECT_TRUE(waitForUpdates());
     EXPECT_GE(server.idleReports.load(), 1);
     EXPECT_FALSE(recorder->logLines().contains(QStringLiteral("adding timer for feed #3")));
+}
+
+// Anything but a web address would be fetched (a local file, a pipe that blocks
+// the update for good) and kept for every later start.
+TEST_F(FeedListTest, SubscribeTakesOnlyWebSourcesAndBeepsAtTheRest) {
+    subscribeTwo(900);
+    const QStringList refused{"file:///etc/passwd",
+                              "javascript:alert(1)",
+                              "file:///tmp/fifo",
+                              "ftp://127.0.0.1/feed",
+                              "http://",
+                              "/etc/passwd",
+                              "",
+                              "   "};
+    QVariantList items;
+    for (const QString& url : refused)
+        items << QVariantMap{{"source", attributes({{"url", url}, {"text", "S"}})}};
+    items << QVariantMap{{"source", attributes({{"url", " http://127.0.0.1:9/feed\n"}, {"text", "S"}})}};
+    addFeed(kFeed, {{"title", "C"}}, items);
+    for (int i = 0; i < refused.size(); ++i) {
+        click(i, kFeed);
+        plugin->subscribeToSourceItem->trigger();
+    }
+    EXPECT_EQ(recorder->beeps(), refused.size());
+    EXPECT_EQ(plugin->feeds.size(), 2);
+    EXPECT_EQ(plugin->timers->size(), 2);
+    EXPECT_FALSE(server.settings.value(QStringLiteral("feeds")).toList().size() > 0);
+
+    click(int(refused.size()), kFeed);
+    plugin->subscribeToSourceItem->trigger();
+    ASSERT_EQ(plugin->feeds.size(), 3);
+    EXPECT_EQ(plugin->feeds.last().toMap(), record("http://127.0.0.1:9/feed", 60, true));
+    EXPECT_TRUE(waitForUpdates());
 }

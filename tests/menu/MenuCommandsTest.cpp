@@ -7,19 +7,37 @@ const QString kFeed = QStringLiteral("http://127.0.0.1/feed");
 
 } // namespace
 
-TEST(MailRule, FollowsTheAddressRuleAndRefusesWhatCouldAddRecipientsHeadersOrAttachments) {
+TEST(MailRule, HandsOnOnlyAPlainAddressAndRefusesWhatCouldAddRecipientsHeadersOrAttachments) {
     const QList<std::pair<QString, QString>> cases{
         {"mailto:ann@example.org", "mailto:ann@example.org"},
         {"ann@example.org (Ann Smith)", "mailto:ann@example.org"},
-        {"Ann mailto:ann@example.org", "mailto:Ann"},
-        {"MAILTO:ann@example.org", "mailto:MAILTO:ann@example.org"},
-        {" ann@example.org", "mailto:"},
+        {"o'brien+news@mail.example.org", "mailto:o'brien+news@mail.example.org"},
+        {"j\u00f6rg@b\u00fccher.example", "mailto:j\u00f6rg@b\u00fccher.example"},
         {"ann@example.org?subject=hi&attach=/etc/passwd", "mailto:ann@example.org"},
         {"a@b?attachment=/etc/passwd&body=x", "mailto:a@b"},
+        // No plain address is left: nothing to hand on.
+        {"Ann mailto:ann@example.org", ""},
+        {"MAILTO:ann@example.org", ""},
+        {" ann@example.org", ""},
+        {"ann", ""},
+        {"@example.org", ""},
+        {"ann@", ""},
+        {"a@b@c", ""},
+        {"a..b@c", ""},
+        {"a@-b.c", ""},
+        {"a@b..c", ""},
+        // What the cut at "?" alone would let through.
+        {"a@b.c&attach=/etc/passwd", ""},
+        {"a@b.c&cc=x@evil.example", ""},
+        {"a@b.c%3Fattach=/x", ""},
+        {"a%40b@c", ""},
+        {"a@b#x", ""},
+        {"a;b@c", ""},
+        {"<a@b>", ""},
+        {"\"a b\"@c", ""},
         {"ann@example.org,eve@example.org", ""},
         {"a@b,attachment=~/.ssh/id_rsa", ""},
         {"ann@example.org%2Ceve@example.org", ""},
-        {"a@b%2Cattach=~/.ssh/id_rsa", ""},
         {"ann@example.org%0D%0ABcc:eve@example.org", ""},
         {"ann@example.org\nBcc:eve@example.org", ""},
         {"a@b\r\nBcc: eve@example.org", ""},
@@ -133,6 +151,48 @@ TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {
     plugin->showFullFeedDescriptionItem->trigger();
     EXPECT_EQ(recorder->beeps(), 6);
     EXPECT_TRUE(recorder->logLines().isEmpty());
+}
+
+TEST_F(MenuTest, CommandsFindTheClickedItemAgainByGuidElseLinkElseTitle) {
+    const QVariantMap byGuid{{"guid", "g"}, {"link", "http://127.0.0.1/g"}, {"pubDate", "Mon"}};
+    const QVariantMap byLink{{"link", "http://127.0.0.1/l"}, {"title", "L"}, {"pubDate", "Mon"}};
+    const QVariantMap byTitle{{"title", "T"}, {"comments", "http://127.0.0.1/t"}, {"pubDate", "Mon"}};
+    const QVariantMap fresh{{"guid", "new"}, {"link", "http://127.0.0.1/new"}, {"title", "T2"}};
+    const auto redated = [](QVariantMap item, const char* date) {
+        item.insert("pubDate", date);
+        return item;
+    };
+    // Refetched with only a new date; then with a new item ahead of it.
+    addFeed(kFeed, {{"title", "C"}}, {byGuid, byLink, byTitle});
+    click(0, kFeed);
+    addFeed(kFeed, {{"title", "C"}}, {redated(byGuid, "Tue"), byLink, byTitle});
+    plugin->openItemLinkInBrowserItem->trigger();
+    addFeed(kFeed, {{"title", "C"}}, {fresh, redated(byGuid, "Wed"), byLink, byTitle});
+    plugin->openItemLinkInBrowserItem->trigger();
+    // The guid names an item whatever its link becomes.
+    click(1, kFeed);
+    QVariantMap relinked = byGuid;
+    relinked.insert("link", "http://127.0.0.1/g2");
+    addFeed(kFeed, {{"title", "C"}}, {fresh, relinked, byLink, byTitle});
+    plugin->openItemLinkInBrowserItem->trigger();
+    // Without a guid, the link; without a link, the title.
+    click(2, kFeed);
+    addFeed(kFeed, {{"title", "C"}}, {byTitle, redated(byLink, "Tue")});
+    plugin->openItemLinkInBrowserItem->trigger();
+    click(0, kFeed);
+    addFeed(kFeed, {{"title", "C"}}, {fresh, redated(byTitle, "Tue")});
+    plugin->openCommentsPageItem->trigger();
+    EXPECT_EQ(recorder->openedURLs(),
+              (QStringList{"http://127.0.0.1/g", "http://127.0.0.1/g", "http://127.0.0.1/g2",
+                           "http://127.0.0.1/l", "http://127.0.0.1/t"}));
+    EXPECT_EQ(recorder->beeps(), 0);
+
+    // Gone altogether: the stale click still only beeps.
+    click(0, kFeed);
+    addFeed(kFeed, {{"title", "C"}}, {byLink});
+    plugin->openItemLinkInBrowserItem->trigger();
+    EXPECT_EQ(recorder->beeps(), 1);
+    EXPECT_EQ(recorder->openedURLs().size(), 5);
 }
 
 TEST_F(MenuTest, CloseDoesNothingAndAnyOtherSenderIsLoggedOnce) {

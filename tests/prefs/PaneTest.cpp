@@ -2,6 +2,7 @@
 #include "tests/support/PluginFixture.h"
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -184,4 +185,46 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
     p.removeFeedFromTable(nullptr);
     EXPECT_EQ(p.feeds.size(), 2);
     EXPECT_TRUE(recorder->logLines().contains("remove feed"));
+}
+
+// The commands, the time-to-live and earlier edits store intervals the old
+// whole-minute box clamped: opening a cell shows them as they are, and leaving
+// it without a change writes nothing.
+TEST_F(Pane, IntervalCellsShowWhatIsStoredAndWriteOnlyEdits) {
+    server.settings.insert("feeds",
+                           QVariantList{record("http://a/", 0.5, true), record("http://b/", 20000, true),
+                                        record("http://c/", QStringLiteral("15"), true),
+                                        record("http://d/", 60, true)});
+    NewsreelPlugin& p = setUpPlugin();
+    p.willSelect();
+    QTableView* table = p.feedTable;
+    QAbstractItemModel* model = table->model();
+    const int interval = column(table, "interval");
+    QAbstractItemDelegate* delegate = table->itemDelegateForColumn(interval);
+    ASSERT_TRUE(delegate);
+    const QVariantList before = p.feeds;
+    const auto open = [&](int row) {
+        auto* editor = qobject_cast<QDoubleSpinBox*>(
+            delegate->createEditor(table->viewport(), QStyleOptionViewItem(), model->index(row, interval)));
+        delegate->setEditorData(editor, model->index(row, interval));
+        return std::unique_ptr<QDoubleSpinBox>(editor);
+    };
+    restartRecorder();
+    const QStringList shown{"0.5 min", "20000 min", "15 min", "60 min"};
+    for (int row = 0; row < 4; ++row) {
+        const auto editor = open(row);
+        ASSERT_TRUE(editor);
+        EXPECT_EQ(editor->text(), shown[row]);
+        delegate->setModelData(editor.get(), model, model->index(row, interval));
+    }
+    EXPECT_EQ(p.feeds, before);
+    EXPECT_TRUE(recorder->logLines().filter("set value").isEmpty());
+
+    // Edited, a fraction stays a fraction and a whole number is a whole number.
+    for (const auto& [row, value, stored] : {std::tuple{0, 2.5, QVariant(2.5)}, {1, 45.0, QVariant(45)}}) {
+        const auto editor = open(row);
+        editor->setValue(value);
+        delegate->setModelData(editor.get(), model, model->index(row, interval));
+        EXPECT_EQ(p.feeds.at(row).toMap().value("interval"), stored);
+    }
 }
