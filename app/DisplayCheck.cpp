@@ -13,6 +13,15 @@
 
 namespace {
 
+// The probe's connection stays open until Qt has its own: an X server that resets
+// when its last client leaves (Xvfb does) would otherwise refuse Qt meanwhile.
+struct HeldConnection {
+    void* library = nullptr;
+    void* connection = nullptr;
+    void (*disconnect)(void*) = nullptr;
+};
+HeldConnection held;
+
 // Opens a connection the way Qt's X11 platform will (display name and
 // authorization included), through the XCB library Qt itself loads.
 bool x11DisplayAnswers(const QByteArray& display) {
@@ -29,6 +38,10 @@ bool x11DisplayAnswers(const QByteArray& display) {
         int screen = 0;
         void* connection = connect(display.constData(), &screen);
         ok = connection && hasError(connection) == 0;
+        if (ok && !held.connection) {
+            held = HeldConnection{xcb, connection, disconnect};
+            return true;
+        }
         if (connection) disconnect(connection);
     }
     dlclose(xcb);
@@ -65,4 +78,11 @@ bool displayReachable() {
     if (!x11 && !waylandDisplay.isEmpty() && waylandDisplayAnswers(waylandDisplay)) return true;
     const QByteArray x11Display = qgetenv("DISPLAY");
     return !wayland && !x11Display.isEmpty() && x11DisplayAnswers(x11Display);
+}
+
+void releaseDisplayProbe() {
+    if (!held.connection) return;
+    held.disconnect(held.connection);
+    dlclose(held.library);
+    held = HeldConnection{};
 }

@@ -4,10 +4,15 @@
 #include <QStringList>
 #include <cmath>
 
+QString hostVersion() {
+    return QStringLiteral("pennant " NEWSREEL_VERSION "\n");
+}
+
 QString hostUsage() {
     return QStringLiteral(
         "usage: pennant [--headless] [--once] [--demo] [--settings FILE] [--plugins DIR] [--view-size WxH]\n"
         "       pennant [--settings FILE] [--plugins DIR] --import FILE | --export FILE\n"
+        "       pennant --version | --help\n"
         "  --headless       no window: print every sign, log line, beep, opened URL, menu and window as\n"
         "                   JSON lines on stdout and take commands on stdin\n"
         "  --once           exit once every enabled feed has been updated once\n"
@@ -16,7 +21,9 @@ QString hostUsage() {
         "  --plugins DIR    folder of plug-in bundles (default: beside the program)\n"
         "  --view-size WxH  the strip's size in headless mode (default 1280x24)\n"
         "  --import FILE    add the feeds of an OPML file to the settings, say what was done and exit\n"
-        "  --export FILE    write the settings' feed list to an OPML file, say so and exit\n");
+        "  --export FILE    write the settings' feed list to an OPML file, say so and exit\n"
+        "  --version        print the version and exit\n"
+        "  --help           print this help and exit\n");
 }
 
 std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked) {
@@ -39,6 +46,8 @@ std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QStrin
             options.demo = true;
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
             *helpAsked = true;
+        else if (arg == QLatin1String("--version"))
+            options.version = true;
         else if (arg == QLatin1String("--settings")) {
             auto v = value("--settings");
             if (!v) return std::nullopt;

@@ -14,8 +14,11 @@ struct HostOptions {
     // Carry the feed list to or from an OPML file and exit.
     QString importPath;
     QString exportPath;
+    bool version = false; // print the version and exit
 };
 
 // Parses the command line; on a bad argument returns nothing and sets error.
 std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked);
 QString hostUsage();
+// "pennant VERSION" and a line break.
+QString hostVersion();

@@ -8,6 +8,7 @@ namespace {
 
 const QString dockKey = QStringLiteral("dockEdge");
 const QString speedKey = QStringLiteral("speed");
+const QString screenKey = QStringLiteral("screen");
 
 bool isNumber(const QVariant& value) {
     switch (value.typeId()) {
@@ -34,12 +35,19 @@ HostSettings::HostSettings(QVariantMap& dictionary) : dictionary_(dictionary) {
         const double value = speed.toDouble();
         if (std::isfinite(value)) speed_ = std::clamp(value, minimumSpeed, maximumSpeed);
     }
+    const QVariant screen = dictionary_.value(screenKey);
+    if (screen.typeId() == QMetaType::QString) screen_ = screen.toString();
     // Written out at once, so the file shows what can be set.
     store();
 }
 
 void HostSettings::setDockEdge(DockEdge edge) {
     dockEdge_ = edge;
+    store();
+}
+
+void HostSettings::setScreen(const QString& name) {
+    screen_ = name;
     store();
 }
 
@@ -60,4 +68,5 @@ void HostSettings::store() {
     dictionary_.insert(dockKey,
                        dockEdge_ == DockEdge::Top ? QStringLiteral("top") : QStringLiteral("bottom"));
     dictionary_.insert(speedKey, speed_);
+    dictionary_.insert(screenKey, screen_);
 }

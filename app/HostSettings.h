@@ -3,8 +3,9 @@
 #include <QVariantMap>
 
 // The window host's own settings, kept in the settings file under its own
-// identifier beside the plug-ins' dictionaries: where the strip docks and how fast
-// it scrolls. Values of the wrong kind or out of range read as the defaults.
+// identifier beside the plug-ins' dictionaries: where the strip docks, on which
+// screen, and how fast it scrolls. Values of the wrong kind or out of range read as
+// the defaults.
 class HostSettings {
   public:
     enum class DockEdge { Top, Bottom };
@@ -19,6 +20,9 @@ class HostSettings {
 
     DockEdge dockEdge() const { return dockEdge_; }
     void setDockEdge(DockEdge edge);
+    // The name of the screen chosen for the strip; empty: the primary screen.
+    QString screen() const { return screen_; }
+    void setScreen(const QString& name);
     double speed() const { return speed_; }
     // Clamps to the allowed range; returns the speed that was kept.
     double setSpeed(double pixelsPerSecond);
@@ -32,4 +36,5 @@ class HostSettings {
     QVariantMap& dictionary_;
     DockEdge dockEdge_ = DockEdge::Bottom;
     double speed_ = defaultSpeed;
+    QString screen_;
 };

@@ -1,7 +1,9 @@
 #include "app/PreferencesWindow.h"
 
 #include <QCloseEvent>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QStackedWidget>
@@ -13,9 +15,14 @@ PreferencesWindow::PreferencesWindow(const QList<PNPrefPaneProtocol*>& panes, QW
     list_ = new QListWidget(this);
     list_->setIconSize(QSize(32, 32));
     stack_ = new QStackedWidget(this);
-    auto* row = new QHBoxLayout(this);
+    auto* column = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout;
     row->addWidget(list_);
     row->addWidget(stack_, 1);
+    column->addLayout(row, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
+    column->addWidget(buttons);
 
     for (PNPrefPaneProtocol* pane : panes) {
         if (!pane || !pane->hasPrefsPane()) continue;
@@ -35,6 +42,8 @@ PreferencesWindow::PreferencesWindow(const QList<PNPrefPaneProtocol*>& panes, QW
     list_->setVisible(pages_.size() > 1);
     list_->setFixedWidth(list_->sizeHintForColumn(0) + 2 * list_->frameWidth() + 8);
     connect(list_, &QListWidget::currentRowChanged, this, &PreferencesWindow::showPage);
+    // Room for whole feed addresses; the layout keeps the panes' own minimum.
+    resize(760, 440);
 }
 
 PreferencesWindow::~PreferencesWindow() {
@@ -116,10 +125,23 @@ void PreferencesWindow::dismiss() {
 }
 
 void PreferencesWindow::closeEvent(QCloseEvent* event) {
+    // A cell still being typed in is committed first, so the pane stores it.
+    if (QWidget* typing = focusWidget()) typing->clearFocus();
     if (selected_) {
         PNPrefPaneProtocol* pane = selected_;
         selected_ = nullptr;
         pane->willUnselect();
     }
     event->accept();
+    emit closed();
+}
+
+void PreferencesWindow::keyPressEvent(QKeyEvent* event) {
+    // Reaches the window only when no control wanted the key (an open cell editor
+    // takes Escape to cancel its edit).
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

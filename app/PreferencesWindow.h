@@ -12,6 +12,7 @@ class QStackedWidget;
 // pane's main view. Showing a page calls the pane's willSelect, putting it away
 // (closing the window or turning to another page) its willUnselect. The views stay
 // the plug-ins': they are lent to the pages and given back before the window goes.
+// Its Close button and the Escape key close it.
 class PreferencesWindow : public QWidget {
     Q_OBJECT
   public:
@@ -29,8 +30,13 @@ class PreferencesWindow : public QWidget {
     // Gives every view back to its plug-in (also done on destruction).
     void returnViews();
 
+  signals:
+    // The window was closed and its pane put away.
+    void closed();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     struct Page {

@@ -14,6 +14,11 @@ namespace {
 
 void grabAndQuit(WindowHost& host, const QString& path) {
     QScreen* screen = QGuiApplication::primaryScreen();
+    if (PreferencesWindow* preferences = host.preferences(); preferences && preferences->isVisible()) {
+        if (!preferences->grab().save(path))
+            std::cerr << "pennant: cannot save the screenshot " << path.toStdString() << std::endl;
+        return host.quit();
+    }
     QRect area = host.window()->frameGeometry();
     if (QWidget* popup = QApplication::activePopupWidget()) area = area.united(popup->frameGeometry());
     const QPixmap shot =
@@ -49,7 +54,12 @@ void scheduleScreenshotFromEnvironment(WindowHost& host) {
     int delay = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_DELAY", &ok);
     if (!ok || delay < 0) delay = 25;
     const bool withMenu = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_MENU") != 0;
-    QTimer::singleShot(delay * 1000, &host, [&host, path, withMenu] {
+    const bool ofPreferences = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_PREFERENCES") != 0;
+    QTimer::singleShot(delay * 1000, &host, [&host, path, withMenu, ofPreferences] {
+        if (ofPreferences) {
+            host.openPreferences();
+            return QTimer::singleShot(800, &host, [&host, path] { grabAndQuit(host, path); });
+        }
         if (withMenu && !clickFirstCustomSign(host)) {
             TickerStrip* strip = host.strip();
             QMenu* menu = host.window()->makeHostMenu();

@@ -11,6 +11,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -47,6 +49,7 @@ void TickerStrip::scheduleSync() {
 
 void TickerStrip::syncSigns() {
     syncPending_ = false;
+    const bool noticeWasShown = isEmptyNoticeShown();
     const QList<SignRegistry::Entry> entries = signs_.snapshot();
     QList<Item> items;
     items.reserve(entries.size());
@@ -65,6 +68,17 @@ void TickerStrip::syncSigns() {
     }
     fill(0);
     updateClock();
+    noticeMayHaveChanged(noticeWasShown);
+}
+
+void TickerStrip::setEmptyNotice(const QString& text) {
+    if (text == emptyNotice_) return;
+    emptyNotice_ = text;
+    update();
+}
+
+void TickerStrip::noticeMayHaveChanged(bool wasShown) {
+    if (wasShown != isEmptyNoticeShown()) update();
 }
 
 TickerStrip::Item* TickerStrip::item(int id) {
@@ -166,6 +180,7 @@ void TickerStrip::signLeft(int id) {
     const PNSignRef sign = left->entry.sign;
     items_.removeIf([id](const Item& i) { return i.entry.id == id; });
     signs_.remove(sign);
+    noticeMayHaveChanged(false);
 }
 
 void TickerStrip::fill(int justExposed) {
@@ -212,10 +227,71 @@ void TickerStrip::activateSign(int id) {
     }
 }
 
+QString TickerStrip::toolTipAt(const QPoint& point) const {
+    const Item* over = item(signIdAt(point));
+    if (!over || !over->entry.sign) return {};
+    // The text comes from feeds: a tip is kept to what fits on a screen.
+    constexpr qsizetype longest = 1000;
+    QString text = over->entry.sign->toolTip().trimmed();
+    if (text.size() > longest) text = text.left(longest - 1) + u'…';
+    return text;
+}
+
+namespace {
+
+// Plain text, never markup, whatever a title holds. Text that Qt would take for
+// markup is escaped (and then wraps as markup does); the rest keeps its lines, a
+// long one broken at a space.
+QString toolTipMarkup(const QString& text) {
+    if (Qt::mightBeRichText(text)) return Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal);
+    constexpr qsizetype widest = 100;
+    QStringList lines;
+    for (QString rest : text.split(u'\n')) {
+        while (rest.size() > widest) {
+            qsizetype cut = rest.lastIndexOf(u' ', widest);
+            if (cut <= 0) cut = widest;
+            lines << rest.left(cut);
+            rest = rest.mid(cut).trimmed();
+        }
+        lines << rest;
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace
+
+bool TickerStrip::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int id = signIdAt(help->pos());
+    const QString text = toolTipAt(help->pos());
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        return true;
+    }
+    QRect over;
+    for (const Placement& p : placements_)
+        if (p.id == id) over = QRect(p.x, 0, p.width, height());
+    QToolTip::showText(help->globalPos(), toolTipMarkup(text), this, over);
+    return true;
+}
+
+void TickerStrip::paintEmptyNotice(QPainter& painter) {
+    QColor quiet = look_.textColor;
+    quiet.setAlphaF(0.6f);
+    painter.setPen(quiet);
+    painter.setFont(look_.standardFont);
+    const int margin = gap / 4;
+    const QRect room = rect().adjusted(margin, 0, -margin, 0);
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(emptyNotice_, Qt::ElideRight, room.width()));
+}
+
 void TickerStrip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, look_.background);
+    if (isEmptyNoticeShown()) return paintEmptyNotice(painter);
     for (const Placement& p : placements_) {
         if (p.x >= area.right() + 1 || p.x + p.width <= area.left()) continue;
         if (const Item* i = item(p.id); i && !i->pixmap.isNull()) painter.drawPixmap(p.x, 0, i->pixmap);
@@ -267,6 +343,7 @@ void TickerStrip::mouseReleaseEvent(QMouseEvent* event) {
     const int id = pressedId_;
     pressedId_ = 0;
     event->accept();
+    if (event->button() == Qt::LeftButton && isEmptyNoticeShown()) return emit emptyNoticeClicked();
     if (event->button() == Qt::LeftButton && id && id == signIdAt(event->position().toPoint()))
         activateSign(id);
 }
@@ -279,7 +356,7 @@ void TickerStrip::mouseMoveEvent(QMouseEvent* event) {
         clickable =
             type == PNPennantActionTypeURL || (type == PNPennantActionTypeCustom && over->entry.client);
     }
-    setCursor(clickable ? Qt::PointingHandCursor : Qt::ArrowCursor);
+    setCursor(clickable || isEmptyNoticeShown() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QWidget::mouseMoveEvent(event);
 }
 

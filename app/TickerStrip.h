@@ -3,6 +3,7 @@
 #include "app/SignRegistry.h"
 
 #include <QList>
+#include <QPainter>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
@@ -54,6 +55,14 @@ class TickerStrip : public QWidget {
     // Does what a click on the sign asks: the client's custom action or the link.
     void activateSign(int id);
 
+    // A quiet line the strip shows while it holds no sign (empty: none); a click on
+    // it asks for the preferences.
+    void setEmptyNotice(const QString& text);
+    QString emptyNotice() const { return emptyNotice_; }
+    bool isEmptyNoticeShown() const { return !emptyNotice_.isEmpty() && items_.isEmpty(); }
+    // The tool tip of the sign at a point of the strip (plain text), or nothing.
+    QString toolTipAt(const QPoint& point) const;
+
     const SignLook& look() const { return look_; }
     void setLook(const SignLook& look);
     // Takes the system's fonts and colours and the screen's pixel ratio again.
@@ -64,8 +73,10 @@ class TickerStrip : public QWidget {
     // The wheel changed the speed.
     void speedChanged(double pixelsPerSecond);
     void hostMenuRequested(const QPoint& globalPosition);
+    void emptyNoticeClicked();
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -98,6 +109,9 @@ class TickerStrip : public QWidget {
     void updateClock();
     void frame();
     void checkHover();
+    // Repaints when the empty notice came or went with the signs.
+    void noticeMayHaveChanged(bool wasShown);
+    void paintEmptyNotice(QPainter& painter);
 
     SignRegistry& signs_;
     std::atomic<bool> syncPending_{false};
@@ -105,6 +119,7 @@ class TickerStrip : public QWidget {
     QList<Placement> placements_; // left to right
     int nextId_ = 0;              // the next sign to enter: the first with an id at least this
     SignLook look_;
+    QString emptyNotice_;
     double speed_ = 50;
     int step_ = 1;
     bool paused_ = false;

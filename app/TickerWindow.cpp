@@ -1,11 +1,14 @@
 #include "app/TickerWindow.h"
 
+#include "app/X11Dock.h"
+
 #include <QActionGroup>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -14,9 +17,10 @@ TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus) {
     setWindowTitle(QStringLiteral("Pennant"));
-    // A panel to the window manager: no decorations, no taskbar entry, on every desktop.
-    setAttribute(Qt::WA_X11NetWmWindowTypeDock);
+    // No decorations and never the active window; on X11 a dock as well (X11Dock).
     setAttribute(Qt::WA_ShowWithoutActivating);
+    // Tips come only to the active window, which the strip never is.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
 
     strip_ = new TickerStrip(signs, this);
 
@@ -49,19 +53,23 @@ TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
         menu->setAttribute(Qt::WA_DeleteOnClose);
         menu->popup(at);
     });
-    watchScreen(QGuiApplication::primaryScreen());
-    connect(qApp, &QGuiApplication::primaryScreenChanged, this, [this](QScreen* screen) {
-        watchScreen(screen);
-        placeOnScreen();
-    });
+    // Screens come and go (a monitor plugged in, a laptop docked): the strip finds
+    // its screen again once Qt has settled the list.
+    const auto redock = [this] { QTimer::singleShot(0, this, &TickerWindow::placeOnScreen); };
+    connect(qApp, &QGuiApplication::primaryScreenChanged, this, redock);
+    connect(qApp, &QGuiApplication::screenAdded, this, redock);
+    connect(qApp, &QGuiApplication::screenRemoved, this, redock);
 }
 
-void TickerWindow::watchScreen(QScreen* screen) {
+void TickerWindow::watchScreens() {
+    for (const QMetaObject::Connection& c : std::as_const(screenWatch_))
+        disconnect(c);
+    screenWatch_.clear();
+    QScreen* screen = targetScreen();
     if (!screen) return;
-    connect(screen, &QScreen::availableGeometryChanged, this, &TickerWindow::placeOnScreen,
-            Qt::UniqueConnection);
-    connect(screen, &QScreen::physicalDotsPerInchChanged, strip_, &TickerStrip::refreshLook,
-            Qt::UniqueConnection);
+    screenWatch_ << connect(screen, &QScreen::geometryChanged, this, &TickerWindow::placeOnScreen)
+                 << connect(screen, &QScreen::availableGeometryChanged, this, &TickerWindow::placeOnScreen)
+                 << connect(screen, &QScreen::physicalDotsPerInchChanged, strip_, &TickerStrip::refreshLook);
 }
 
 void TickerWindow::arrange() {
@@ -107,15 +115,44 @@ void TickerWindow::resizeEvent(QResizeEvent* event) {
     showNoticeText();
 }
 
+void TickerWindow::setScreenName(const QString& name) {
+    screenName_ = name;
+    placeOnScreen();
+}
+
+QScreen* TickerWindow::targetScreen() const {
+    if (!screenName_.isEmpty())
+        for (QScreen* screen : QGuiApplication::screens())
+            if (screen->name() == screenName_) return screen;
+    return QGuiApplication::primaryScreen();
+}
+
 void TickerWindow::placeOnScreen() {
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = targetScreen();
     if (!screen) return;
-    const QRect area = screen->availableGeometry();
+    watchScreens();
+    // A dock sits at the screen's very edge: the space it reserves is taken out of
+    // the available area, which must not push it inwards. Elsewhere the available
+    // area keeps clear of the desktop's own panels.
+    const bool dock = x11dock::available();
+    const QRect area = dock ? screen->geometry() : screen->availableGeometry();
     const int height = strip_->height() + (isNoticeShown() ? noticeBar_->sizeHint().height() : 0);
     const int top = dockEdge_ == HostSettings::DockEdge::Top ? area.top() : area.bottom() + 1 - height;
-    if (windowHandle() && windowHandle()->screen() != screen) windowHandle()->setScreen(screen);
+    if (dock && !dockMade_) {
+        x11dock::makeDock(this);
+        dockMade_ = true;
+    }
+    const bool moved = windowHandle() && windowHandle()->screen() != screen;
+    if (moved) windowHandle()->setScreen(screen);
     setFixedSize(area.width(), height);
     setGeometry(area.left(), top, area.width(), height);
+    if (moved) strip_->refreshLook();
+    if (dock) {
+        const qreal ratio = screen->devicePixelRatio();
+        const QRect native(QPoint(qRound(area.x() * ratio), qRound(area.y() * ratio)),
+                           QSize(qRound(area.width() * ratio), qRound(area.height() * ratio)));
+        x11dock::reserve(this, dockEdge_, native, qRound(height * ratio));
+    }
 }
 
 QMenu* TickerWindow::makeHostMenu() {
@@ -138,7 +175,24 @@ QMenu* TickerWindow::makeHostMenu() {
         edges->addAction(edge);
     }
     (dockEdge_ == HostSettings::DockEdge::Top ? top : bottom)->setChecked(true);
+    addScreenMenu(menu);
     menu->addSeparator();
     menu->addAction(QStringLiteral("Quit"), this, [this] { emit quitRequested(); });
     return menu;
+}
+
+void TickerWindow::addScreenMenu(QMenu* menu) {
+    QMenu* screens = menu->addMenu(QStringLiteral("Screen"));
+    auto* group = new QActionGroup(screens);
+    const QScreen* current = targetScreen();
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QSize size = screen->size();
+        QString text = QStringLiteral("%1 (%2×%3)").arg(screen->name()).arg(size.width()).arg(size.height());
+        if (screen == QGuiApplication::primaryScreen()) text += QStringLiteral(", primary");
+        const QString name = screen->name();
+        QAction* entry = screens->addAction(text, this, [this, name] { emit screenChosen(name); });
+        entry->setCheckable(true);
+        entry->setChecked(screen == current);
+        group->addAction(entry);
+    }
 }

@@ -10,8 +10,9 @@ class QScreen;
 class QToolButton;
 
 // The ticker's top-level window: a frameless, always-on-top strip across the full
-// width of the primary screen, docked at its top or bottom edge, with a one-line
-// notice under (or over) the strip when there is something the user must know.
+// width of one screen (the primary unless another is chosen), docked at its top or
+// bottom edge, with a one-line notice under (or over) the strip when there is
+// something the user must know. On X11 it is a dock that reserves its height.
 class TickerWindow : public QWidget {
     Q_OBJECT
   public:
@@ -25,10 +26,13 @@ class TickerWindow : public QWidget {
     QString notice() const { return notice_; }
     bool isNoticeShown() const;
     void setPreferencesAvailable(bool available) { preferencesAvailable_ = available; }
+    // The screen to dock on, by name; empty, or a screen that is gone: the primary.
+    void setScreenName(const QString& name);
+    QScreen* targetScreen() const;
 
     // The host's own menu, as a right click shows it (owned by the caller).
     QMenu* makeHostMenu();
-    // Puts the window at its edge of the primary screen.
+    // Puts the window at its edge of its screen (and reserves the space there).
     void placeOnScreen();
 
   signals:
@@ -36,6 +40,7 @@ class TickerWindow : public QWidget {
     void refreshRequested();
     void quitRequested();
     void dockEdgeChosen(HostSettings::DockEdge edge);
+    void screenChosen(const QString& name);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -43,7 +48,8 @@ class TickerWindow : public QWidget {
   private:
     void arrange();
     void showNoticeText();
-    void watchScreen(QScreen* screen);
+    void watchScreens();
+    void addScreenMenu(QMenu* menu);
 
     TickerStrip* strip_;
     QWidget* noticeBar_;
@@ -51,5 +57,8 @@ class TickerWindow : public QWidget {
     QToolButton* dismissButton_;
     QString notice_;
     HostSettings::DockEdge dockEdge_ = HostSettings::DockEdge::Bottom;
+    QString screenName_;
+    QList<QMetaObject::Connection> screenWatch_;
+    bool dockMade_ = false;
     bool preferencesAvailable_ = false;
 };

@@ -5,6 +5,7 @@
 #include "app/HostOptions.h"
 #include "app/QuitSignals.h"
 #include "app/ScreenshotHook.h"
+#include "app/StripNotice.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -20,6 +21,7 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
     strip_ = window_->strip();
     strip_->setSpeed(hostSettings_.speed());
     window_->setDockEdge(hostSettings_.dockEdge());
+    window_->setScreenName(hostSettings_.screen());
     window_->setNotice(notice);
     strip_->installEventFilter(this);
     recordViewSize();
@@ -37,7 +39,13 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
         window_->setDockEdge(edge);
         scheduleSave();
     });
+    connect(window_.get(), &TickerWindow::screenChosen, this, [this](const QString& name) {
+        hostSettings_.setScreen(name);
+        window_->setScreenName(name);
+        scheduleSave();
+    });
     connect(window_.get(), &TickerWindow::preferencesRequested, this, &WindowHost::openPreferences);
+    connect(strip_, &TickerStrip::emptyNoticeClicked, this, &WindowHost::openPreferences);
     connect(window_.get(), &TickerWindow::quitRequested, this, &WindowHost::quit);
     connect(window_.get(), &TickerWindow::refreshRequested, this, [this] {
         if (plugins_)
@@ -46,13 +54,19 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
     });
 
     if (plugins_)
-        for (LoadedPlugin* p : plugins_->plugins())
+        for (LoadedPlugin* p : plugins_->plugins()) {
             if (p->pane) panes_.append(p->pane);
+            if (p->status) statusSources_.append(p->status);
+        }
     setPanes(panes_);
 }
 
 WindowHost::~WindowHost() {
-    if (preferences_) preferences_->returnViews();
+    if (preferences_) {
+        // Closing on its way out, the window must not call back into a host that is going.
+        disconnect(preferences_.get(), nullptr, this, nullptr);
+        preferences_->returnViews();
+    }
 }
 
 void WindowHost::setPanes(const QList<PNPrefPaneProtocol*>& panes) {
@@ -68,6 +82,26 @@ void WindowHost::setPanes(const QList<PNPrefPaneProtocol*>& panes) {
     window_->setPreferencesAvailable(any);
 }
 
+void WindowHost::setStatusSources(const QList<PNSourceStatus*>& sources) {
+    statusSources_ = sources;
+    refreshEmptyNotice();
+}
+
+void WindowHost::refreshEmptyNotice() {
+    noticeRefreshPending_ = false;
+    if (shutDown_) return;
+    QList<QVariantList> sources;
+    for (PNSourceStatus* source : std::as_const(statusSources_))
+        sources.append(source->sourceStatus());
+    strip_->setEmptyNotice(stripNoticeFor(sources));
+}
+
+void WindowHost::sourceStatusDidChange(PNPennantPluginProtocol*) {
+    // Any thread: one refresh on the main thread for a burst of changes.
+    if (noticeRefreshPending_.exchange(true)) return;
+    QMetaObject::invokeMethod(this, &WindowHost::refreshEmptyNotice, Qt::QueuedConnection);
+}
+
 void WindowHost::start() {
     window_->placeOnScreen();
     window_->show();
@@ -76,6 +110,7 @@ void WindowHost::start() {
     if (plugins_)
         for (LoadedPlugin* p : plugins_->plugins())
             p->plugin->activateWithServer(this);
+    refreshEmptyNotice();
 }
 
 bool WindowHost::anyUpdateRunning() const {
@@ -125,6 +160,8 @@ void WindowHost::openPreferences() {
             preferences_.reset();
             return;
         }
+        // The feed list may have changed with nothing to report: read it again.
+        connect(preferences_.get(), &PreferencesWindow::closed, this, &WindowHost::refreshEmptyNotice);
     }
     preferences_->open();
 }

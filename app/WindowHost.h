@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QTimer>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -41,6 +42,7 @@ class WindowHost : public QObject, public PNTickerServer {
     QWidget* tickerView() override;
     PNSize viewSize() override;
     void preferencesDidChange(const QString& identifier) override;
+    void sourceStatusDidChange(PNPennantPluginProtocol* plugin) override;
 
     TickerWindow* window() const { return window_.get(); }
     TickerStrip* strip() const { return strip_; }
@@ -53,6 +55,10 @@ class WindowHost : public QObject, public PNTickerServer {
 
     // The panes the preferences window shows; by default those of the plug-ins.
     void setPanes(const QList<PNPrefPaneProtocol*>& panes);
+    // The sources the strip's empty notice reads; by default those of the plug-ins.
+    void setStatusSources(const QList<PNSourceStatus*>& sources);
+    // Reads the sources again and puts the notice for them on the strip.
+    void refreshEmptyNotice();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +75,8 @@ class WindowHost : public QObject, public PNTickerServer {
     TickerStrip* strip_ = nullptr; // set once; safe to reach from any thread
     std::unique_ptr<PreferencesWindow> preferences_;
     QList<PNPrefPaneProtocol*> panes_;
+    QList<PNSourceStatus*> statusSources_;
+    std::atomic<bool> noticeRefreshPending_{false};
     QTimer saveTimer_;
     bool shutDown_ = false;
     mutable std::mutex sizeMutex_;

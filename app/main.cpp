@@ -1,5 +1,6 @@
 // pennant: the desktop ticker host.
 #include "app/DemoFeeds.h"
+#include "app/DisplayCheck.h"
 #include "app/HeadlessHost.h"
 #include "app/HostOptions.h"
 #include "app/JsonLine.h"
@@ -49,6 +50,10 @@ int main(int argc, char** argv) {
     const bool transferring = !options.importPath.isEmpty() || !options.exportPath.isEmpty();
     if (transferring && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (options.version) {
+        std::fputs(hostVersion().toUtf8().constData(), stdout);
+        return 0;
+    }
 
     // Without a display the window cannot open: the demo falls back to headless.
     const bool haveDisplay = !qEnvironmentVariableIsEmpty("DISPLAY") ||
@@ -75,6 +80,7 @@ int main(int argc, char** argv) {
             qputenv("XDG_RUNTIME_DIR", runtime);
     }
     QApplication app(argc, argv);
+    releaseDisplayProbe();
     QApplication::setApplicationName(QStringLiteral("pennant"));
     QApplication::setQuitOnLastWindowClosed(false);
 

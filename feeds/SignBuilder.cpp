@@ -61,6 +61,7 @@ PNSignRef channelImageSign(NewsreelPlugin& plugin, PNTickerServer& server, const
     if (!size) return nullptr;
     auto sign = std::make_shared<PNImageTickerSign>();
     sign->initWithImage(imageForDisplay(*picture, *size), *size);
+    sign->setToolTip(signToolTip({}, channel));
     sign->setContinuousScrolling(true);
     if (image.contains(QStringLiteral("link"))) {
         sign->setActionType(PNPennantActionTypeURL);
@@ -96,6 +97,7 @@ QList<PNSignRef> itemSigns(NewsreelPlugin& plugin, const QString& feedURL, const
         sign->setContinuousScrolling(true);
         sign->setActionType(PNPennantActionTypeCustom);
         sign->setActionString(itemActionString(i, feedURL));
+        sign->setToolTip(signToolTip(item, channel));
         sign->setLoopCount(PNEndlessLoopCount);
         signs.append(sign);
     }

@@ -38,6 +38,16 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
     return text;
 }
 
+QString signToolTip(const QVariantMap& item, const QVariantMap& channel) {
+    const QString title = QStringLiteral("title");
+    const QVariant itemSource =
+        item.contains(title) ? item.value(title) : item.value(QStringLiteral("description"));
+    const QString itemPart = entryText(itemSource).simplified();
+    const QString channelPart = entryText(channel.value(title)).simplified();
+    if (channelPart.isEmpty()) return itemPart;
+    return itemPart.isEmpty() ? channelPart : itemPart + u'\n' + channelPart;
+}
+
 QString itemActionString(qsizetype index, const QString& feedURL) {
     return QString::number(index) + u',' + feedURL;
 }

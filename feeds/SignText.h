@@ -18,5 +18,9 @@ bool isHiddenItem(const QVariantMap& item, const QVariantList& markers);
 // underlined when the item has a link.
 PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength);
 
+// A text sign's tool tip: the item part and the channel's title whole, one line
+// each, as plain text.
+QString signToolTip(const QVariantMap& item, const QVariantMap& channel);
+
 // What a text sign carries back when clicked: the item index, ",", the feed URL.
 QString itemActionString(qsizetype index, const QString& feedURL);

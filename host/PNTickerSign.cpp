@@ -16,6 +16,7 @@ PN_ACCESSOR(bool, continuousScrolling, setContinuousScrolling, continuousScrolli
 PN_ACCESSOR(int, loopCount, setLoopCount, loopCount_)
 PN_ACCESSOR(PNSize, size, setSize, size_)
 PN_ACCESSOR(PNPennantActionType, actionType, setActionType, actionType_)
+PN_ACCESSOR(QString, toolTip, setToolTip, toolTip_)
 #undef PN_ACCESSOR
 
 QString PNTickerSign::actionString() const {

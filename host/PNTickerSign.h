@@ -31,6 +31,10 @@ class PNTickerSign {
     bool hasActionString() const;
     QImage image() const;
     void setImage(const QImage& image);
+    // Plain text the host shows when the pointer rests on the sign (empty: none),
+    // such as the whole of a title the sign shows shortened.
+    QString toolTip() const;
+    void setToolTip(QString toolTip);
 
     virtual bool isText() const = 0;
 
@@ -47,6 +51,7 @@ class PNTickerSign {
     QString actionString_;
     bool hasActionString_ = false;
     QImage image_;
+    QString toolTip_;
 };
 
 class PNTextTickerSign : public PNTickerSign {

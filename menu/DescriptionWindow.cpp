@@ -1,5 +1,6 @@
 #include "core/NewsreelPlugin.h"
 
+#include "menu/DescriptionHeader.h"
 #include "menu/DescriptionView.h"
 #include "platform/Window.h"
 
@@ -11,6 +12,8 @@ void NewsreelPlugin::showDescription(const QString& html, const QString& label) 
         view->showHTML(html);
     else
         return; // never a view that would fetch what the description names
+    // The header is the menu command's to fill; a bare description has none.
+    clearDescriptionHeader(webWindow);
     // A window already on screen stays where the user put it.
     if (!platform::isVisible(webWindow)) platform::center(webWindow);
     webNameLabel->setTextFormat(Qt::PlainText);

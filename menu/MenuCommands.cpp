@@ -1,5 +1,6 @@
 #include "core/NewsreelPlugin.h"
 
+#include "menu/DescriptionHeader.h"
 #include "menu/FeedFields.h"
 #include "menu/InfoMenu.h"
 #include "menu/SafeOpener.h"
@@ -95,14 +96,18 @@ void NewsreelPlugin::doActionableMenuItem(QObject* sender) {
         else
             platform::beep();
     };
-    const auto show = [this](const char* label) {
-        return [this, label](const QString& html) { showDescription(html, QString::fromLatin1(label)); };
+    const auto show = [this](const char* label, const std::optional<QVariantMap>& about) {
+        return [this, label, &about](const QString& html) {
+            showDescription(html, QString::fromLatin1(label));
+            if (about) showDescriptionHeader(webWindow, *about);
+        };
     };
 
     if (sender == showFullItemDescriptionItem)
-        return withText(textOf(context.item, "description"), show("Full Item Description"));
+        return withText(textOf(context.item, "description"), show("Full Item Description", context.item));
     if (sender == showFullFeedDescriptionItem)
-        return withText(textOf(context.channel, "description"), show("Full Feed Description"));
+        return withText(textOf(context.channel, "description"),
+                        show("Full Feed Description", context.channel));
     if (sender == openItemLinkInBrowserItem) return withText(textOf(context.item, "link"), openWebLink);
     if (sender == openFeedLinkInBrowserItem) return withText(textOf(context.channel, "link"), openWebLink);
     if (sender == openCommentsPageItem) return withText(textOf(context.item, "comments"), openWebLink);

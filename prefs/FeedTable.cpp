@@ -8,6 +8,7 @@
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
 int selectedRow(QTableView* table) {
@@ -16,6 +17,17 @@ int selectedRow(QTableView* table) {
     if (!rows.isEmpty()) return rows.first().row();
     const QModelIndex current = table->selectionModel()->currentIndex();
     return table->selectionModel()->hasSelection() && current.isValid() ? current.row() : -1;
+}
+
+// Every selected row, ascending; the selected row alone when no whole row is.
+QList<int> selectedRows(QTableView* table) {
+    QList<int> rows;
+    if (table && table->selectionModel())
+        for (const QModelIndex& index : table->selectionModel()->selectedRows())
+            rows.append(index.row());
+    if (rows.isEmpty() && selectedRow(table) >= 0) rows.append(selectedRow(table));
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 } // namespace
 
@@ -75,17 +87,21 @@ void NewsreelPlugin::addFeedToTable(QObject*) {
                                  {QStringLiteral("enabled"), true}});
     }
     feedsDidChange();
-    if (feedTableModel) feedTableModel->reloadData();
+    if (feedTableModel) {
+        feedTableModel->reloadData();
+        feedTableModel->editAddress(int(feeds.size()) - 1);
+    }
 }
 
 void NewsreelPlugin::removeFeedFromTable(QObject*) {
     platform::systemLog(QStringLiteral("remove feed"));
-    const int row = selectedRow(feedTable);
-    if (row < 0) return;
+    QList<int> rows = selectedRows(feedTable);
+    if (rows.isEmpty()) return;
     {
         std::lock_guard lock(dataMutex);
-        if (row >= feeds.size()) return;
-        feeds.removeAt(row);
+        // From the last, so the earlier indexes stay right.
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+            if (*row < feeds.size()) feeds.removeAt(*row);
     }
     feedsDidChange();
     if (feedTableModel) feedTableModel->reloadData();

@@ -3,12 +3,16 @@
 #include "core/NewsreelPlugin.h"
 #include "platform/Values.h"
 
+#include <QApplication>
 #include <QBrush>
 #include <QDateTime>
 #include <QDoubleSpinBox>
 #include <QFont>
+#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLocale>
+#include <QKeyEvent>
+#include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <algorithm>
@@ -127,6 +131,21 @@ FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
     if (interval >= 0) table->setItemDelegateForColumn(interval, new IntervalDelegate(table));
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { plugin_->tableViewSelectionDidChange(table_); });
+    // The address takes the spare width; the other columns are as wide as their
+    // titles, a channel's title as a short one (measuring their cells would ask
+    // the data source for every row).
+    QHeaderView* header = table->horizontalHeader();
+    const int character = header->fontMetrics().averageCharWidth();
+    for (int c = 0; c < columnCount(); ++c) {
+        const QString column = columnIdentifier(c);
+        header->setSectionResizeMode(c, column == QStringLiteral("url") ? QHeaderView::Stretch
+                                                                        : QHeaderView::Interactive);
+        if (column == QStringLiteral("title"))
+            header->resizeSection(c, character * 20);
+        else if (column != QStringLiteral("url"))
+            header->resizeSection(c, header->sectionSizeHint(c) + character * 4);
+    }
+    table->installEventFilter(this);
 }
 
 int FeedTableModel::rowCount(const QModelIndex& parent) const {
@@ -159,7 +178,9 @@ QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
         }
         return statusCell(status, role);
     }
-    if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+    // A long address is cut in its cell; the tip shows the whole of it.
+    const bool addressTip = role == Qt::ToolTipRole && column == QStringLiteral("url");
+    if (role != Qt::DisplayRole && role != Qt::EditRole && !addressTip) return {};
     return plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
 }
 
@@ -220,4 +241,30 @@ void FeedTableModel::refreshStatusColumns() {
     if (rows_ == 0) return;
     for (int c = 0; c < columnCount(); ++c)
         if (isStatusColumn(columnIdentifier(c))) emit dataChanged(index(0, c), index(rows_ - 1, c));
+}
+
+void FeedTableModel::editAddress(int row) {
+    const int address = columnOf(QStringLiteral("url"));
+    if (!table_->isVisible() || address < 0 || row < 0 || row >= rows_) return;
+    const QModelIndex cell = index(row, address);
+    table_->selectRow(row);
+    table_->setCurrentIndex(cell);
+    table_->scrollTo(cell);
+    // The view selects an editor's whole text: typing replaces the placeholder.
+    table_->edit(cell);
+}
+
+bool FeedTableModel::eventFilter(QObject* watched, QEvent* event) {
+    // Keys an open cell editor did not take reach the table too: they are not the table's.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool editing = focus && focus != table_ && table_->isAncestorOf(focus);
+    if (watched == table_ && event->type() == QEvent::KeyPress && !editing) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) &&
+            key->modifiers() == Qt::NoModifier && table_->selectionModel()->hasSelection()) {
+            plugin_->removeFeedFromTable(table_);
+            return true;
+        }
+    }
+    return QAbstractTableModel::eventFilter(watched, event);
 }

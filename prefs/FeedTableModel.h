@@ -7,7 +7,8 @@ class QTableView;
 
 // Lets the feed table ask the plug-in, its data source and delegate, for rows and
 // values, and hand edits back. Column identifiers are the record keys and come
-// from the table's "columnIdentifiers" property in the interface file.
+// from the table's "columnIdentifiers" property in the interface file. It also
+// gives the table its keys: Delete and Backspace remove the selected rows.
 class FeedTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
@@ -27,11 +28,17 @@ class FeedTableModel : public QAbstractTableModel {
     // update, not with the list.
     void refreshStatusColumns();
     static bool isStatusColumn(const QString& identifier);
+    // Selects the row and opens its address cell for typing, the text selected, when
+    // the table is on screen.
+    void editAddress(int row);
 
     // What can be typed into an interval cell, in minutes: half a minute up to
     // what a record's whole-minute interval can hold.
     static constexpr double kMinInterval = 0.5;
     static constexpr double kMaxInterval = 2147483647.0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     NewsreelPlugin* plugin_;

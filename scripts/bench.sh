@@ -17,5 +17,5 @@ echo "-- offscreen"
 QT_QPA_PLATFORM=offscreen build-bench/bench/bench_scroll
 if command -v xvfb-run >/dev/null; then
     echo "-- under Xvfb"
-    xvfb-run -a -s "-screen 0 1280x200x24" build-bench/bench/bench_scroll
+    xvfb-run -a -s "-screen 0 1280x200x24 -noreset" build-bench/bench/bench_scroll
 fi

@@ -10,9 +10,9 @@ scripts/install-deps.sh
 scripts/build.sh
 ctest --test-dir build --output-on-failure -j2 --timeout 300
 
-# Qt and libcurl are not instrumented; the suppression files name the few reports
-# that come from inside them, and why.
-export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1"
+# Qt, libcurl and the X11 libraries are not instrumented; the suppression files
+# name the few reports that come from inside them, and why.
+export ASAN_OPTIONS="detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:suppressions=$root/tests/asan.supp"
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 BUILD_DIR=build-asan BUILD_TYPE=Debug scripts/build.sh -DNEWSREEL_SANITIZE=address

@@ -1,6 +1,7 @@
 #include "app/HostOptions.h"
 #include "app/HostSettings.h"
 
+#include <QProcess>
 #include <QStringList>
 #include <gtest/gtest.h>
 
@@ -28,6 +29,26 @@ TEST(HostOptions, BadArgumentsAreNamed) {
         QString error;
         EXPECT_FALSE(parse(c.args, &error)) << c.args.join(' ').toStdString();
         EXPECT_TRUE(error.contains(c.mentions)) << error.toStdString();
+    }
+}
+
+TEST(HostOptions, VersionAndHelpArePrintedWithoutStartingAnything) {
+    for (const char* option : {"--version", "--help"}) {
+        QProcess pennant;
+        // No display: either answers before one is looked for.
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        pennant.setProcessEnvironment(env);
+        pennant.start(QStringLiteral(TEST_PENNANT_BINARY), {QString::fromLatin1(option)});
+        ASSERT_TRUE(pennant.waitForFinished(30000));
+        EXPECT_EQ(pennant.exitCode(), 0) << option;
+        const QString out = QString::fromUtf8(pennant.readAllStandardOutput());
+        if (QLatin1String(option) == QLatin1String("--version"))
+            EXPECT_EQ(out, QStringLiteral("pennant " NEWSREEL_VERSION "\n"));
+        else
+            EXPECT_TRUE(out.contains(QStringLiteral("--version")) && out.contains(QStringLiteral("--help")));
     }
 }
 

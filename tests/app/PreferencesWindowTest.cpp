@@ -5,42 +5,6 @@
 #include <QLabel>
 #include <QMenu>
 
-namespace {
-
-// A plug-in pane that counts the host's calls.
-class FakePane : public PNPrefPaneProtocol {
-  public:
-    explicit FakePane(QString name) : name_(std::move(name)) {}
-    ~FakePane() override { delete owner_; }
-    bool hasPrefsPane() const override { return has; }
-    QString identifier() const override { return QStringLiteral("org.example.") + name_; }
-    QString label() const override { return name_; }
-    QIcon icon() const override { return {}; }
-    QString category() const override { return {}; }
-    QString version() const override { return QStringLiteral("1"); }
-    std::shared_ptr<platform::Bundle> bundle() const override { return nullptr; }
-    QWidget* mainView() const override { return view_; }
-    QString userInfo() const override { return {}; }
-    void loadMainView() override {
-        if (view_) return;
-        owner_ = new QWidget;
-        view_ = new QLabel(name_, owner_);
-        ++loads;
-    }
-    void willSelect() override { ++selects; }
-    void willUnselect() override { ++unselects; }
-
-    bool has = true;
-    int loads = 0, selects = 0, unselects = 0;
-    QWidget* owner_ = nullptr; // the plug-in's own holder of its view
-    QWidget* view_ = nullptr;
-
-  private:
-    QString name_;
-};
-
-} // namespace
-
 TEST(PreferencesWindow, OpeningClosingAndTurningPagesSelectAndUnselectEachPaneOnce) {
     FakePane pane(QStringLiteral("News")), other(QStringLiteral("B")), none(QStringLiteral("Quiet"));
     none.has = false;

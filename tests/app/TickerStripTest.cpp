@@ -195,7 +195,8 @@ TEST_F(WindowHostTest, DockEdgeAndNoticeShapeTheWindow) {
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{QStringLiteral("Pause"), QStringLiteral("Preferences…"),
-                                   QStringLiteral("Refresh now"), QStringLiteral("Dock at Top"), QStringLiteral("Dock at Bottom"),
+                                   QStringLiteral("Refresh now"), QStringLiteral("Dock at Top"),
+                                   QStringLiteral("Dock at Bottom"), QStringLiteral("Screen"),
                                    QStringLiteral("Quit")}));
     EXPECT_FALSE(menu->actions().at(1)->isEnabled()); // no plug-in with a pane
     menu->actions().at(4)->trigger();                 // Dock at Top

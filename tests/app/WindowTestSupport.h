@@ -5,6 +5,7 @@
 #include "tests/support/PluginFixture.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,38 @@ class RecordingClient : public PNPennantClientProtocol {
   private:
     mutable std::mutex mutex_;
     QStringList actions_;
+};
+
+// A plug-in pane that counts the host's calls.
+class FakePane : public PNPrefPaneProtocol {
+  public:
+    explicit FakePane(QString name) : name_(std::move(name)) {}
+    ~FakePane() override { delete owner_; }
+    bool hasPrefsPane() const override { return has; }
+    QString identifier() const override { return QStringLiteral("org.example.") + name_; }
+    QString label() const override { return name_; }
+    QIcon icon() const override { return {}; }
+    QString category() const override { return {}; }
+    QString version() const override { return QStringLiteral("1"); }
+    std::shared_ptr<platform::Bundle> bundle() const override { return nullptr; }
+    QWidget* mainView() const override { return view_; }
+    QString userInfo() const override { return {}; }
+    void loadMainView() override {
+        if (view_) return;
+        owner_ = new QWidget;
+        view_ = new QLabel(name_, owner_);
+        ++loads;
+    }
+    void willSelect() override { ++selects; }
+    void willUnselect() override { ++unselects; }
+
+    bool has = true;
+    int loads = 0, selects = 0, unselects = 0;
+    QWidget* owner_ = nullptr; // the plug-in's own holder of its view
+    QWidget* view_ = nullptr;
+
+  private:
+    QString name_;
 };
 
 // Whole-file helpers for the settings tests; reading a missing file gives nothing.

@@ -2,11 +2,12 @@
 #include "platform/Window.h"
 #include "tests/menu/MenuFixture.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -101,4 +102,43 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
     plugin->showDescription(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
                             QStringLiteral("Full Item Description"));
     EXPECT_EQ(view->toPlainText(), QStringLiteral("<script>alert(1)</script> <b>x</b>"));
+}
+
+TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
+    addFeed(kFeed, {{"title", "World Desk"}, {"description", "<p>feed</p>"}, {"link", "javascript:alert(1)"}},
+            {QVariantMap{{"title", "Harbour city opens floating park"},
+                         {"pubDate", "Tue, 03 Jun 2025 09:39:21 GMT"},
+                         {"link", "https://127.0.0.1/harbour"},
+                         {"description", "<p>item</p>"}}});
+    const auto line = [this](const char* name) -> QLabel* {
+        auto* label = plugin->webWindow->findChild<QLabel*>(QString::fromLatin1(name));
+        return label && label->isVisible() ? label : nullptr;
+    };
+    click(0, kFeed);
+    plugin->showFullItemDescriptionItem->trigger();
+    ASSERT_TRUE(line("webTitleLabel") && line("webDateLabel") && line("webLinkLabel"));
+    EXPECT_EQ(line("webTitleLabel")->text(), QStringLiteral("Harbour city opens floating park"));
+    EXPECT_TRUE(line("webDateLabel")->text().contains(QStringLiteral("2025")));
+    EXPECT_FALSE(line("webDateLabel")->text().contains(QStringLiteral("GMT")))
+        << line("webDateLabel")->text().toStdString();
+    EXPECT_TRUE(line("webLinkLabel")->text().contains(QStringLiteral("https://127.0.0.1/harbour")));
+    emit line("webLinkLabel")->linkActivated(QStringLiteral("#"));
+    EXPECT_EQ(recorder->openedURLs(), QStringList{"https://127.0.0.1/harbour"});
+
+    // The channel's link is refused by the safe opener, as the menu's command would.
+    plugin->showFullFeedDescriptionItem->trigger();
+    EXPECT_EQ(line("webTitleLabel")->text(), QStringLiteral("World Desk"));
+    EXPECT_EQ(line("webDateLabel"), nullptr) << "no date: no line";
+    emit line("webLinkLabel")->linkActivated(QStringLiteral("#"));
+    EXPECT_EQ(recorder->beeps(), 1);
+    EXPECT_EQ(recorder->openedURLs().size(), 1);
+
+    // A description shown by itself has no header.
+    plugin->showDescription(QStringLiteral("<p>bare</p>"), QStringLiteral("Full Item Description"));
+    EXPECT_EQ(line("webTitleLabel"), nullptr);
+
+    QApplication::setActiveWindow(plugin->webWindow);
+    ASSERT_TRUE(waitUntil([this] { return plugin->webWindow->isActiveWindow(); }));
+    QTest::keyClick(plugin->webWindow, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([this] { return !plugin->webWindow->isVisible(); }));
 }
