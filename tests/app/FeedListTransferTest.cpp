@@ -91,7 +91,7 @@ TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
         runPennant({"--headless", "--settings", settings},
                    "import " + in.toUtf8() + "\nwait\nexport " + out.toUtf8() + "\nimport " +
                        dir.filePath("missing.opml").toUtf8() + "\nimport\nquit\n");
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
     auto has = [&](const QString& text) {
         return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l == text; });
