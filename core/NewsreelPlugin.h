@@ -6,6 +6,7 @@
 #include "feeds/FetchCache.h"
 #include "host/PNProtocols.h"
 #include "platform/Bundle.h"
+#include "platform/MainThreadMailbox.h"
 #include "platform/Timer.h"
 #include "platform/UpdateLock.h"
 #include "platform/UrlFetcher.h"
@@ -126,10 +127,10 @@ class NewsreelPlugin : public QObject,
     void storeIgnored();
     void storeSetting(const QString& key, const QVariant& value);
     // Called on the main thread after `feeds` or `ignored` changed.
-    Q_INVOKABLE void feedsDidChange();
+    void feedsDidChange();
     // Feed URLs the worker replaced in the working list (pages that named their
     // feeds, movedFeedAddresses): their timers follow and the list is stored.
-    Q_INVOKABLE void feedAddressesDidChange();
+    void feedAddressesDidChange();
     void ignoredDidChange();
 
   public slots:
@@ -178,6 +179,8 @@ class NewsreelPlugin : public QObject,
     // Validators, bodies and deferrals of the URLs fetched so far, for the
     // plug-in's life; its own mutex, not dataMutex.
     FetchCache fetchCache;
+    // Work the update worker hands to the main thread (settings, the pane).
+    platform::MainThreadMailbox mainThread;
     // How each feed fared at its last update; its own mutex.
     FeedStatusBoard statusBoard;
 
@@ -234,7 +237,7 @@ class NewsreelPlugin : public QObject,
     void statusDidChange();
     int shownItemCount(const QString& feedURL) const;
     QVariantMap statusMap(const QVariantMap& record) const;
-    Q_INVOKABLE void feedTableStatusDidChange();
+    void feedTableStatusDidChange();
     void showFeedListReport(const QString& message, bool ok);
     std::shared_ptr<platform::Timer> scheduleFeedTimer(double seconds, const QString& feedURL);
     friend class UpdateLockGuard;

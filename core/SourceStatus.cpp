@@ -66,7 +66,5 @@ QVariantMap NewsreelPlugin::sourceStatusOfRow(int row) const {
 
 void NewsreelPlugin::statusDidChange() {
     if (PNTickerServer* s = server.load()) s->sourceStatusDidChange(this);
-    // Posted by name: the call then carries nothing this thread made, and what the
-    // main thread reads is behind the status board's own mutex.
-    QMetaObject::invokeMethod(this, "feedTableStatusDidChange", Qt::QueuedConnection);
+    mainThread.post([this] { feedTableStatusDidChange(); });
 }

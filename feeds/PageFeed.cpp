@@ -35,7 +35,7 @@ PageFeedAdoption adoptPageFeed(NewsreelPlugin& plugin, const QString& pageURL, c
     if (PNTickerServer* server = plugin.server.load())
         for (const PNSignRef& sign : pageSigns)
             server->removeSign(sign);
-    // Posted by name: the call carries nothing this thread made.
-    QMetaObject::invokeMethod(&plugin, "feedAddressesDidChange", Qt::QueuedConnection);
+    // The timers and the settings are the main thread's.
+    plugin.mainThread.post([&plugin] { plugin.feedAddressesDidChange(); });
     return PageFeedAdoption::Adopted;
 }

@@ -112,7 +112,7 @@ int NewsreelPlugin::parserDidEndDocument(const QString& feedURL, FeedDictionary&
         adoptTimeToLive(*this, feedURL, *parsed.channel)) {
         // The working list may be the settings' own list: they are written on the
         // main thread, which this worker never waits for.
-        QMetaObject::invokeMethod(this, "feedsDidChange", Qt::QueuedConnection);
+        mainThread.post([this] { feedsDidChange(); });
     }
     PNTickerServer* s = server.load();
     // A feed that left the list meanwhile gets no signs (and its image is not
