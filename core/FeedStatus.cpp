@@ -1,7 +1,5 @@
 #include "core/FeedStatus.h"
 
-#include <QSet>
-
 QString FeedStatusBoard::stateName(State state) {
     switch (state) {
     case State::Pending:
@@ -51,17 +49,4 @@ void FeedStatusBoard::succeed(const QString& url, State state, int items, const 
     s.link = link;
     s.lastAttempt = now;
     s.lastSuccess = now;
-}
-
-void FeedStatusBoard::setItems(const QString& url, int items) {
-    std::lock_guard guard(mutex_);
-    auto it = statuses_.find(url);
-    if (it != statuses_.end()) it->items = items;
-}
-
-void FeedStatusBoard::retainOnly(const QStringList& urls) {
-    const QSet<QString> keep(urls.cbegin(), urls.cend());
-    std::lock_guard guard(mutex_);
-    for (auto it = statuses_.begin(); it != statuses_.end();)
-        it = keep.contains(it.key()) ? std::next(it) : statuses_.erase(it);
 }

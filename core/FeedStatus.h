@@ -31,10 +31,6 @@ class FeedStatusBoard {
     // An attempt ended well: with a new document (Ok) or none (NotModified).
     void succeed(const QString& url, State state, int items, const QString& title, const QString& link,
                  const QDateTime& now);
-    // The item signs shown changed outside an update (an item hidden).
-    void setItems(const QString& url, int items);
-    // Forgets the feeds no longer listed, so the board does not grow for good.
-    void retainOnly(const QStringList& urls);
 
   private:
     mutable std::mutex mutex_;
