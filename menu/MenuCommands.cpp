@@ -1,8 +1,9 @@
-#include "core/NewsreelPlugin.h"
+#include "menu/InfoMenuController.h"
 
+#include "core/FeedStore.h"
 #include "menu/DescriptionHeader.h"
 #include "menu/FeedFields.h"
-#include "menu/InfoMenu.h"
+#include "menu/SubmenuLookup.h"
 #include "menu/SafeOpener.h"
 #include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
@@ -40,21 +41,19 @@ bool isSameItem(const QVariantMap& candidate, const QVariantMap& clicked,
     return fieldText(candidate.value(identity->first)) == identity->second;
 }
 
-CommandContext resolveContext(NewsreelPlugin& plugin) {
+CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const FeedStore& store) {
     CommandContext context;
-    if (!plugin.itemTitleItem || !plugin.feedTitleItem) return context;
-    const QVariant url = plugin.feedTitleItem->data();
+    if (!outlets.itemTitleItem || !outlets.feedTitleItem) return context;
+    const QVariant url = outlets.feedTitleItem->data();
     if (url.typeId() != QMetaType::QString) return context;
     context.feedURL = url.toString();
-    const QVariant index = plugin.itemTitleItem->data();
-    const QVariantMap clicked = plugin.itemTitleItem->property(kClickedItemProperty).toMap();
+    const QVariant index = outlets.itemTitleItem->data();
+    const QVariantMap clicked = outlets.itemTitleItem->property(kClickedItemProperty).toMap();
     const int clickedIndex = index.typeId() == QMetaType::Int ? index.toInt() : -1;
     const auto identity = identityOf(clicked);
 
-    std::lock_guard lock(plugin.dataMutex);
-    if (!plugin.topDictionary) return context;
-    const auto feed = plugin.topDictionary->constFind(*context.feedURL);
-    if (feed == plugin.topDictionary->constEnd()) return context;
+    const std::optional<FeedDictionary> feed = store.feed(*context.feedURL);
+    if (!feed) return context;
     if (feed->channel) context.channel = *feed->channel;
     if (!feed->items || clickedIndex < 0) return context;
     const QVariantList& items = *feed->items;
@@ -82,12 +81,13 @@ std::optional<QString> textOf(const std::optional<QVariantMap>& dictionary, cons
 
 } // namespace
 
-void NewsreelPlugin::doActionableMenuItem(QObject* sender) {
+void InfoMenuController::doActionableMenuItem(QObject* sender) {
     if (!sender) return platform::systemLog(QStringLiteral("menu command not implemented!"));
     // The menu has closed by itself.
-    if (sender == closeItem) return;
+    const Outlets& o = outlets_;
+    if (sender == o.closeItem) return;
 
-    const CommandContext context = resolveContext(*this);
+    const CommandContext context = resolveContext(o, store_);
     // Runs a command on a field of the clicked item or channel; a context that no
     // longer resolves, or lacks the field, only sounds the alert.
     const auto withText = [](const std::optional<QString>& text, const auto& command) {
@@ -98,43 +98,43 @@ void NewsreelPlugin::doActionableMenuItem(QObject* sender) {
     };
     const auto show = [this](const char* label, const std::optional<QVariantMap>& about) {
         return [this, label, &about](const QString& html) {
-            showDescription(html, QString::fromLatin1(label));
-            if (about) showDescriptionHeader(webWindow, *about);
+            description_.showDescription(html, QString::fromLatin1(label));
+            if (about) showDescriptionHeader(description_.outlets().webWindow, *about);
         };
     };
 
-    if (sender == showFullItemDescriptionItem)
+    if (sender == o.showFullItemDescriptionItem)
         return withText(textOf(context.item, "description"), show("Full Item Description", context.item));
-    if (sender == showFullFeedDescriptionItem)
+    if (sender == o.showFullFeedDescriptionItem)
         return withText(textOf(context.channel, "description"),
                         show("Full Feed Description", context.channel));
-    if (sender == openItemLinkInBrowserItem) return withText(textOf(context.item, "link"), openWebLink);
-    if (sender == openFeedLinkInBrowserItem) return withText(textOf(context.channel, "link"), openWebLink);
-    if (sender == openCommentsPageItem) return withText(textOf(context.item, "comments"), openWebLink);
-    if (sender == downloadEnclosureItem) {
+    if (sender == o.openItemLinkInBrowserItem) return withText(textOf(context.item, "link"), openWebLink);
+    if (sender == o.openFeedLinkInBrowserItem) return withText(textOf(context.channel, "link"), openWebLink);
+    if (sender == o.openCommentsPageItem) return withText(textOf(context.item, "comments"), openWebLink);
+    if (sender == o.downloadEnclosureItem) {
         const std::optional<QString> url =
             context.item
                 ? fieldAttribute(context.item->value(QStringLiteral("enclosure")), QStringLiteral("url"))
                 : std::nullopt;
         return withText(url, openWebLink);
     }
-    if (sender == emailAuthorItem) return withText(textOf(context.item, "author"), openMailField);
-    if (sender == emailManagingEditorItem)
+    if (sender == o.emailAuthorItem) return withText(textOf(context.item, "author"), openMailField);
+    if (sender == o.emailManagingEditorItem)
         return withText(textOf(context.channel, "managingEditor"), openMailField);
-    if (sender == emailWebmasterItem) return withText(textOf(context.channel, "webMaster"), openMailField);
-    if (sender == dontShowAgainItem) {
+    if (sender == o.emailWebmasterItem) return withText(textOf(context.channel, "webMaster"), openMailField);
+    if (sender == o.dontShowAgainItem) {
         if (!context.item) return platform::beep();
-        return dontShowAgain(*context.feedURL, context.index, *context.item);
+        return commands_.dontShowAgain(*context.feedURL, context.index, *context.item);
     }
-    if (sender == setUpdateIntervalToItem) {
+    if (sender == o.setUpdateIntervalToItem) {
         return withText(textOf(context.channel, "ttl"),
-                        [&](const QString& ttl) { setUpdateIntervalTo(*context.feedURL, ttl); });
+                        [&](const QString& ttl) { commands_.setUpdateIntervalTo(*context.feedURL, ttl); });
     }
-    if (sender == unsubscribeFromFeedItem) {
+    if (sender == o.unsubscribeFromFeedItem) {
         if (!context.feedURL) return platform::beep();
-        return unsubscribeFromFeed(*context.feedURL);
+        return commands_.unsubscribeFromFeed(*context.feedURL);
     }
-    if (sender == subscribeToSourceItem) {
+    if (sender == o.subscribeToSourceItem) {
         const std::optional<QString> url =
             context.item
                 ? fieldAttribute(context.item->value(QStringLiteral("source")), QStringLiteral("url"))
@@ -143,7 +143,7 @@ void NewsreelPlugin::doActionableMenuItem(QObject* sender) {
         // becomes a subscription, fetched and kept for every later start.
         const QString address = url ? url->trimmed() : QString();
         if (!isWebURL(QUrl(address, QUrl::StrictMode))) return platform::beep();
-        return subscribeToSource(address);
+        return commands_.subscribeToSource(address);
     }
     platform::systemLog(QStringLiteral("menu command not implemented!"));
 }

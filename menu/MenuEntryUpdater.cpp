@@ -1,4 +1,4 @@
-#include "core/NewsreelPlugin.h"
+#include "menu/MenuEntryUpdater.h"
 
 #include "menu/MenuText.h"
 
@@ -31,9 +31,8 @@ void detachSubmenu(QAction* item) {
 
 } // namespace
 
-bool NewsreelPlugin::updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex,
-                                    const QVariantMap& usingDictionary, const QString& withKey,
-                                    const QString* updatingTitleWithPrefix) {
+bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantMap& usingDictionary,
+                    const QString& withKey, const QString* updatingTitleWithPrefix) {
     if (!item || !fromMenu) return false;
     const auto found = usingDictionary.constFind(withKey);
     const QList<QAction*> entries = fromMenu->actions();

@@ -1,7 +1,10 @@
 #include "platform/Bundle.h"
 
+#include "platform/InterfacePart.h"
+
 #include <QAbstractButton>
 #include <QAction>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -71,7 +74,7 @@ bool connectAction(QObject* control, QObject* owner, const QByteArray& slot, QSt
 } // namespace
 
 QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<Outlet>& outlets,
-                              QString* error) const {
+                              QString* error, const QStringList& parts) const {
     QString ignored;
     if (!error) error = &ignored;
     const QString path = QDir(path_).filePath(name + QStringLiteral(".ui"));
@@ -80,8 +83,18 @@ QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<O
         *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
         return nullptr;
     }
+    QByteArray text = file.readAll();
+    if (!parts.isEmpty()) {
+        text = interfacePart(QString::fromUtf8(text), parts).toUtf8();
+        if (text.isEmpty()) {
+            *error = QStringLiteral("cannot load %1: it has no part %2").arg(path, parts.join(QStringLiteral(", ")));
+            return nullptr;
+        }
+    }
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
     QUiLoader loader;
-    std::unique_ptr<QWidget> root(loader.load(&file));
+    std::unique_ptr<QWidget> root(loader.load(&buffer));
     if (!root) {
         *error = QStringLiteral("cannot load %1: %2").arg(path, loader.errorString());
         return nullptr;

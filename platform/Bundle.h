@@ -3,6 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -34,8 +35,9 @@ class Bundle {
     // connects every control that names an action (its "action" property) to the
     // owner's slot of that name taking the sender (QObject*). Returns the root
     // widget (owned by the caller), or null with error set naming what failed.
-    QWidget* loadNibNamed(const QString& name, QObject* owner, const QList<Outlet>& outlets,
-                          QString* error) const;
+    // With parts, only those of the root's widgets are built (see interfacePart).
+    QWidget* loadNibNamed(const QString& name, QObject* owner, const QList<Outlet>& outlets, QString* error,
+                          const QStringList& parts = {}) const;
 
   private:
     void loadStrings() const;

@@ -1,11 +1,16 @@
-#include "core/NewsreelPlugin.h"
+#include "prefs/PaneController.h"
 
+#include "core/FeedStore.h"
+#include "core/PluginPreferences.h"
+#include "core/SettingsKeys.h"
 #include "platform/AlertSound.h"
+#include "platform/FileChooser.h"
 #include "platform/SystemLog.h"
 #include "platform/TypedAddress.h"
 #include "prefs/FeedTableModel.h"
 
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
 #include <algorithm>
@@ -31,110 +36,91 @@ QList<int> selectedRows(QTableView* table) {
 }
 } // namespace
 
-int NewsreelPlugin::numberOfRowsInTableView(QTableView*) {
+int PaneController::numberOfRowsInTableView(QTableView*) {
     platform::systemLog(QStringLiteral("count feeds"));
-    std::lock_guard lock(dataMutex);
-    return int(feeds.size());
+    return int(store_.count());
 }
 
-QVariant NewsreelPlugin::tableViewObjectValueForTableColumn(QTableView*, const QString& column, int row) {
+QVariant PaneController::tableViewObjectValueForTableColumn(QTableView*, const QString& column, int row) {
     platform::systemLog(QStringLiteral("get value"));
-    std::lock_guard lock(dataMutex);
-    if (row < 0 || row >= feeds.size()) return {};
-    return feeds.at(row).toMap().value(column);
+    const std::optional<QVariantMap> record = store_.recordAt(row);
+    return record ? record->value(column) : QVariant();
 }
 
-void NewsreelPlugin::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
+void PaneController::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
                                              int row) {
     platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
     bool refused = false;
-    {
-        std::lock_guard lock(dataMutex);
-        if (row < 0 || row >= feeds.size()) return;
-        // The record is replaced by a copy: the settings' own list keeps its record.
-        QVariantMap record = feeds.at(row).toMap();
+    // The record is replaced by a copy: the settings' own list keeps its record.
+    const bool changed = store_.updateRecord(row, [&](QVariantMap& record) {
         QVariant stored = value;
-        if (column == QLatin1String("url") && record.value(column) != value) {
+        if (column == recordkeys::kURL && record.value(column) != value) {
             // A typed address is made whole ("example.org/feed" is https); what is
             // no URL at all leaves the cell as it was.
             const std::optional<QString> address = platform::typedFeedAddress(value.toString());
             refused = !address;
             stored = address.value_or(QString());
         }
-        if (!refused) {
-            record.insert(column, stored);
-            feeds[row] = record;
-        }
-    }
+        if (refused) return false;
+        record.insert(column, stored);
+        return true;
+    });
     if (refused) {
         platform::beep();
         return;
     }
-    feedsDidChange();
+    if (changed) store_.feedsDidChange(preferences_);
 }
 
-void NewsreelPlugin::tableViewSelectionDidChange(QTableView* table) {
+void PaneController::tableViewSelectionDidChange(QTableView* table) {
     platform::systemLog(QStringLiteral("selection changed"));
-    if (removeFeedButton) removeFeedButton->setEnabled(selectedRow(table) >= 0);
+    if (outlets_.removeFeedButton) outlets_.removeFeedButton->setEnabled(selectedRow(table) >= 0);
 }
 
-void NewsreelPlugin::addFeedToTable(QObject*) {
+void PaneController::addFeedToTable(QObject*) {
     platform::systemLog(QStringLiteral("add feed"));
-    {
-        std::lock_guard lock(dataMutex);
-        feeds.append(QVariantMap{{QStringLiteral("url"), QStringLiteral("http://")},
-                                 {QStringLiteral("interval"), 60},
-                                 {QStringLiteral("enabled"), true}});
-    }
-    feedsDidChange();
-    if (feedTableModel) {
-        feedTableModel->reloadData();
-        feedTableModel->editAddress(int(feeds.size()) - 1);
+    const qsizetype row = store_.append(QVariantMap{{recordkeys::kURL, QStringLiteral("http://")},
+                                                     {recordkeys::kInterval, limits::kDefaultInterval},
+                                                     {recordkeys::kEnabled, true}});
+    store_.feedsDidChange(preferences_);
+    if (model_) {
+        model_->reloadData();
+        model_->editAddress(int(row));
     }
 }
 
-void NewsreelPlugin::removeFeedFromTable(QObject*) {
+void PaneController::removeFeedFromTable(QObject*) {
     platform::systemLog(QStringLiteral("remove feed"));
-    QList<int> rows = selectedRows(feedTable);
+    const QList<int> rows = selectedRows(outlets_.feedTable);
     if (rows.isEmpty()) return;
-    {
-        std::lock_guard lock(dataMutex);
-        // From the last, so the earlier indexes stay right.
-        for (auto row = rows.crbegin(); row != rows.crend(); ++row)
-            if (*row < feeds.size()) feeds.removeAt(*row);
-    }
-    feedsDidChange();
-    if (feedTableModel) feedTableModel->reloadData();
+    store_.removeRows(rows);
+    store_.feedsDidChange(preferences_);
+    if (model_) model_->reloadData();
 }
 
-void NewsreelPlugin::feedTableStatusDidChange() {
-    if (feedTableModel) feedTableModel->refreshStatusColumns();
+namespace {
+const QString kOpmlFilter = QStringLiteral("OPML files (*.opml *.xml);;All files (*)");
+} // namespace
+
+void PaneController::importFeedList(QObject*) {
+    const std::optional<QString> path = platform::chooseFile(platform::FileChoice::Open, outlets_.prefPaneView,
+                                                             QStringLiteral("Import Feeds"), kOpmlFilter);
+    if (!path || !transfer_.importFeeds) return;
+    bool ok = false;
+    showFeedListReport(transfer_.importFeeds(*path, &ok), ok);
 }
 
-void NewsreelPlugin::feedAddressesDidChange() {
-    QList<QPair<QString, QString>> moved;
-    {
-        std::lock_guard lock(dataMutex);
-        moved.swap(movedFeedAddresses);
-    }
-    if (moved.isEmpty()) return;
-    // A page's timer goes on with its feed's URL, at the same pace; it does not
-    // fire now, the feed having just been read.
-    for (const auto& [from, to] : moved)
-        if (timers)
-            for (std::shared_ptr<platform::Timer>& timer : *timers)
-                if (timer && timer->isValid() && timer->userInfo().toString() == from) {
-                    const double seconds = timer->timeInterval();
-                    timer->invalidate();
-                    timer = scheduleFeedTimer(seconds, to);
-                }
-    storeFeeds(); // the settings are saved
-    bool hidden = false;
-    {
-        std::lock_guard lock(dataMutex);
-        for (const auto& move : moved)
-            hidden = hidden || ignored.contains(move.second);
-    }
-    if (hidden) storeIgnored(); // the markers moved with the URL
-    if (feedTableModel) feedTableModel->reloadData();
+void PaneController::exportFeedList(QObject*) {
+    const std::optional<QString> path =
+        platform::chooseFile(platform::FileChoice::Save, outlets_.prefPaneView, QStringLiteral("Export Feeds"),
+                             kOpmlFilter, QStringLiteral("opml"));
+    if (!path || !transfer_.exportFeeds) return;
+    bool ok = false;
+    showFeedListReport(transfer_.exportFeeds(*path, &ok), ok);
+}
+
+void PaneController::showFeedListReport(const QString& message, bool ok) {
+    platform::systemLog(message);
+    if (outlets_.feedListReportLabel) outlets_.feedListReportLabel->setText(message);
+    if (!ok) platform::beep();
 }

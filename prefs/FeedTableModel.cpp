@@ -1,6 +1,7 @@
 #include "prefs/FeedTableModel.h"
 
-#include "core/NewsreelPlugin.h"
+#include "prefs/PaneController.h"
+#include "core/SettingsKeys.h"
 #include "platform/Values.h"
 
 #include <QApplication>
@@ -46,7 +47,7 @@ class IntervalDelegate : public QStyledItemDelegate {
     using QStyledItemDelegate::QStyledItemDelegate;
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* spin = new IntervalBox(parent);
-        spin->setRange(FeedTableModel::kMinInterval, FeedTableModel::kMaxInterval);
+        spin->setRange(limits::kMinIntervalMinutes, limits::kMaxIntervalMinutes);
         spin->setSuffix(QStringLiteral(" min"));
         return spin;
     }
@@ -56,8 +57,8 @@ class IntervalDelegate : public QStyledItemDelegate {
         const double stored = platform::doubleValue(index.data(Qt::EditRole));
         const double minutes = stored > 0 ? stored : 1.0;
         spin->setDecimals(decimalsOf(minutes));
-        spin->setRange(std::min<double>(FeedTableModel::kMinInterval, minutes),
-                       std::max<double>(FeedTableModel::kMaxInterval, minutes));
+        spin->setRange(std::min<double>(limits::kMinIntervalMinutes, minutes),
+                       std::max<double>(limits::kMaxIntervalMinutes, minutes));
         spin->setValue(minutes);
         spin->setProperty(kShownProperty, spin->value());
     }
@@ -121,16 +122,16 @@ bool FeedTableModel::isStatusColumn(const QString& identifier) {
     return identifier == QLatin1String("title") || identifier == QLatin1String("status");
 }
 
-FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
-    : QAbstractTableModel(table), plugin_(plugin), table_(table) {
+FeedTableModel::FeedTableModel(PaneController* pane, QTableView* table)
+    : QAbstractTableModel(table), pane_(pane), table_(table) {
     identifiers_ = table->property("columnIdentifiers").toStringList();
     titles_ = table->property("columnTitles").toStringList();
     // Rows are counted when the pane is shown (reloadData), not at load time.
     table->setModel(this);
-    const int interval = columnOf(QStringLiteral("interval"));
+    const int interval = columnOf(recordkeys::kInterval);
     if (interval >= 0) table->setItemDelegateForColumn(interval, new IntervalDelegate(table));
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { plugin_->tableViewSelectionDidChange(table_); });
+            [this] { pane_->tableViewSelectionDidChange(table_); });
     // The address takes the spare width; the other columns are as wide as their
     // titles, a channel's title as a short one (measuring their cells would ask
     // the data source for every row).
@@ -138,11 +139,11 @@ FeedTableModel::FeedTableModel(NewsreelPlugin* plugin, QTableView* table)
     const int character = header->fontMetrics().averageCharWidth();
     for (int c = 0; c < columnCount(); ++c) {
         const QString column = columnIdentifier(c);
-        header->setSectionResizeMode(c, column == QStringLiteral("url") ? QHeaderView::Stretch
+        header->setSectionResizeMode(c, column == recordkeys::kURL ? QHeaderView::Stretch
                                                                         : QHeaderView::Interactive);
         if (column == QStringLiteral("title"))
             header->resizeSection(c, character * 20);
-        else if (column != QStringLiteral("url"))
+        else if (column != recordkeys::kURL)
             header->resizeSection(c, header->sectionSizeHint(c) + character * 4);
     }
     table->installEventFilter(this);
@@ -160,18 +161,18 @@ int FeedTableModel::columnCount(const QModelIndex& parent) const {
 QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
     const QString column = columnIdentifier(index.column());
-    const bool isCheck = column == QStringLiteral("enabled");
+    const bool isCheck = column == recordkeys::kEnabled;
     // Only the roles the table shows or edits reach the data source, so a repaint
     // asks once per visible cell.
     if (isCheck) {
         if (role != Qt::CheckStateRole) return {};
-        const QVariant value = plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
+        const QVariant value = pane_->tableViewObjectValueForTableColumn(table_, column, index.row());
         return platform::boolValue(value) ? Qt::Checked : Qt::Unchecked;
     }
     if (isStatusColumn(column)) {
         // Not the data source's: these are not record keys, and asking for them
         // writes no log line.
-        const QVariantMap status = plugin_->sourceStatusOfRow(index.row());
+        const QVariantMap status = pane_->sourceStatusOfRow(index.row());
         if (column == QLatin1String("title")) {
             const QString title = status.value(QStringLiteral("title")).toString();
             return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(title) : QVariant();
@@ -179,22 +180,22 @@ QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
         return statusCell(status, role);
     }
     // A long address is cut in its cell; the tip shows the whole of it.
-    const bool addressTip = role == Qt::ToolTipRole && column == QStringLiteral("url");
+    const bool addressTip = role == Qt::ToolTipRole && column == recordkeys::kURL;
     if (role != Qt::DisplayRole && role != Qt::EditRole && !addressTip) return {};
-    return plugin_->tableViewObjectValueForTableColumn(table_, column, index.row());
+    return pane_->tableViewObjectValueForTableColumn(table_, column, index.row());
 }
 
 bool FeedTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid()) return false;
     const QString column = columnIdentifier(index.column());
     QVariant stored = value;
-    if (column == QStringLiteral("enabled")) {
+    if (column == recordkeys::kEnabled) {
         if (role != Qt::CheckStateRole) return false;
         stored = value.toInt() == Qt::Checked;
     } else if (role != Qt::EditRole || isStatusColumn(column)) {
         return false;
     }
-    plugin_->tableViewSetObjectValue(table_, stored, column, index.row());
+    pane_->tableViewSetObjectValue(table_, stored, column, index.row());
     emit dataChanged(index, index);
     return true;
 }
@@ -203,7 +204,7 @@ Qt::ItemFlags FeedTableModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     const QString column = columnIdentifier(index.column());
-    if (column == QStringLiteral("enabled"))
+    if (column == recordkeys::kEnabled)
         f |= Qt::ItemIsUserCheckable;
     else if (!isStatusColumn(column))
         f |= Qt::ItemIsEditable;
@@ -221,7 +222,7 @@ void FeedTableModel::reloadData() {
     // survives an added row, as the user expects.
     QItemSelectionModel* selection = table_->selectionModel();
     const bool hadSelection = selection && selection->hasSelection();
-    const int count = plugin_->numberOfRowsInTableView(table_);
+    const int count = pane_->numberOfRowsInTableView(table_);
     if (count > rows_) {
         beginInsertRows({}, rows_, count - 1);
         rows_ = count;
@@ -234,7 +235,7 @@ void FeedTableModel::reloadData() {
     if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
     // Removing rows drops their selection without a signal; the delegate still
     // has to hear of it (the remove button depends on it).
-    if (selection && hadSelection != selection->hasSelection()) plugin_->tableViewSelectionDidChange(table_);
+    if (selection && hadSelection != selection->hasSelection()) pane_->tableViewSelectionDidChange(table_);
 }
 
 void FeedTableModel::refreshStatusColumns() {
@@ -244,7 +245,7 @@ void FeedTableModel::refreshStatusColumns() {
 }
 
 void FeedTableModel::editAddress(int row) {
-    const int address = columnOf(QStringLiteral("url"));
+    const int address = columnOf(recordkeys::kURL);
     if (!table_->isVisible() || address < 0 || row < 0 || row >= rows_) return;
     const QModelIndex cell = index(row, address);
     table_->selectRow(row);
@@ -262,7 +263,7 @@ bool FeedTableModel::eventFilter(QObject* watched, QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) &&
             key->modifiers() == Qt::NoModifier && table_->selectionModel()->hasSelection()) {
-            plugin_->removeFeedFromTable(table_);
+            pane_->removeFeedFromTable(table_);
             return true;
         }
     }

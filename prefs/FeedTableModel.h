@@ -2,17 +2,17 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 
-class NewsreelPlugin;
+class PaneController;
 class QTableView;
 
-// Lets the feed table ask the plug-in, its data source and delegate, for rows and
+// Lets the feed table ask the pane, its data source and delegate, for rows and
 // values, and hand edits back. Column identifiers are the record keys and come
 // from the table's "columnIdentifiers" property in the interface file. It also
 // gives the table its keys: Delete and Backspace remove the selected rows.
 class FeedTableModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    FeedTableModel(NewsreelPlugin* plugin, QTableView* table);
+    FeedTableModel(PaneController* pane, QTableView* table);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -32,16 +32,11 @@ class FeedTableModel : public QAbstractTableModel {
     // the table is on screen.
     void editAddress(int row);
 
-    // What can be typed into an interval cell, in minutes: half a minute up to
-    // what a record's whole-minute interval can hold.
-    static constexpr double kMinInterval = 0.5;
-    static constexpr double kMaxInterval = 2147483647.0;
-
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    NewsreelPlugin* plugin_;
+    PaneController* pane_;
     QTableView* table_;
     QStringList identifiers_;
     QStringList titles_;

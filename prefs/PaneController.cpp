@@ -1,40 +1,86 @@
-#include "core/NewsreelPlugin.h"
+#include "prefs/PaneController.h"
 
+#include "core/FeedStore.h"
+#include "core/PluginPreferences.h"
+#include "core/SettingsKeys.h"
+#include "core/SourceStatusReport.h"
 #include "platform/Values.h"
 #include "prefs/FeedTableModel.h"
 
 #include <QCheckBox>
 #include <QIntValidator>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTableView>
 
-void NewsreelPlugin::willSelect() {
-    if (active) {
-        deactivate();
-        active = true;
-    }
+PaneController::PaneController(FeedStore& store, PluginPreferences& preferences, const SourceStatusReport& status,
+                               BundleSource bundle, Transfer transfer)
+    : store_(store), preferences_(preferences), status_(status), bundle_(std::move(bundle)),
+      transfer_(std::move(transfer)) {}
+
+PaneController::~PaneController() = default;
+
+bool PaneController::load() {
+    if (tried_) return root_ != nullptr;
+    tried_ = true;
+    using platform::bindTo;
+    Outlets& o = outlets_;
+    root_.reset(loadInterfacePart(bundle_, {QStringLiteral("prefPaneView")}, this,
+                                  {{QStringLiteral("prefPaneView"), bindTo(o.prefPaneView)},
+                                   {QStringLiteral("feedTable"), bindTo(o.feedTable)},
+                                   {QStringLiteral("addFeedButton"), bindTo(o.addFeedButton)},
+                                   {QStringLiteral("removeFeedButton"), bindTo(o.removeFeedButton)},
+                                   {QStringLiteral("feedListReportLabel"), bindTo(o.feedListReportLabel)},
+                                   {QStringLiteral("useTTLCheckBox"), bindTo(o.useTTLCheckBox)},
+                                   {QStringLiteral("titleLengthText"), bindTo(o.titleLengthText)},
+                                   {QStringLiteral("titleLengthStepper"), bindTo(o.titleLengthStepper)}},
+                                  &error_));
+    if (!root_) return false;
+    model_ = new FeedTableModel(this, o.feedTable);
+    // The field accepts what the stepper can reach.
+    o.titleLengthStepper->setRange(limits::kMinTitleLength, limits::kMaxTitleLength);
+    o.titleLengthText->setValidator(
+        new QIntValidator(limits::kMinTitleLength, limits::kMaxTitleLength, o.titleLengthText));
+    return true;
+}
+
+QWidget* PaneController::mainView() {
+    return load() ? outlets_.prefPaneView : nullptr;
+}
+
+void PaneController::willSelect() {
+    if (!load()) return;
     updateUseTTL();
     updateTitleLength();
-    if (feedTableModel) feedTableModel->reloadData();
+    model_->reloadData();
 }
 
-void NewsreelPlugin::willUnselect() {
-    storeFeeds();
-    if (active) activate();
+void PaneController::reloadTable() {
+    if (model_) model_->reloadData();
 }
 
-void NewsreelPlugin::changeUseTTL(QObject* sender) {
+void PaneController::feedTableStatusDidChange() {
+    if (model_) model_->refreshStatusColumns();
+}
+
+QVariantMap PaneController::sourceStatusOfRow(int row) const {
+    return status_.sourceStatusOfRow(row);
+}
+
+void PaneController::changeUseTTL(QObject* sender) {
     auto* box = qobject_cast<QCheckBox*>(sender);
     if (!box) return;
     const Qt::CheckState state = box->checkState();
     if (state == Qt::PartiallyChecked) return;
     const bool on = state == Qt::Checked;
-    setUseTTL(on);
-    storeSetting(QStringLiteral("useTTL"), on);
+    preferences_.setUseTTL(on);
+    preferences_.storeSetting(settingkeys::kUseTTL, on);
 }
 
-void NewsreelPlugin::changeTitleLength(QObject* sender) {
+void PaneController::changeTitleLength(QObject* sender) {
     int n = 0;
     if (auto* field = qobject_cast<QLineEdit*>(sender)) {
         // The field's validator keeps typed values to the stepper's range; a value
@@ -49,34 +95,30 @@ void NewsreelPlugin::changeTitleLength(QObject* sender) {
     } else {
         return;
     }
-    setTitleLength(n);
-    if (titleLengthText) titleLengthText->setText(QString::number(n));
-    storeSetting(QStringLiteral("titleLength"), n);
+    preferences_.setTitleLength(n);
+    if (outlets_.titleLengthText) outlets_.titleLengthText->setText(QString::number(n));
+    preferences_.storeSetting(settingkeys::kTitleLength, n);
 }
 
-void NewsreelPlugin::resetBlockedItems(QObject*) {
-    {
-        std::lock_guard lock(dataMutex);
-        ignored.clear();
+void PaneController::resetBlockedItems(QObject*) {
+    store_.clearHidden();
+    store_.storeIgnored(preferences_);
+}
+
+void PaneController::updateUseTTL() {
+    if (!outlets_.useTTLCheckBox) return;
+    QSignalBlocker block(outlets_.useTTLCheckBox);
+    outlets_.useTTLCheckBox->setCheckState(preferences_.useTTL() ? Qt::Checked : Qt::Unchecked);
+}
+
+void PaneController::updateTitleLength() {
+    const int value = platform::intValue(preferences_.value(settingkeys::kTitleLength));
+    if (outlets_.titleLengthText) {
+        QSignalBlocker block(outlets_.titleLengthText);
+        outlets_.titleLengthText->setText(QString::number(value));
     }
-    storeIgnored();
-}
-
-void NewsreelPlugin::updateUseTTL() {
-    if (!useTTLCheckBox) return;
-    QSignalBlocker block(useTTLCheckBox);
-    useTTLCheckBox->setCheckState(useTTL ? Qt::Checked : Qt::Unchecked);
-}
-
-void NewsreelPlugin::updateTitleLength() {
-    const QVariant stored = defaults ? defaults->value(QStringLiteral("titleLength")) : QVariant();
-    const int value = platform::intValue(stored);
-    if (titleLengthText) {
-        QSignalBlocker block(titleLengthText);
-        titleLengthText->setText(QString::number(value));
-    }
-    if (titleLengthStepper) {
-        QSignalBlocker block(titleLengthStepper);
-        titleLengthStepper->setValue(value);
+    if (outlets_.titleLengthStepper) {
+        QSignalBlocker block(outlets_.titleLengthStepper);
+        outlets_.titleLengthStepper->setValue(value);
     }
 }

@@ -79,7 +79,7 @@ NewsreelPlugin& PluginTest::setUpPlugin() {
 }
 
 bool PluginTest::waitForUpdates(int timeoutMs) {
-    return waitUntil([this] { return !plugin->updatesRunning() && !plugin->threadLock.isHeld(); }, timeoutMs);
+    return waitUntil([this] { return !plugin->updatesRunning() && !plugin->feedUpdater().updateLock().isHeld(); }, timeoutMs);
 }
 
 QVariantMap PluginTest::record(const QString& url, QVariant interval, QVariant enabled) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/NewsreelPlugin.h"
+#include "plugin/NewsreelPlugin.h"
 #include "tests/support/RecordingServer.h"
 
 #include <QStringList>

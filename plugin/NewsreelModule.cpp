@@ -1,5 +1,5 @@
 // The bundle's module: the host loads it and asks it for the principal object.
-#include "core/NewsreelPlugin.h"
+#include "plugin/NewsreelPlugin.h"
 
 #include <QObject>
 

@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 
-class QAction;
 class QMenu;
 
 // The top-level entry of a menu with exactly this title that carries a submenu.

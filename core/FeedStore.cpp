@@ -1,0 +1,313 @@
+#include "core/FeedStore.h"
+
+#include "core/PluginPreferences.h"
+#include "core/SettingsKeys.h"
+#include "platform/Values.h"
+
+using recordkeys::kURL;
+
+namespace {
+
+QString urlOf(const QVariant& record) {
+    // A record whose "url" is absent or not text is keyed by the empty text.
+    return platform::textValue(record.toMap().value(kURL));
+}
+
+} // namespace
+
+qsizetype FeedStore::rowOfLocked(const QString& feedURL) const {
+    for (qsizetype i = 0; i < feeds_.size(); ++i)
+        if (urlOf(feeds_.at(i)) == feedURL) return i;
+    return -1;
+}
+
+void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedIgnored) {
+    std::lock_guard lock(mutex_);
+    feeds_ = platform::isList(storedFeeds) ? storedFeeds.toList() : QVariantList();
+    ignored_ = platform::isDictionary(storedIgnored) ? storedIgnored.toMap() : QVariantMap();
+    feedsStored_ = false;
+    ignoredStored_ = false;
+}
+
+QVariantList FeedStore::records() const {
+    std::lock_guard lock(mutex_);
+    return feeds_;
+}
+
+qsizetype FeedStore::count() const {
+    std::lock_guard lock(mutex_);
+    return feeds_.size();
+}
+
+std::optional<QVariantMap> FeedStore::recordAt(qsizetype row) const {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= feeds_.size()) return std::nullopt;
+    return feeds_.at(row).toMap();
+}
+
+bool FeedStore::isListed(const QString& feedURL) const {
+    std::lock_guard lock(mutex_);
+    return rowOfLocked(feedURL) >= 0;
+}
+
+bool FeedStore::updateRecord(qsizetype row, const std::function<bool(QVariantMap&)>& edit) {
+    std::lock_guard lock(mutex_);
+    if (row < 0 || row >= feeds_.size()) return false;
+    QVariantMap record = feeds_.at(row).toMap();
+    if (!edit(record)) return false;
+    feeds_[row] = record;
+    return true;
+}
+
+bool FeedStore::updateRecordOf(const QString& feedURL, const std::function<bool(QVariantMap&)>& edit) {
+    std::lock_guard lock(mutex_);
+    const qsizetype row = rowOfLocked(feedURL);
+    if (row < 0) return false;
+    QVariantMap record = feeds_.at(row).toMap();
+    if (!edit(record)) return false;
+    feeds_[row] = record;
+    return true;
+}
+
+qsizetype FeedStore::append(const QVariantMap& record) {
+    std::lock_guard lock(mutex_);
+    feeds_.append(record);
+    return feeds_.size() - 1;
+}
+
+QVariantList FeedStore::appendUnlisted(const QVariantList& records) {
+    std::lock_guard lock(mutex_);
+    QStringList listed;
+    for (const QVariant& record : feeds_)
+        listed.append(urlOf(record));
+    QVariantList added;
+    for (const QVariant& record : records)
+        if (!listed.contains(record.toMap().value(kURL).toString())) added.append(record);
+    feeds_.append(added);
+    return added;
+}
+
+void FeedStore::removeRows(const QList<int>& rows) {
+    std::lock_guard lock(mutex_);
+    // From the last, so the earlier indexes stay right.
+    for (auto row = rows.crbegin(); row != rows.crend(); ++row)
+        if (*row >= 0 && *row < feeds_.size()) feeds_.removeAt(*row);
+}
+
+bool FeedStore::subscribe(const QString& feedURL, int minutes) {
+    std::lock_guard lock(mutex_);
+    // Exact text, letter case included: a differently written URL is another feed.
+    if (rowOfLocked(feedURL) >= 0) return false;
+    feeds_.append(QVariantMap{
+        {kURL, feedURL}, {recordkeys::kInterval, minutes}, {recordkeys::kEnabled, true}});
+    return true;
+}
+
+QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
+    std::lock_guard lock(mutex_);
+    if (const qsizetype row = rowOfLocked(feedURL); row >= 0) feeds_.removeAt(row);
+    // Once the feed is out of the list no deactivation would take its signs off.
+    QList<PNSignRef> signs;
+    if (dictionaries_) {
+        auto feed = dictionaries_->find(feedURL);
+        if (feed != dictionaries_->end() && feed->tickers) {
+            signs = *feed->tickers;
+            feed->tickers->clear();
+        }
+    }
+    return signs;
+}
+
+bool FeedStore::adoptTimeToLive(const QString& feedURL, int minutes) {
+    std::lock_guard lock(mutex_);
+    for (qsizetype i = 0; i < feeds_.size(); ++i) {
+        QVariantMap record = feeds_.at(i).toMap();
+        const QVariant url = record.value(kURL);
+        if (!platform::isText(url) || url.toString() != feedURL) continue;
+        if (platform::intValue(record.value(recordkeys::kInterval)) == minutes) continue;
+        record.insert(recordkeys::kInterval, minutes);
+        feeds_[i] = record;
+        return true;
+    }
+    return false;
+}
+
+PageFeedAdoption FeedStore::adoptPageFeed(const QString& pageURL, const QString& feedURL,
+                                          QList<PNSignRef>* pageSigns) {
+    std::lock_guard lock(mutex_);
+    qsizetype row = -1;
+    for (qsizetype i = 0; i < feeds_.size(); ++i) {
+        const QString listed = urlOf(feeds_.at(i));
+        if (listed == feedURL) return PageFeedAdoption::FeedListed;
+        if (listed == pageURL && row < 0) row = i;
+    }
+    if (row < 0) return PageFeedAdoption::PageGone;
+    QVariantMap record = feeds_.at(row).toMap();
+    record.insert(kURL, feedURL);
+    feeds_[row] = record;
+    // The URL once served a feed, perhaps: its signs go, and the items hidden
+    // from it stay hidden under the feed's URL.
+    if (dictionaries_) {
+        if (pageSigns) *pageSigns = dictionaries_->value(pageURL).tickers.value_or(QList<PNSignRef>());
+        dictionaries_->remove(pageURL);
+        dictionaries_->insert(feedURL, FeedDictionary());
+    }
+    if (ignored_.contains(pageURL)) ignored_.insert(feedURL, ignored_.take(pageURL));
+    movedAddresses_.append({pageURL, feedURL});
+    return PageFeedAdoption::Adopted;
+}
+
+QList<QPair<QString, QString>> FeedStore::takeMovedAddresses() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(movedAddresses_, {});
+}
+
+QVariantList FeedStore::hiddenMarkers(const QString& feedURL) const {
+    std::lock_guard lock(mutex_);
+    const QVariant entry = ignored_.value(feedURL);
+    return platform::isList(entry) ? entry.toList() : QVariantList();
+}
+
+bool FeedStore::hasHiddenItems(const QString& feedURL) const {
+    std::lock_guard lock(mutex_);
+    return ignored_.contains(feedURL);
+}
+
+PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& marker, const QString& action) {
+    std::lock_guard lock(mutex_);
+    const QVariant stored = ignored_.value(feedURL);
+    QVariantList markers = platform::isList(stored) ? stored.toList() : QVariantList();
+    if (!markers.contains(QVariant(marker))) markers.append(marker);
+    ignored_.insert(feedURL, markers);
+
+    if (!dictionaries_) return nullptr;
+    auto feed = dictionaries_->find(feedURL);
+    if (feed == dictionaries_->end() || !feed->tickers) return nullptr;
+    for (qsizetype i = 0; i < feed->tickers->size(); ++i) {
+        const PNSignRef sign = feed->tickers->at(i);
+        if (sign && sign->hasActionString() && sign->actionString() == action) {
+            feed->tickers->removeAt(i);
+            return sign;
+        }
+    }
+    return nullptr;
+}
+
+void FeedStore::clearHidden() {
+    std::lock_guard lock(mutex_);
+    ignored_.clear();
+}
+
+std::optional<FeedDictionary> FeedStore::feed(const QString& feedURL) const {
+    std::lock_guard lock(mutex_);
+    if (!dictionaries_) return std::nullopt;
+    const auto found = dictionaries_->constFind(feedURL);
+    if (found == dictionaries_->cend()) return std::nullopt;
+    return *found;
+}
+
+bool FeedStore::prepareEntry(const QString& feedURL, bool* onTicker) {
+    std::lock_guard lock(mutex_);
+    if (!dictionaries_) dictionaries_.emplace();
+    const FeedDictionary& entry = (*dictionaries_)[feedURL];
+    if (onTicker) *onTicker = entry.tickers && !entry.tickers->isEmpty();
+    return entry.channel || entry.items;
+}
+
+bool FeedStore::publish(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary,
+                        QList<PNSignRef>* previous) {
+    std::lock_guard lock(mutex_);
+    if (!dictionaries_) return false;
+    auto found = dictionaries_->find(feedURL);
+    if (found == dictionaries_->end()) return false;
+    FeedDictionary& entry = *found;
+    if (!keepDictionary) {
+        entry.channel = std::move(parsed.channel);
+        entry.items = std::move(parsed.items);
+    }
+    // The parsed feed is kept for a feed that left the list, but nothing is shown
+    // for it: no timer, deactivation or later update would ever take such signs off.
+    if (rowOfLocked(feedURL) < 0) return false;
+    if (previous) *previous = entry.tickers.value_or(QList<PNSignRef>());
+    // A feed that shows nothing has no "tickers" list, as before any update.
+    if (!parsed.tickers || parsed.tickers->isEmpty())
+        entry.tickers.reset();
+    else
+        entry.tickers = std::move(parsed.tickers);
+    return true;
+}
+
+QList<PNSignRef> FeedStore::unrecordedSigns(const QString& feedURL, const QList<PNSignRef>& signs) const {
+    std::lock_guard lock(mutex_);
+    const FeedDictionary* entry = nullptr;
+    if (dictionaries_ && rowOfLocked(feedURL) >= 0) {
+        auto it = dictionaries_->constFind(feedURL);
+        if (it != dictionaries_->cend()) entry = &*it;
+    }
+    QList<PNSignRef> unrecorded;
+    for (const PNSignRef& sign : signs)
+        if (!entry || !entry->tickers || !entry->tickers->contains(sign)) unrecorded.append(sign);
+    return unrecorded;
+}
+
+int FeedStore::shownItemCount(const QString& feedURL) const {
+    std::lock_guard lock(mutex_);
+    if (!dictionaries_) return 0;
+    auto it = dictionaries_->constFind(feedURL);
+    if (it == dictionaries_->cend() || !it->tickers) return 0;
+    int count = 0;
+    for (const PNSignRef& sign : *it->tickers)
+        if (sign->actionType() == PNPennantActionTypeCustom) ++count;
+    return count;
+}
+
+QList<PNSignRef> FeedStore::takeShownSigns() {
+    std::lock_guard lock(mutex_);
+    QList<PNSignRef> signs;
+    if (!dictionaries_) return signs;
+    for (const QVariant& record : feeds_) {
+        auto entry = dictionaries_->find(urlOf(record));
+        if (entry == dictionaries_->end() || !entry->tickers) continue;
+        signs += *entry->tickers;
+        entry->tickers->clear();
+    }
+    return signs;
+}
+
+void FeedStore::storeFeeds(PluginPreferences& preferences) {
+    QVariantList copy;
+    {
+        std::lock_guard lock(mutex_);
+        feedsStored_ = true;
+        copy = feeds_;
+    }
+    preferences.storeSetting(settingkeys::kFeeds, copy);
+}
+
+void FeedStore::storeIgnored(PluginPreferences& preferences) {
+    QVariantMap copy;
+    {
+        std::lock_guard lock(mutex_);
+        ignoredStored_ = true;
+        copy = ignored_;
+    }
+    preferences.storeSetting(settingkeys::kIgnored, copy);
+}
+
+void FeedStore::feedsDidChange(PluginPreferences& preferences) {
+    bool stored;
+    {
+        std::lock_guard lock(mutex_);
+        stored = feedsStored_;
+    }
+    if (stored) storeFeeds(preferences);
+}
+
+void FeedStore::ignoredDidChange(PluginPreferences& preferences) {
+    bool stored;
+    {
+        std::lock_guard lock(mutex_);
+        stored = ignoredStored_;
+    }
+    if (stored) storeIgnored(preferences);
+}

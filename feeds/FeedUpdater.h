@@ -1,0 +1,78 @@
+#pragma once
+#include "core/FeedStatus.h"
+#include "feeds/FetchCache.h"
+#include "feeds/SignBuilder.h"
+#include "feeds/SignPublisher.h"
+#include "platform/UpdateLock.h"
+#include "platform/UrlFetcher.h"
+
+#include <QString>
+#include <atomic>
+#include <functional>
+
+class ConditionalFetch;
+class FeedDocumentParser;
+class FeedStore;
+class PluginPreferences;
+class PNPennantClientProtocol;
+class UpdateLockGuard;
+
+// One update of a feed, start to end, on the update worker: fetch (asking only
+// for what changed) → read the document → build the signs → publish and post
+// them. A failure at any step leaves the feed's entry and signs as they were and
+// says why in the feed's status and the log.
+class FeedUpdater {
+  public:
+    // What the plug-in hears of an update. statusDidChange is called on the
+    // worker; the other two ask for work on the main thread (the settings, the
+    // timers), which the worker never waits for.
+    struct Notifications {
+        std::function<void()> statusDidChange;
+        std::function<void()> feedsDidChange;
+        std::function<void()> feedAddressesDidChange;
+    };
+
+    FeedUpdater(FeedStore& store, const PluginPreferences& preferences, PNPennantClientProtocol* signOwner,
+                Notifications notifications);
+
+    // Taken by the queue's job before an update and given back by the update
+    // once its signs are out: updates never overlap.
+    platform::UpdateLock& updateLock() { return lock_; }
+    // Bounds of every fetch an update makes (the feed and its channel image).
+    platform::FetchLimits& fetchLimits() { return limits_; }
+    FetchCache& fetchCache() { return cache_; }
+    const FeedStatusBoard& statusBoard() const { return status_; }
+    // The plug-in goes away: a running fetch gives up at once.
+    void cancel() { cancelled_ = true; }
+
+    // One whole update of a feed on the calling thread, holding the update lock,
+    // which it gives back.
+    void updateFeed(const QString& feedURL);
+    // The publishing step alone, for a complete document.
+    int parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary) {
+        return publisher_.parserDidEndDocument(feedURL, std::move(parsed), keepDictionary);
+    }
+
+  private:
+    struct Attempt;
+    void run(Attempt& attempt);
+    void fail(Attempt& attempt, FeedStatusBoard::State state, const QString& message, bool beep);
+    platform::FetchResult fetchInto(const QUrl& target, ConditionalFetch& fetch, FeedDocumentParser& parser,
+                                    bool haveParsedCopy);
+    void finishUnchanged(Attempt& attempt, bool onTicker);
+    // A web page that names its feed: the feed is read in the page's place, once.
+    // False when the attempt ended here.
+    bool followNamedFeed(Attempt& attempt);
+    void finishWithDocument(Attempt& attempt);
+
+    FeedStore& store_;
+    const PluginPreferences& preferences_;
+    Notifications notify_;
+    platform::UpdateLock lock_;
+    platform::FetchLimits limits_;
+    std::atomic<bool> cancelled_{false};
+    FetchCache cache_;
+    FeedStatusBoard status_;
+    SignBuilder builder_;
+    SignPublisher publisher_;
+};

@@ -1,0 +1,36 @@
+#pragma once
+#include "core/FeedDictionary.h"
+#include "feeds/FetchCache.h"
+#include "platform/UrlFetcher.h"
+
+#include <QList>
+#include <QString>
+#include <QVariantList>
+#include <atomic>
+
+// Turns a feed dictionary into the signs that show it: the channel image first
+// (fetched and decoded here, before anything is published), then one text sign
+// per item that is not hidden. Runs on the update worker; shares nothing but the
+// fetch cache, which has its own lock.
+class SignBuilder {
+  public:
+    SignBuilder(FetchCache& cache, const platform::FetchLimits& limits, const std::atomic<bool>& cancelled)
+        : cache_(cache), limits_(limits), cancelled_(cancelled) {}
+
+    struct Signs {
+        QList<PNSignRef> all; // image sign first, when there is one
+        int itemCount = 0;
+    };
+    // viewHeight is the ticker's: an image is shown at that height.
+    Signs build(const QString& feedURL, const FeedDictionary& feed, const QVariantList& hiddenMarkers,
+                int titleLength, float viewHeight);
+
+  private:
+    PNSignRef channelImageSign(const QString& feedURL, const QVariantMap& channel, float viewHeight);
+    QList<PNSignRef> itemSigns(const QString& feedURL, const FeedDictionary& feed,
+                               const QVariantList& hiddenMarkers, int titleLength);
+
+    FetchCache& cache_;
+    const platform::FetchLimits& limits_;
+    const std::atomic<bool>& cancelled_;
+};

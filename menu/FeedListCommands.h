@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+#include <QVariantMap>
+
+class FeedSchedule;
+class FeedStore;
+class PluginPreferences;
+
+// The information menu's commands that change the feed list or the hidden items,
+// with the context the click resolved. Each keeps the timers in step and writes
+// what it changed to the settings at once. Main thread.
+class FeedListCommands {
+  public:
+    FeedListCommands(FeedStore& store, FeedSchedule& schedule, PluginPreferences& preferences)
+        : store_(store), schedule_(schedule), preferences_(preferences) {}
+
+    // Hides the item (by its guid's text) for good and takes its sign off.
+    void dontShowAgain(const QString& feedURL, int index, const QVariantMap& item);
+    void setUpdateIntervalTo(const QString& feedURL, const QString& ttl);
+    void unsubscribeFromFeed(const QString& feedURL);
+    void subscribeToSource(const QString& sourceURL);
+
+  private:
+    FeedStore& store_;
+    FeedSchedule& schedule_;
+    PluginPreferences& preferences_;
+};

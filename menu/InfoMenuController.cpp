@@ -1,0 +1,204 @@
+#include "menu/InfoMenuController.h"
+
+#include "core/FeedStore.h"
+#include "core/PluginPreferences.h"
+#include "core/TitleShortening.h"
+#include "menu/FeedFields.h"
+#include "menu/MenuEntryUpdater.h"
+#include "menu/MenuText.h"
+#include "menu/SubmenuLookup.h"
+#include "platform/ContextMenu.h"
+#include "platform/Values.h"
+
+#include <QAction>
+#include <QMenu>
+#include <functional>
+
+namespace {
+
+// Shows text on a title entry by the shortening rule; a shortened text leaves
+// the whole of it as the tool tip. A whole one clears it: a tool tip left from an
+// earlier click would name another item.
+void setShortenedTitle(QAction* entry, const QString& text, int titleLength) {
+    bool shortened = false;
+    entry->setText(literalMenuTitle(shortenedTitle(text, titleLength, &shortened)));
+    entry->setToolTip(shortened ? plainToolTip(text) : QString());
+}
+
+// One row of a submenu: its entry (null: the fixed separator between the
+// commands and the values), the key it shows, and the prefix of a value's title.
+struct Row {
+    QAction* entry;
+    const char* key;
+    const char* prefix;
+};
+
+// Puts each row's entry in place when the dictionary has its key; include may
+// leave an entry out whatever the dictionary holds.
+void updateRows(QMenu* menu, const QVariantMap& dictionary, std::initializer_list<Row> rows,
+                const std::function<bool(QAction*)>& include) {
+    if (!menu) return;
+    int place = 0;
+    for (const Row& row : rows) {
+        if (!row.entry) {
+            ++place;
+            continue;
+        }
+        if (!include(row.entry)) {
+            menu->removeAction(row.entry);
+            continue;
+        }
+        const QString prefix = row.prefix ? QString::fromLatin1(row.prefix) : QString();
+        if (updateMenuItem(row.entry, menu, place, dictionary, QString::fromLatin1(row.key),
+                           row.prefix ? &prefix : nullptr))
+            ++place;
+    }
+}
+
+} // namespace
+
+// What a click named, looked up in the store.
+struct InfoMenuController::Click {
+    int index = -1;
+    QString feedURL;
+    QVariantMap item;
+    QVariantMap channel;
+};
+
+InfoMenuController::InfoMenuController(FeedStore& store, FeedSchedule& schedule, PluginPreferences& preferences,
+                                       BundleSource bundle)
+    : store_(store), preferences_(preferences), bundle_(bundle), commands_(store, schedule, preferences),
+      description_(bundle) {}
+
+InfoMenuController::~InfoMenuController() {
+    heldMenuItems_.clear();
+}
+
+bool InfoMenuController::load() {
+    if (tried_) return root_ != nullptr;
+    tried_ = true;
+    using platform::bindTo;
+    Outlets& o = outlets_;
+    const QList<platform::Bundle::Outlet> table = {
+        {QStringLiteral("infoMenu"), bindTo(o.infoMenu)},
+        {QStringLiteral("itemTitleItem"), bindTo(o.itemTitleItem)},
+        {QStringLiteral("feedTitleItem"), bindTo(o.feedTitleItem)},
+        {QStringLiteral("closeItem"), bindTo(o.closeItem)},
+        {QStringLiteral("copyrightItem"), bindTo(o.copyrightItem)},
+        {QStringLiteral("downloadEnclosureItem"), bindTo(o.downloadEnclosureItem)},
+        {QStringLiteral("emailAuthorItem"), bindTo(o.emailAuthorItem)},
+        {QStringLiteral("emailManagingEditorItem"), bindTo(o.emailManagingEditorItem)},
+        {QStringLiteral("emailWebmasterItem"), bindTo(o.emailWebmasterItem)},
+        {QStringLiteral("feedCategoryItem"), bindTo(o.feedCategoryItem)},
+        {QStringLiteral("feedPublicationDateItem"), bindTo(o.feedPublicationDateItem)},
+        {QStringLiteral("generatorItem"), bindTo(o.generatorItem)},
+        {QStringLiteral("itemCategoryItem"), bindTo(o.itemCategoryItem)},
+        {QStringLiteral("itemPublicationDateItem"), bindTo(o.itemPublicationDateItem)},
+        {QStringLiteral("languageItem"), bindTo(o.languageItem)},
+        {QStringLiteral("lastBuildDateItem"), bindTo(o.lastBuildDateItem)},
+        {QStringLiteral("openCommentsPageItem"), bindTo(o.openCommentsPageItem)},
+        {QStringLiteral("openItemLinkInBrowserItem"), bindTo(o.openItemLinkInBrowserItem)},
+        {QStringLiteral("openFeedLinkInBrowserItem"), bindTo(o.openFeedLinkInBrowserItem)},
+        {QStringLiteral("showFullFeedDescriptionItem"), bindTo(o.showFullFeedDescriptionItem)},
+        {QStringLiteral("showFullItemDescriptionItem"), bindTo(o.showFullItemDescriptionItem)},
+        {QStringLiteral("sourceItem"), bindTo(o.sourceItem)},
+        {QStringLiteral("subscribeToSourceItem"), bindTo(o.subscribeToSourceItem)},
+        {QStringLiteral("unsubscribeFromFeedItem"), bindTo(o.unsubscribeFromFeedItem)},
+        {QStringLiteral("setUpdateIntervalToItem"), bindTo(o.setUpdateIntervalToItem)},
+        {QStringLiteral("dontShowAgainItem"), bindTo(o.dontShowAgainItem)},
+    };
+    root_.reset(loadInterfacePart(bundle_, {QStringLiteral("infoMenu")}, this, table, &error_));
+    if (!root_) return false;
+    // The entries a click may take out of a menu; out of its menu an entry must
+    // live on, so the root owns it.
+    for (QAction* item : {o.copyrightItem,           o.downloadEnclosureItem,       o.emailAuthorItem,
+                          o.emailManagingEditorItem, o.emailWebmasterItem,          o.feedCategoryItem,
+                          o.feedPublicationDateItem, o.generatorItem,               o.itemCategoryItem,
+                          o.itemPublicationDateItem, o.itemTitleItem,               o.languageItem,
+                          o.lastBuildDateItem,       o.openCommentsPageItem,        o.openItemLinkInBrowserItem,
+                          o.openFeedLinkInBrowserItem, o.showFullFeedDescriptionItem, o.showFullItemDescriptionItem,
+                          o.sourceItem,              o.subscribeToSourceItem,       o.unsubscribeFromFeedItem,
+                          o.setUpdateIntervalToItem, o.dontShowAgainItem}) {
+        item->setParent(root_.get());
+        heldMenuItems_.append(item);
+    }
+    return true;
+}
+
+void InfoMenuController::performAction(const QString& action) {
+    // A click that names nothing current (a malformed string, a feed or item an
+    // update has since dropped) pops up nothing and leaves the menu as it was.
+    const qsizetype comma = action.indexOf(u',');
+    if (comma < 0) return;
+    Click click;
+    click.index = platform::intValueOfText(action.left(comma));
+    click.feedURL = action.mid(comma + 1);
+    const std::optional<FeedDictionary> feed = store_.feed(click.feedURL);
+    if (!feed || !feed->items || click.index < 0 || click.index >= feed->items->size()) return;
+    click.item = feed->items->at(click.index).toMap();
+    click.channel = feed->channel.value_or(QVariantMap());
+    if (!load()) return;
+    showClick(click);
+    updateItemInfo(click.item);
+    updateFeedInfo(click.channel);
+    PNTickerServer* s = preferences_.server();
+    platform::popUpContextMenu(outlets_.infoMenu, s ? s->tickerView() : nullptr);
+}
+
+void InfoMenuController::showClick(const Click& click) {
+    const Outlets& o = outlets_;
+    o.infoMenu->setToolTipsVisible(true);
+    o.itemTitleItem->setData(click.index);
+    o.itemTitleItem->setProperty(kClickedItemProperty, click.item);
+    o.feedTitleItem->setData(click.feedURL);
+
+    const int length = preferences_.titleLength();
+    const QString titleKey =
+        click.item.contains(QStringLiteral("title")) ? QStringLiteral("title") : QStringLiteral("description");
+    setShortenedTitle(o.itemTitleItem, fieldText(click.item.value(titleKey)).value_or(QString()), length);
+    setShortenedTitle(o.feedTitleItem, fieldText(click.channel.value(QStringLiteral("title"))).value_or(QString()),
+                      length);
+
+    // An item is hidden by its guid's text: a guid without text (attributes
+    // only) gives nothing the next update could match, so the entry is not offered.
+    const QString guidKey = QStringLiteral("guid");
+    const bool hideable = fieldText(click.item.value(guidKey)).has_value();
+    updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? click.item : QVariantMap(), guidKey, nullptr);
+}
+
+void InfoMenuController::updateItemInfo(const QVariantMap& item) {
+    const Outlets& o = outlets_;
+    const QVariant source = item.value(QStringLiteral("source"));
+    const bool sourceHasURL = platform::isDictionary(source) && source.toMap().contains(QStringLiteral("url"));
+    updateRows(submenuTitled(o.infoMenu, QStringLiteral("Item Info")), item,
+               {{o.showFullItemDescriptionItem, "description", nullptr},
+                {o.openItemLinkInBrowserItem, "link", nullptr},
+                {o.emailAuthorItem, "author", nullptr},
+                {o.openCommentsPageItem, "comments", nullptr},
+                {o.downloadEnclosureItem, "enclosure", nullptr},
+                {o.subscribeToSourceItem, "source", nullptr},
+                {nullptr, nullptr, nullptr},
+                {o.itemPublicationDateItem, "pubDate", "Publication Date: "},
+                {o.sourceItem, "source", "Source: "},
+                {o.itemCategoryItem, "categories", "Category: "}},
+               [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
+}
+
+void InfoMenuController::updateFeedInfo(const QVariantMap& channel) {
+    const Outlets& o = outlets_;
+    const bool adoptsTTL = preferences_.useTTL();
+    updateRows(submenuTitled(o.infoMenu, QStringLiteral("Feed Info")), channel,
+               {{o.showFullFeedDescriptionItem, "description", nullptr},
+                {o.openFeedLinkInBrowserItem, "link", nullptr},
+                {o.setUpdateIntervalToItem, "ttl", "Set Update Interval to "},
+                {o.emailManagingEditorItem, "managingEditor", nullptr},
+                {o.emailWebmasterItem, "webMaster", nullptr},
+                {nullptr, nullptr, nullptr},
+                {o.languageItem, "language", "Language: "},
+                {o.copyrightItem, "copyright", "Copyright: "},
+                {o.feedPublicationDateItem, "pubDate", "Publication Date: "},
+                {o.lastBuildDateItem, "lastBuildDate", "Last Build Date: "},
+                {o.feedCategoryItem, "categories", "Category: "},
+                {o.generatorItem, "generator", "Generator: "}},
+               [&](QAction* entry) { return entry != o.setUpdateIntervalToItem || !adoptsTTL; });
+}

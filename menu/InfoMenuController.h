@@ -1,0 +1,89 @@
+#pragma once
+#include "core/InterfaceLoader.h"
+#include "menu/DescriptionWindow.h"
+#include "menu/FeedListCommands.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariantMap>
+#include <memory>
+
+class FeedSchedule;
+class FeedStore;
+class PluginPreferences;
+class QAction;
+class QMenu;
+
+// The information menu a click on a sign pops up: it shows the clicked item and
+// its feed, offers only the entries the item and channel have values for, and
+// runs the command the user picks on the item the click named. Its menu comes
+// from the interface file the first time a sign is clicked. Main thread.
+class InfoMenuController : public QObject {
+    Q_OBJECT
+  public:
+    InfoMenuController(FeedStore& store, FeedSchedule& schedule, PluginPreferences& preferences,
+                       BundleSource bundle);
+    ~InfoMenuController() override;
+
+    struct Outlets {
+        QMenu* infoMenu = nullptr;
+        QAction* itemTitleItem = nullptr;
+        QAction* feedTitleItem = nullptr;
+        QAction* closeItem = nullptr;
+        QAction* copyrightItem = nullptr;
+        QAction* downloadEnclosureItem = nullptr;
+        QAction* emailAuthorItem = nullptr;
+        QAction* emailManagingEditorItem = nullptr;
+        QAction* emailWebmasterItem = nullptr;
+        QAction* feedCategoryItem = nullptr;
+        QAction* feedPublicationDateItem = nullptr;
+        QAction* generatorItem = nullptr;
+        QAction* itemCategoryItem = nullptr;
+        QAction* itemPublicationDateItem = nullptr;
+        QAction* languageItem = nullptr;
+        QAction* lastBuildDateItem = nullptr;
+        QAction* openCommentsPageItem = nullptr;
+        QAction* openItemLinkInBrowserItem = nullptr;
+        QAction* openFeedLinkInBrowserItem = nullptr;
+        QAction* showFullFeedDescriptionItem = nullptr;
+        QAction* showFullItemDescriptionItem = nullptr;
+        QAction* sourceItem = nullptr;
+        QAction* subscribeToSourceItem = nullptr;
+        QAction* unsubscribeFromFeedItem = nullptr;
+        QAction* setUpdateIntervalToItem = nullptr;
+        QAction* dontShowAgainItem = nullptr;
+    };
+    // Loads the menu unless it is loaded; false when it cannot be.
+    bool load();
+    const Outlets& outlets() const { return outlets_; }
+    const QString& loadError() const { return error_; }
+    DescriptionWindow& descriptionWindow() { return description_; }
+    FeedListCommands& commands() { return commands_; }
+
+    // A click on an item's sign: action is "index,feedURL".
+    void performAction(const QString& action);
+
+  public slots:
+    // Every command entry sends this, with itself as sender.
+    void doActionableMenuItem(QObject* sender);
+
+  private:
+    struct Click;
+    void showClick(const Click& click);
+    void updateItemInfo(const QVariantMap& item);
+    void updateFeedInfo(const QVariantMap& channel);
+
+    FeedStore& store_;
+    PluginPreferences& preferences_;
+    BundleSource bundle_;
+    FeedListCommands commands_;
+    DescriptionWindow description_;
+    Outlets outlets_;
+    std::unique_ptr<QWidget> root_;
+    bool tried_ = false;
+    QString error_;
+    // The entries the controller takes out of and puts back into its menus: it
+    // owns them, so one out of its menu lives on.
+    QList<QPointer<QAction>> heldMenuItems_;
+};

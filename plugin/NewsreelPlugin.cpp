@@ -1,0 +1,121 @@
+#include "plugin/NewsreelPlugin.h"
+
+#include "core/SettingsKeys.h"
+#include "platform/Values.h"
+
+NewsreelPlugin::NewsreelPlugin(QObject* parent)
+    : QObject(parent), schedule_([this](const QString& feedURL) { tick(feedURL); }),
+      updater_(store_, preferences_, this,
+               {[this] { statusDidChange(); },
+                [this] { mainThread_.post([this] { store_.feedsDidChange(preferences_); }); },
+                [this] { mainThread_.post([this] { feedAddressesDidChange(); }); }}),
+      status_(store_, updater_.statusBoard(), schedule_),
+      transfer_(store_, schedule_, preferences_, [this] { return status_.sourceStatus(); }),
+      menu_(store_, schedule_, preferences_, [this] { return myBundle_; }),
+      pane_(store_, preferences_, status_, [this] { return myBundle_; },
+            {[this](const QString& path, bool* ok) { return importSources(path, nullptr, ok); },
+             [this](const QString& path, bool* ok) { return exportSources(path, nullptr, ok); }}) {
+    queue_.setIdleHandler([this] {
+        if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
+    });
+}
+
+NewsreelPlugin::~NewsreelPlugin() {
+    // The running update gives up its fetch at once; the ones waiting never start.
+    updater_.cancel();
+    queue_.shutdown();
+    schedule_.stop();
+}
+
+NewsreelPlugin* NewsreelPlugin::initWithBundle(std::shared_ptr<platform::Bundle> bundle) {
+    setMyBundle(std::move(bundle));
+    return this;
+}
+
+void NewsreelPlugin::setupWithServer(PNTickerServer* server) {
+    const QString identifier = myBundle_ ? myBundle_->bundleIdentifier() : QString();
+    preferences_.setServer(server);
+    preferences_.setIdentifier(identifier);
+    preferences_.setDefaults(server->preferencesForIdentifier(identifier));
+    preferences_.presetDefaults();
+    store_.load(preferences_.value(settingkeys::kFeeds), preferences_.value(settingkeys::kIgnored));
+    preferences_.setUseTTL(platform::boolValue(preferences_.value(settingkeys::kUseTTL)));
+    preferences_.setTitleLength(platform::intValue(preferences_.value(settingkeys::kTitleLength)));
+}
+
+void NewsreelPlugin::activateWithServer(PNTickerServer* server) {
+    setupWithServer(server);
+    activate();
+}
+
+void NewsreelPlugin::activate() {
+    active_ = true;
+    schedule_.start(store_.records());
+}
+
+void NewsreelPlugin::deactivate() {
+    active_ = false;
+    const QList<PNSignRef> signs = store_.takeShownSigns();
+    if (PNTickerServer* s = preferences_.server())
+        for (const PNSignRef& sign : signs)
+            s->removeSign(sign);
+    schedule_.stop();
+}
+
+void NewsreelPlugin::tick(const QString& feedURL) {
+    // The main thread only hands the update over: updates run one at a time, in
+    // the order their timers fired, on the queue's worker.
+    queue_.enqueue([this, feedURL] {
+        updater_.updateLock().lock();
+        updater_.updateFeed(feedURL);
+    });
+}
+
+QString NewsreelPlugin::importSources(const QString& path, QVariantMap* settings, bool* ok) {
+    const QString report = transfer_.importSources(path, settings, ok);
+    if (!settings) pane_.reloadTable();
+    return report;
+}
+
+QString NewsreelPlugin::exportSources(const QString& path, const QVariantMap* settings, bool* ok) {
+    return transfer_.exportSources(path, settings, ok);
+}
+
+QString NewsreelPlugin::userInfo() const {
+    if (!myBundle_) return {};
+    // A missing key gives the key itself back, as the string table lookup does.
+    return myBundle_->localizedStringForKey(QStringLiteral("userInfo"), QString());
+}
+
+void NewsreelPlugin::willSelect() {
+    if (active_) {
+        deactivate();
+        active_ = true;
+    }
+    pane_.willSelect();
+}
+
+void NewsreelPlugin::willUnselect() {
+    store_.storeFeeds(preferences_);
+    if (active_) activate();
+}
+
+void NewsreelPlugin::statusDidChange() {
+    if (PNTickerServer* s = preferences_.server()) s->sourceStatusDidChange(this);
+    mainThread_.post([this] { pane_.feedTableStatusDidChange(); });
+}
+
+void NewsreelPlugin::feedAddressesDidChange() {
+    const QList<QPair<QString, QString>> moved = store_.takeMovedAddresses();
+    if (moved.isEmpty()) return;
+    // A page's timer goes on with its feed's URL, at the same pace; it does not
+    // fire now, the feed having just been read.
+    bool hidden = false;
+    for (const auto& [from, to] : moved) {
+        schedule_.rename(from, to);
+        hidden = hidden || store_.hasHiddenItems(to);
+    }
+    store_.storeFeeds(preferences_);
+    if (hidden) store_.storeIgnored(preferences_); // the markers moved with the URL
+    pane_.reloadTable();
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The Newsreel plug-in: the one object the Pennant host sees. Each of its
+// methods hands the work to one of the owners below it.
+#include "core/FeedSchedule.h"
+#include "core/FeedStore.h"
+#include "core/PluginPreferences.h"
+#include "core/SourceStatusReport.h"
+#include "core/UpdateQueue.h"
+#include "feeds/FeedListTransfer.h"
+#include "feeds/FeedUpdater.h"
+#include "host/PNProtocols.h"
+#include "menu/InfoMenuController.h"
+#include "platform/Bundle.h"
+#include "platform/MainThreadMailbox.h"
+#include "prefs/PaneController.h"
+
+#include <QObject>
+#include <memory>
+
+class NewsreelPlugin : public QObject,
+                       public PNPennantPluginProtocol,
+                       public PNPennantClientProtocol,
+                       public PNPrefPaneProtocol,
+                       public PNUpdateActivity,
+                       public PNSourceStatus,
+                       public PNSourceListTransfer {
+    Q_OBJECT
+  public:
+    explicit NewsreelPlugin(QObject* parent = nullptr);
+    ~NewsreelPlugin() override;
+
+    // ---- Plug-in object and settings ----
+    NewsreelPlugin* initWithBundle(std::shared_ptr<platform::Bundle> bundle) override;
+    void setMyBundle(std::shared_ptr<platform::Bundle> bundle) { myBundle_ = std::move(bundle); }
+    // Reads the settings the host keeps for the plug-in into the working list.
+    void setupWithServer(PNTickerServer* server);
+
+    // ---- Activation and deactivation ----
+    void activateWithServer(PNTickerServer* server) override;
+    void activate();
+    void deactivate() override;
+    bool updatesRunning() const override { return queue_.busy(); }
+
+    // ---- Feed status ----
+    QVariantList sourceStatus() const override { return status_.sourceStatus(); }
+    void refreshNow() override { schedule_.fireAll(); }
+
+    // ---- Feed list to and from OPML files ----
+    QString importSources(const QString& path, QVariantMap* settings, bool* ok) override;
+    QString exportSources(const QString& path, const QVariantMap* settings, bool* ok) override;
+
+    // ---- Sign interaction ----
+    void performAction(const QString& action) override { menu_.performAction(action); }
+
+    // ---- Preferences pane ----
+    bool hasPrefsPane() const override { return true; }
+    QString identifier() const override { return {}; }
+    QString label() const override { return {}; }
+    QIcon icon() const override { return {}; }
+    QString category() const override { return {}; }
+    QString version() const override { return {}; }
+    std::shared_ptr<platform::Bundle> bundle() const override { return myBundle_; }
+    // The pane is loaded the first time it is asked for.
+    QWidget* mainView() const override { return pane_.mainView(); }
+    void loadMainView() override { pane_.load(); }
+    QString userInfo() const override;
+    void willSelect() override;
+    void willUnselect() override;
+
+    // ---- The owners, for tests and tools that drive one piece through the plug-in ----
+    FeedStore& feedStore() { return store_; }
+    const FeedSchedule& feedSchedule() const { return schedule_; }
+    PluginPreferences& preferences() { return preferences_; }
+    FeedUpdater& feedUpdater() { return updater_; }
+    InfoMenuController& infoMenu() { return menu_; }
+    PaneController& pane() { return pane_; }
+    bool isActive() const { return active_; }
+
+  private:
+    void tick(const QString& feedURL);
+    // The update worker's requests, run on the main thread.
+    void statusDidChange();
+    void feedAddressesDidChange();
+
+    std::shared_ptr<platform::Bundle> myBundle_;
+    bool active_ = false;
+    PluginPreferences preferences_;
+    FeedStore store_;
+    // Work the update worker hands to the main thread (settings, timers, the pane).
+    platform::MainThreadMailbox mainThread_;
+    FeedSchedule schedule_;
+    FeedUpdater updater_;
+    SourceStatusReport status_;
+    FeedListTransfer transfer_;
+    InfoMenuController menu_;
+    mutable PaneController pane_;
+    // Declared last: it is stopped and joined first, while everything its
+    // updates touch still exists.
+    UpdateQueue queue_;
+};
