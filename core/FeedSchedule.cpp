@@ -42,7 +42,7 @@ qsizetype FeedSchedule::indexOf(const QString& feedURL) const {
     return -1;
 }
 
-void FeedSchedule::start(const QVariantList& records) {
+void FeedSchedule::start(const QVariantList& records, bool firstUpdateNow) {
     stop();
     timers_.emplace();
     timers_->reserve(records.size());
@@ -58,7 +58,7 @@ void FeedSchedule::start(const QVariantList& records) {
         // A record whose "url" is absent or not text is keyed by the empty text.
         auto timer = makeTimer(seconds, platform::textValue(record.value(recordkeys::kURL)));
         timers_->append(timer);
-        timer->fire();
+        if (firstUpdateNow) timer->fire();
     }
 }
 

@@ -26,9 +26,10 @@ class FeedSchedule {
     // minute when the interval is absent, not positive or not a number.
     static double timerPeriodForInterval(double minutes);
 
-    // A timer for every enabled record, each fired at once in list order. Timers
-    // of an earlier start are stopped first: two would update a feed twice as often.
-    void start(const QVariantList& records);
+    // A timer for every enabled record, each fired at once in list order unless
+    // firstUpdateNow is false. Timers of an earlier start are stopped first: two
+    // would update a feed twice as often.
+    void start(const QVariantList& records, bool firstUpdateNow = true);
     // Stops every timer; the schedule holds none until the next start.
     void stop();
     bool isRunning() const { return timers_.has_value(); }

@@ -173,6 +173,11 @@ bool FeedStore::hasHiddenItems(const QString& feedURL) const {
     return ignored_.contains(feedURL);
 }
 
+QVariantMap FeedStore::ignoredItems() const {
+    std::lock_guard lock(mutex_);
+    return ignored_;
+}
+
 PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& marker, const QString& action) {
     std::lock_guard lock(mutex_);
     const QVariant stored = ignored_.value(feedURL);
@@ -259,6 +264,11 @@ int FeedStore::shownItemCount(const QString& feedURL) const {
     for (const PNSignRef& sign : *it->tickers)
         if (sign->actionType() == PNPennantActionTypeCustom) ++count;
     return count;
+}
+
+void FeedStore::forget(const QString& feedURL) {
+    std::lock_guard lock(mutex_);
+    if (dictionaries_) dictionaries_->remove(feedURL);
 }
 
 QList<PNSignRef> FeedStore::takeShownSigns() {

@@ -62,6 +62,8 @@ class FeedStore {
     // ---- Hidden items ----
     QVariantList hiddenMarkers(const QString& feedURL) const;
     bool hasHiddenItems(const QString& feedURL) const;
+    // The whole table: feed URL to the guid texts hidden from it.
+    QVariantMap ignoredItems() const;
     // Adds the marker to the feed's hidden items and takes the sign whose action
     // string is action out of the feed's signs; returns that sign, if any.
     PNSignRef hideItem(const QString& feedURL, const QString& marker, const QString& action);
@@ -83,6 +85,9 @@ class FeedStore {
     QList<PNSignRef> unrecordedSigns(const QString& feedURL, const QList<PNSignRef>& signs) const;
     // How many item signs of the feed are shown.
     int shownItemCount(const QString& feedURL) const;
+    // Drops the feed's entry, dictionary and record of signs; the caller takes
+    // the signs off.
+    void forget(const QString& feedURL);
     // Every listed feed's signs, taken out of the store.
     QList<PNSignRef> takeShownSigns();
 

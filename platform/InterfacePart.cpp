@@ -10,7 +10,7 @@ namespace {
 struct RootChild {
     QString tag;
     QString name;
-    qint64 begin = 0; // from the end of the token before it, whitespace included
+    qint64 begin = 0; // its start tag's "<"
     qint64 end = 0;
     QSet<QString> addedActions;
 };
@@ -20,8 +20,7 @@ struct RootChild {
 QString interfacePart(const QString& uiText, const QStringList& parts) {
     QXmlStreamReader reader(uiText);
     QList<RootChild> children;
-    qint64 previousEnd = 0;
-    qint64 rootContentEnd = -1;
+    bool rootEnded = false;
     int depth = 0; // ui = 1, the root widget = 2, its children = 3
     while (!reader.atEnd()) {
         const QXmlStreamReader::TokenType token = reader.readNext();
@@ -31,19 +30,20 @@ QString interfacePart(const QString& uiText, const QStringList& parts) {
                 RootChild child;
                 child.tag = reader.name().toString();
                 child.name = reader.attributes().value(QStringLiteral("name")).toString();
-                child.begin = previousEnd;
+                // The reader may have read past the tag: the last "<" before the
+                // tag's end is where it begins (no attribute value holds one).
+                child.begin = uiText.lastIndexOf(u'<', reader.characterOffset() - 1);
                 children.append(child);
             } else if (depth > 3 && reader.name() == QLatin1String("addaction") && !children.isEmpty()) {
                 children.last().addedActions.insert(reader.attributes().value(QStringLiteral("name")).toString());
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == 3) children.last().end = reader.characterOffset();
-            if (depth == 2) rootContentEnd = previousEnd;
+            if (depth == 2) rootEnded = true;
             --depth;
         }
-        previousEnd = reader.characterOffset();
     }
-    if (reader.hasError() || children.isEmpty() || rootContentEnd < 0) return {};
+    if (reader.hasError() || children.isEmpty() || !rootEnded) return {};
 
     QSet<QString> actions;
     bool found = false;
@@ -58,7 +58,10 @@ QString interfacePart(const QString& uiText, const QStringList& parts) {
         const bool keep = child.tag == QLatin1String("widget")   ? parts.contains(child.name)
                           : child.tag == QLatin1String("action") ? actions.contains(child.name)
                                                                  : true;
-        if (keep) text += QStringView(uiText).mid(child.begin, child.end - child.begin);
+        if (keep) {
+            text += QStringView(uiText).mid(child.begin, child.end - child.begin);
+            text += u'\n';
+        }
     }
     text += QStringView(uiText).mid(children.last().end);
     return text;

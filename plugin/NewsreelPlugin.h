@@ -69,7 +69,7 @@ class NewsreelPlugin : public QObject,
 
     // ---- The owners, for tests and tools that drive one piece through the plug-in ----
     FeedStore& feedStore() { return store_; }
-    const FeedSchedule& feedSchedule() const { return schedule_; }
+    FeedSchedule& feedSchedule() { return schedule_; }
     PluginPreferences& preferences() { return preferences_; }
     FeedUpdater& feedUpdater() { return updater_; }
     InfoMenuController& infoMenu() { return menu_; }

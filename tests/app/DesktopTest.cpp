@@ -153,7 +153,7 @@ TEST_F(PreferencesWithPlugin, AddressBeingTypedWhenTheWindowClosesIsFetchedAndSt
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(waitUntil([&] { return window.isActiveWindow(); }));
 
-    p.addFeedButton->click();
+    p.pane().outlets().addFeedButton->click();
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr) << "the new row's address is open for typing";
     EXPECT_EQ(editor->selectedText(), QStringLiteral("http://"));

@@ -14,21 +14,21 @@ TEST_F(Settings, EmptyDictionaryGetsAllFourDefaults) {
     EXPECT_EQ(server.settings.value("ignored").toMap(), QVariantMap());
     EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(30));
-    EXPECT_TRUE(p.feeds.isEmpty());
-    EXPECT_TRUE(p.ignored.isEmpty());
-    EXPECT_TRUE(p.useTTL);
-    EXPECT_EQ(p.titleLength, 30);
+    EXPECT_TRUE(p.feedStore().records().isEmpty());
+    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
+    EXPECT_TRUE(p.preferences().useTTL());
+    EXPECT_EQ(p.preferences().titleLength(), 30);
 }
 
 TEST_F(Settings, PartialDictionaryGetsNoDefaults) {
     server.settings.insert("feeds", QVariantList{record("http://a/", 5, true)});
     NewsreelPlugin& p = setUpPlugin();
     EXPECT_EQ(server.settings.size(), 1);
-    EXPECT_FALSE(p.useTTL);
-    EXPECT_EQ(p.titleLength, 0);
-    EXPECT_TRUE(p.ignored.isEmpty());
-    ASSERT_EQ(p.feeds.size(), 1);
-    EXPECT_EQ(p.feeds.first().toMap().value("url"), QVariant("http://a/"));
+    EXPECT_FALSE(p.preferences().useTTL());
+    EXPECT_EQ(p.preferences().titleLength(), 0);
+    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
+    ASSERT_EQ(p.feedStore().count(), 1);
+    EXPECT_EQ(p.feedStore().records().first().toMap().value("url"), QVariant("http://a/"));
 }
 
 TEST_F(Settings, WrongTypesReadThroughConversionAndAreNotOverwritten) {
@@ -38,39 +38,58 @@ TEST_F(Settings, WrongTypesReadThroughConversionAndAreNotOverwritten) {
     server.settings.insert("useTTL", "yes");
     server.settings.insert("titleLength", "45 chars");
     NewsreelPlugin& p = setUpPlugin();
-    EXPECT_TRUE(p.feeds.isEmpty());
-    EXPECT_TRUE(p.ignored.isEmpty());
-    EXPECT_TRUE(p.useTTL);
-    EXPECT_EQ(p.titleLength, 45);
+    EXPECT_TRUE(p.feedStore().records().isEmpty());
+    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
+    EXPECT_TRUE(p.preferences().useTTL());
+    EXPECT_EQ(p.preferences().titleLength(), 45);
     EXPECT_EQ(server.settings.value("feeds"), QVariant(7)); // kept until the user changes it
 }
 
 TEST_F(Settings, SecondSetUpReadsTheSettingsAgainAndEndsTheSharedFeedList) {
     server.settings.insert("feeds", QVariantList{record("http://a/", 5, true)});
     NewsreelPlugin& p = setUpPlugin();
-    p.addFeedToTable(nullptr); // a working change never stored
+    p.pane().addFeedToTable(nullptr); // a working change never stored
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 1) << "not stored yet";
-    QWidget* pane = p.prefPaneView;
+    QWidget* pane = p.mainView();
+    ASSERT_TRUE(p.infoMenu().load());
+    QMenu* menu = p.infoMenu().outlets().infoMenu;
     p.setupWithServer(&server);
-    EXPECT_EQ(p.defaults, &server.settings);
-    EXPECT_EQ(p.feeds.size(), 1);
-    EXPECT_EQ(p.prefPaneView, pane) << "the interface file is loaded once";
-    EXPECT_EQ(p.heldMenuItems.size(), 23);
-    p.storeFeeds();
-    p.addFeedToTable(nullptr);
+    EXPECT_EQ(p.preferences().defaults(), &server.settings);
+    EXPECT_EQ(p.feedStore().count(), 1);
+    EXPECT_EQ(p.mainView(), pane) << "the interface file is loaded once";
+    EXPECT_EQ(p.infoMenu().outlets().infoMenu, menu);
+    p.feedStore().storeFeeds(p.preferences());
+    p.pane().addFeedToTable(nullptr);
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "stored: later changes follow";
     p.setupWithServer(&server);
-    EXPECT_FALSE(p.feedsStored);
-    p.addFeedToTable(nullptr);
+    p.pane().addFeedToTable(nullptr);
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "a new set-up ends the sharing";
 }
 
 // The menu's entries and commands are checked by the menu tests; here only the outlets they do not use.
 TEST_F(Settings, InterfaceFileSetsTheWindowAndPaneOutlets) {
     NewsreelPlugin& p = setUpPlugin();
-    ASSERT_TRUE(p.interfaceError.isEmpty()) << p.interfaceError.toStdString();
-    EXPECT_TRUE(p.prefPaneView && p.webWindow && p.webView && p.titleLengthStepper);
-    EXPECT_TRUE(p.infoMenu->windowFlags() & Qt::Popup);
+    ASSERT_TRUE(p.pane().load()) << p.pane().loadError().toStdString();
+    ASSERT_TRUE(p.infoMenu().load()) << p.infoMenu().loadError().toStdString();
+    ASSERT_TRUE(p.infoMenu().descriptionWindow().load());
+    EXPECT_TRUE(p.pane().outlets().prefPaneView && p.infoMenu().descriptionWindow().outlets().webWindow && p.infoMenu().descriptionWindow().outlets().webView && p.pane().outlets().titleLengthStepper);
+    EXPECT_TRUE(p.infoMenu().outlets().infoMenu->windowFlags() & Qt::Popup);
+    // Each part builds only its own widgets.
+    EXPECT_FALSE(p.mainView()->window()->findChild<QMenu*>());
+}
+
+TEST_F(Settings, EachPartOfTheInterfaceIsLoadedWhenFirstNeeded) {
+    NewsreelPlugin& p = setUpPlugin();
+    p.activate();
+    EXPECT_FALSE(p.pane().isLoaded());
+    EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr);
+    EXPECT_EQ(p.infoMenu().descriptionWindow().outlets().webWindow, nullptr);
+    ASSERT_TRUE(p.mainView());
+    EXPECT_TRUE(p.pane().isLoaded());
+    EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr) << "the pane brings no menu";
+    p.infoMenu().descriptionWindow().showDescription("<p>x</p>", "Label");
+    EXPECT_TRUE(p.infoMenu().descriptionWindow().outlets().webWindow);
+    EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr);
 }
 
 TEST_F(Settings, MissingOutletsAreNamedAtLoadTime) {
@@ -87,13 +106,20 @@ TEST_F(Settings, MissingOutletsAreNamedAtLoadTime) {
     plugin = std::make_unique<NewsreelPlugin>();
     plugin->initWithBundle(std::make_shared<platform::Bundle>(dir.path(), "org.pennant.newsreel"));
     plugin->setupWithServer(&server);
-    EXPECT_EQ(plugin->prefPaneView, nullptr);
-    EXPECT_EQ(plugin->infoMenu, nullptr) << "no outlet may point into a failed load";
-    EXPECT_TRUE(plugin->interfaceError.contains("webView"));
-    EXPECT_TRUE(plugin->interfaceError.contains("removeFeedButton"));
+    restartRecorder();
+    EXPECT_EQ(plugin->mainView(), nullptr);
+    EXPECT_EQ(plugin->pane().outlets().feedTable, nullptr) << "no outlet may point into a failed load";
+    EXPECT_TRUE(plugin->pane().loadError().contains("removeFeedButton"));
+    plugin->infoMenu().descriptionWindow().showDescription("<p>x</p>", "Label");
+    EXPECT_EQ(plugin->infoMenu().descriptionWindow().outlets().webNameLabel, nullptr);
+    EXPECT_TRUE(plugin->infoMenu().descriptionWindow().loadError().contains("webView"));
+    EXPECT_EQ(recorder->logLines().filter("cannot load the interface").size(), 2);
+    EXPECT_EQ(plugin->mainView(), nullptr);
+    EXPECT_EQ(recorder->logLines().filter("cannot load the interface").size(), 2) << "a failed part is tried once";
+    EXPECT_TRUE(plugin->infoMenu().load()) << "the menu's part is whole";
     // Without an interface the plug-in still runs its feeds.
     plugin->activate();
-    EXPECT_TRUE(plugin->active);
+    EXPECT_TRUE(plugin->isActive());
 }
 
 TEST_F(Settings, UserInfoComesFromTheStringTable) {

@@ -35,7 +35,7 @@ TEST_F(ConcurrencyTest, BackToBackTicksRunOneAfterTheOther) {
     ASSERT_TRUE(waitUntil([&] {
         std::optional<FeedDictionary> feed = entry(b);
         if (feed && feed->items && !feed->channel) sawHalf = true;
-        return !plugin->updatesRunning() && !plugin->threadLock.isHeld();
+        return !plugin->updatesRunning() && !plugin->feedUpdater().updateLock().isHeld();
     }));
     EXPECT_FALSE(sawHalf);
     EXPECT_EQ(addedTexts(), QStringList({"a1 (A) ", "b1 (B) ", "b2 (B) "}));
@@ -65,7 +65,7 @@ TEST_F(ConcurrencyTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
 TEST_F(ConcurrencyTest, FeedRemovedWhileItsImageIsFetchedLeavesNoSign) {
     // The image stalls until the fetch gives up at its low-speed bound; the feed
     // leaves the list while the update waits for it.
-    plugin->fetchLimits.lowSpeedSeconds = 1;
+    plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 1;
     LoopbackHttpServer::Response stalled{200, "never sent"};
     stalled.stall = true;
     http.route("/logo.png", stalled);
@@ -81,8 +81,8 @@ TEST_F(ConcurrencyTest, FeedRemovedWhileItsImageIsFetchedLeavesNoSign) {
 }
 
 TEST_F(ConcurrencyTest, PluginGoesAwayPromptlyDuringAStalledFetch) {
-    plugin->fetchLimits.lowSpeedSeconds = 60;
-    plugin->fetchLimits.totalTimeoutMs = 60'000;
+    plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 60;
+    plugin->feedUpdater().fetchLimits().totalTimeoutMs = 60'000;
     LoopbackHttpServer::Response stalled{200, "never sent"};
     stalled.stall = true;
     http.route("/stall", stalled);

@@ -20,9 +20,8 @@ const QByteArray kAtom = "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org
 class Discovery : public HttpFeedTest {
   protected:
     QStringList listedURLs() {
-        std::lock_guard guard(plugin->dataMutex);
         QStringList urls;
-        for (const QVariant& record : plugin->feeds)
+        for (const QVariant& record : plugin->feedStore().records())
             urls.append(record.toMap().value("url").toString());
         return urls;
     }
@@ -44,11 +43,11 @@ TEST_F(Discovery, ThePageNamesItsFeedWhichTakesThePagesPlace) {
     const QString feedURL = http.url("/feed.atom");
     setFeeds({record(http.url("/other"), 30, false), record(pageURL, 45, false)});
     hide(pageURL, {QStringLiteral("a-2")});
-    plugin->storeFeeds();
+    plugin->feedStore().storeFeeds(plugin->preferences());
     const int savesBefore = server.preferenceChanges;
 
     runUpdate(pageURL);
-    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
     EXPECT_EQ(recorder->logLines(), QStringList{pageURL + QStringLiteral(": using the feed ") + feedURL +
                                                 QStringLiteral(" named by the page")});
     EXPECT_EQ(recorder->beeps(), 0);
@@ -56,7 +55,7 @@ TEST_F(Discovery, ThePageNamesItsFeedWhichTakesThePagesPlace) {
     EXPECT_EQ(http.hits("/feed.atom"), 1);
     // The record keeps its place, interval and switch; the hidden item stays hidden.
     EXPECT_EQ(listedURLs(), (QStringList{http.url("/other"), feedURL}));
-    EXPECT_EQ(plugin->feeds.at(1).toMap(), record(feedURL, 45, false));
+    EXPECT_EQ(plugin->feedStore().records().at(1).toMap(), record(feedURL, 45, false));
     EXPECT_EQ(postedTexts(), QStringList{"First (Atom Site) "});
     ASSERT_FALSE(entry(pageURL));
     ASSERT_TRUE(entry(feedURL) && entry(feedURL)->tickers);
@@ -75,15 +74,15 @@ TEST_F(Discovery, TheTimerFollowsTheFeedWithoutFiringAgain) {
     http.route("/", {200, page("<link rel=\"alternate\" type=\"application/rss+xml\" href=\"/rss\">")});
     http.route("/rss", {200, kGoodFeed});
     setFeeds({record(http.url("/"), 30, true)});
-    plugin->storeFeeds();
+    plugin->feedStore().storeFeeds(plugin->preferences());
     plugin->activate();
     ASSERT_TRUE(waitForUpdates());
     ASSERT_TRUE(waitUntil([&] {
-        return plugin->timers && plugin->timers->size() == 1 &&
-               plugin->timers->at(0)->userInfo() == QVariant(http.url("/rss"));
+        return plugin->feedSchedule().timers() && plugin->feedSchedule().timers()->size() == 1 &&
+               plugin->feedSchedule().timers()->at(0)->userInfo() == QVariant(http.url("/rss"));
     }));
-    EXPECT_TRUE(plugin->timers->at(0)->isValid());
-    EXPECT_DOUBLE_EQ(plugin->timers->at(0)->timeInterval(), 30 * 60.0);
+    EXPECT_TRUE(plugin->feedSchedule().timers()->at(0)->isValid());
+    EXPECT_DOUBLE_EQ(plugin->feedSchedule().timers()->at(0)->timeInterval(), 30 * 60.0);
     EXPECT_EQ(http.hits("/rss"), 1);
     EXPECT_EQ(postedTexts(), QStringList{kGoodSign});
     plugin->deactivate();

@@ -33,15 +33,9 @@ class FeedTest : public PluginTest {
     // One update on this thread, holding the lock as tick does; like a timer's, it
     // is for a feed of the list.
     void runUpdate(const QString& url) {
-        {
-            std::lock_guard guard(plugin->dataMutex);
-            bool listed = false;
-            for (const QVariant& r : plugin->feeds)
-                listed = listed || r.toMap().value("url") == url;
-            if (!listed) plugin->feeds.append(record(url, 30, true));
-        }
-        plugin->threadLock.lock();
-        plugin->updateFeed(url);
+        if (!plugin->feedStore().isListed(url)) plugin->feedStore().append(record(url, 30, true));
+        plugin->feedUpdater().updateLock().lock();
+        plugin->feedUpdater().updateFeed(url);
     }
     // One update of url that fails: it posts nothing and frees the lock. Returns
     // its log lines (beeps are counted from it on).
@@ -49,7 +43,7 @@ class FeedTest : public PluginTest {
         restartRecorder();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
         EXPECT_TRUE(addedTexts().isEmpty());
         return recorder->logLines();
     }
@@ -60,22 +54,23 @@ class FeedTest : public PluginTest {
         serveGood();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
         EXPECT_EQ(addedTexts(), QStringList{kGoodSign});
         EXPECT_EQ(recorder->beeps(), beeps);
     }
-    std::optional<FeedDictionary> entry(const QString& url) {
-        std::lock_guard guard(plugin->dataMutex);
-        if (!plugin->topDictionary || !plugin->topDictionary->contains(url)) return std::nullopt;
-        return plugin->topDictionary->value(url);
-    }
+    std::optional<FeedDictionary> entry(const QString& url) { return plugin->feedStore().feed(url); }
     void setFeeds(const QVariantList& records) {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->feeds = records;
+        FeedStore& store = plugin->feedStore();
+        QList<int> rows;
+        for (int i = 0; i < store.count(); ++i)
+            rows.append(i);
+        store.removeRows(rows);
+        for (const QVariant& r : records)
+            store.append(r.toMap());
     }
     void hide(const QString& url, const QStringList& guids) {
-        std::lock_guard guard(plugin->dataMutex);
-        plugin->ignored.insert(url, QVariant(guids).toList());
+        for (const QString& guid : guids)
+            plugin->feedStore().hideItem(url, guid, QString());
     }
     // Writes a file into the test's own directory and returns its file URL.
     QString writeFeed(const QByteArray& document, const QString& name = QStringLiteral("feed.xml")) {
@@ -108,10 +103,10 @@ class HttpFeedTest : public FeedTest {
   protected:
     void SetUp() override {
         FeedTest::SetUp();
-        plugin->fetchLimits.connectTimeoutMs = 2000;
-        plugin->fetchLimits.totalTimeoutMs = 3000;
-        plugin->fetchLimits.lowSpeedSeconds = 1;
-        plugin->fetchLimits.maxBytes = 64 * 1024;
+        plugin->feedUpdater().fetchLimits().connectTimeoutMs = 2000;
+        plugin->feedUpdater().fetchLimits().totalTimeoutMs = 3000;
+        plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 1;
+        plugin->feedUpdater().fetchLimits().maxBytes = 64 * 1024;
     }
     LoopbackHttpServer http;
 };

@@ -166,7 +166,7 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
         SCOPED_TRACE(url.toStdString());
         const int beeps = recorder->beeps();
         runUpdate(url);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
         EXPECT_EQ(recorder->beeps(), beeps + 1);
         EXPECT_TRUE(entry(url) && entry(url)->isEmpty());
     }
@@ -205,7 +205,7 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
         restartRecorder();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
         EXPECT_TRUE(server.calls().isEmpty()) << "a failed update neither adds nor removes a sign";
         ASSERT_TRUE(entry(url)->tickers);
         EXPECT_EQ(*entry(url)->tickers, shown);
@@ -220,7 +220,7 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
         const std::optional<FeedDictionary> feed = entry(url);
         ASSERT_TRUE(feed && feed->channel);
         EXPECT_EQ(feed->channel->value(QStringLiteral("title")), QStringLiteral("Good"));
-        const QVariantMap status = plugin->sourceStatusOfRow(int(plugin->feeds.size()) - 1);
+        const QVariantMap status = plugin->pane().sourceStatusOfRow(int(plugin->feedStore().count()) - 1);
         EXPECT_EQ(status.value("state"), QStringLiteral("failed"));
         EXPECT_EQ(status.value("title"), QStringLiteral("Good")) << "the title of the last success stays";
         EXPECT_FALSE(status.value("message").toString().isEmpty());
@@ -232,18 +232,18 @@ TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
     Response stalled{200, kGoodFeed};
     stalled.stall = true;
     http.route("/stall", stalled);
-    plugin->fetchLimits.lowSpeedSeconds = 60;
-    plugin->fetchLimits.totalTimeoutMs = 60'000;
-    plugin->threadLock.lock();
-    std::thread worker([this] { plugin->updateFeed(http.url("/stall")); });
+    plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 60;
+    plugin->feedUpdater().fetchLimits().totalTimeoutMs = 60'000;
+    plugin->feedUpdater().updateLock().lock();
+    std::thread worker([this] { plugin->feedUpdater().updateFeed(http.url("/stall")); });
     ASSERT_TRUE(waitUntil([this] { return http.connectionsAccepted() > 0; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     QElapsedTimer clock;
     clock.start();
-    plugin->shuttingDown = true;
+    plugin->feedUpdater().cancel();
     worker.join();
     EXPECT_LT(clock.elapsed(), 3000);
-    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
     EXPECT_EQ(recorder->beeps(), 0); // going away is not a failed feed
 }
 

@@ -302,7 +302,7 @@ TEST_F(FeedTest, LocalAddressesThatAreNoRegularFileFailAtOnce) {
     ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.xml")));
     ASSERT_TRUE(QFile::link(pipe, dir.filePath(QStringLiteral("link.xml"))));
-    plugin->fetchLimits.maxBytes = 1024;
+    plugin->feedUpdater().fetchLimits().maxBytes = 1024;
     const QString tooLarge = writeFeed(rss(QByteArray(2048, ' ')), QStringLiteral("large.xml"));
     const std::pair<QString, const char*> cases[] = {
         {QUrl::fromLocalFile(pipe).toString(), "not a regular file"},

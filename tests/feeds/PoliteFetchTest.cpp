@@ -53,8 +53,8 @@ TEST_F(PoliteFetchTest, UnchangedFeedIsRevalidatedWithoutItsBody) {
         ASSERT_TRUE(entry(url) && entry(url)->tickers);
         EXPECT_EQ(entry(url)->tickers->size(), 2);
         EXPECT_TRUE(entry(url) && entry(url)->items && entry(url)->items->size() == 2);
-        EXPECT_FALSE(plugin->threadLock.isHeld());
-        const QVariantMap status = plugin->sourceStatusOfRow(int(plugin->feeds.size()) - 1);
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
+        const QVariantMap status = plugin->pane().sourceStatusOfRow(int(plugin->feedStore().count()) - 1);
         EXPECT_EQ(status.value("state"), QStringLiteral("not-modified"));
         EXPECT_EQ(status.value("items"), 2);
 
@@ -142,14 +142,14 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     // The timer fires again at once: no request, a log line, no beep.
     http.route("/busy", {200, kFeed});
     runUpdate(url);
-    EXPECT_FALSE(plugin->threadLock.isHeld());
+    EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
     EXPECT_EQ(http.hits("/busy"), 1);
     EXPECT_EQ(recorder->beeps(), 1);
     EXPECT_EQ(recorder->logLines().size(), 2);
     EXPECT_TRUE(recorder->logLines().value(1).startsWith(
         QStringLiteral("cannot fetch %1: the server asked for no request before ").arg(url)));
     EXPECT_TRUE(postedTexts().isEmpty());
-    const QVariantMap status = plugin->sourceStatusOfRow(0);
+    const QVariantMap status = plugin->pane().sourceStatusOfRow(0);
     EXPECT_EQ(status.value("state"), QStringLiteral("deferred"));
     EXPECT_TRUE(status.value("message").toString().startsWith(QStringLiteral("the server asked")));
 

@@ -31,7 +31,7 @@ class SignBuilderTest : public FeedTest {
 } // namespace
 
 TEST_F(SignBuilderTest, TitlesAreShortenedToTitleLength) {
-    plugin->setTitleLength(30);
+    plugin->preferences().setTitleLength(30);
     const QString exact(30, u'a');
     runUpdate(writeFeed(rss("<title>" + QByteArray(40, 'C') + "</title><item><title>" + exact.toUtf8() +
                             "</title></item><item><title>" + QByteArray(31, 'b') + "</title></item>")));
@@ -85,6 +85,7 @@ TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "2," + url, "3," + url}));
     // A guid written with attributes is hidden by its text.
+    plugin->feedStore().clearHidden();
     hide(url, {"g2"});
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));
@@ -96,15 +97,14 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
     const QString other = QStringLiteral("http://other.example/feed.xml");
     auto afterUpdate = [&](const QVariantList& records) {
         setFeeds(records);
-        plugin->storeFeeds();
+        plugin->feedStore().storeFeeds(plugin->preferences());
         runUpdate(url);
-        std::lock_guard guard(plugin->dataMutex);
-        return plugin->feeds;
+        return plugin->feedStore().records();
     };
-    plugin->setUseTTL(false);
+    plugin->preferences().setUseTTL(false);
     EXPECT_EQ(afterUpdate({record(url, 60, true)}), QVariantList{record(url, 60, true)});
 
-    plugin->setUseTTL(true);
+    plugin->preferences().setUseTTL(true);
     // The first record of the feed already has the interval: passed over; the
     // next one of the same feed changes; the one after it is left alone.
     EXPECT_EQ(afterUpdate({record(other, 60, true), record(url, 15, true), record(url, 60.5, false),
@@ -125,8 +125,7 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
                       QStringLiteral("odd.xml"));
         setFeeds({record(odd, 60, true)});
         runUpdate(odd);
-        std::lock_guard guard(plugin->dataMutex);
-        EXPECT_EQ(plugin->feeds, QVariantList{record(odd, 60, true)});
+        EXPECT_EQ(plugin->feedStore().records(), QVariantList{record(odd, 60, true)});
     }
 }
 
@@ -177,7 +176,7 @@ TEST_F(SignBuilderTest, UnusableImageStillLeavesTheTextSigns) {
         runUpdate(writeFeed(
             rss("<title>D</title><image><url>" + image + "</url></image><item><title>x</title></item>")));
         EXPECT_EQ(addedTexts(), QStringList({"x (D) "}));
-        EXPECT_FALSE(plugin->threadLock.isHeld());
+        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
     }
     EXPECT_EQ(recorder->beeps(), 0);
 }

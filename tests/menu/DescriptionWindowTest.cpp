@@ -24,8 +24,8 @@ class DescriptionTest : public MenuTest {
         MenuTest::TearDown();
     }
     bool centered() const {
-        const QPoint screenCenter = plugin->webWindow->screen()->availableGeometry().center();
-        const QPoint windowCenter = plugin->webWindow->frameGeometry().center();
+        const QPoint screenCenter = web().webWindow->screen()->availableGeometry().center();
+        const QPoint windowCenter = web().webWindow->frameGeometry().center();
         // The frame is known only once shown: allow its margins.
         return (windowCenter - screenCenter).manhattanLength() <= 10;
     }
@@ -38,29 +38,29 @@ TEST_F(DescriptionTest, CentersOnlyWhenHiddenAndNamesWhatItShows) {
     addFeed(kFeed, {{"title", "C"}, {"description", "<p>feed</p>"}},
             {QVariantMap{{"description", "<p>item</p>"}}});
     click(0, kFeed);
-    plugin->webWindow->move(3, 5);
-    plugin->showFullItemDescriptionItem->trigger();
-    ASSERT_TRUE(plugin->webWindow->isVisible());
+    web().webWindow->move(3, 5);
+    menu().showFullItemDescriptionItem->trigger();
+    ASSERT_TRUE(web().webWindow->isVisible());
     EXPECT_TRUE(centered());
-    EXPECT_EQ(plugin->webNameLabel->text(), QStringLiteral("Full Item Description"));
-    EXPECT_EQ(plugin->webView->property("loadedHTML").toString(), QStringLiteral("<p>item</p>"));
-    EXPECT_EQ(plugin->webView->toPlainText(), QStringLiteral("item"));
+    EXPECT_EQ(web().webNameLabel->text(), QStringLiteral("Full Item Description"));
+    EXPECT_EQ(web().webView->property("loadedHTML").toString(), QStringLiteral("<p>item</p>"));
+    EXPECT_EQ(web().webView->toPlainText(), QStringLiteral("item"));
 
-    plugin->webWindow->move(3, 5);
-    const QPoint moved = plugin->webWindow->pos();
-    plugin->showFullFeedDescriptionItem->trigger();
-    EXPECT_EQ(plugin->webWindow->pos(), moved);
-    EXPECT_EQ(plugin->webNameLabel->text(), QStringLiteral("Full Feed Description"));
-    EXPECT_EQ(plugin->webView->toPlainText(), QStringLiteral("feed"));
+    web().webWindow->move(3, 5);
+    const QPoint moved = web().webWindow->pos();
+    menu().showFullFeedDescriptionItem->trigger();
+    EXPECT_EQ(web().webWindow->pos(), moved);
+    EXPECT_EQ(web().webNameLabel->text(), QStringLiteral("Full Feed Description"));
+    EXPECT_EQ(web().webView->toPlainText(), QStringLiteral("feed"));
 
-    plugin->closeWebWindow(nullptr);
-    EXPECT_FALSE(plugin->webWindow->isVisible());
-    plugin->closeWebWindow(nullptr); // hidden: nothing happens
+    plugin->infoMenu().descriptionWindow().closeWebWindow(nullptr);
+    EXPECT_FALSE(web().webWindow->isVisible());
+    plugin->infoMenu().descriptionWindow().closeWebWindow(nullptr); // hidden: nothing happens
     EXPECT_EQ(shows, (QList<bool>{true, true, false}));
 
-    plugin->showDescription(QString(), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QString(), QStringLiteral("Full Item Description"));
     EXPECT_TRUE(centered());
-    EXPECT_TRUE(plugin->webView->toPlainText().isEmpty());
+    EXPECT_TRUE(web().webView->toPlainText().isEmpty());
 }
 
 TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEscapedMarkupAsText) {
@@ -68,16 +68,16 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
     const QString path = dir.filePath(QStringLiteral("secret.png"));
     ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(path, "PNG"));
     const QUrl local = QUrl::fromLocalFile(path);
-    plugin->showDescription(
+    plugin->infoMenu().descriptionWindow().showDescription(
         QStringLiteral("<script>alert('run')</script><p>Story</p><img src=\"x\" onerror=\"alert('err')\">"
                        "<link rel=\"stylesheet\" href=\"%1\"><img src=\"%1\"><img src=\"secret.png\">"
                        "<img src=\"data:text/plain,inline\"><iframe src=\"%1\"></iframe><object data=\"%1\">"
                        "</object>")
             .arg(local.toString()),
         QStringLiteral("Full Item Description"));
-    auto* view = qobject_cast<DescriptionView*>(plugin->webView);
+    auto* view = qobject_cast<DescriptionView*>(web().webView);
     ASSERT_TRUE(view);
-    EXPECT_EQ(view->window(), plugin->webWindow);
+    EXPECT_EQ(view->window(), web().webWindow);
     EXPECT_TRUE(view->toPlainText().contains(QStringLiteral("Story")));
     EXPECT_FALSE(view->toPlainText().contains(QStringLiteral("alert"))) << view->toPlainText().toStdString();
     QTextDocument* document = view->document();
@@ -99,7 +99,7 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
 
     // "&amp;lt;script&amp;gt;" in the feed arrives as "&lt;script&gt;": the author
     // meant the reader to see the tag, not the view to obey it.
-    plugin->showDescription(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
+    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
                             QStringLiteral("Full Item Description"));
     EXPECT_EQ(view->toPlainText(), QStringLiteral("<script>alert(1)</script> <b>x</b>"));
 }
@@ -111,11 +111,11 @@ TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
                          {"link", "https://127.0.0.1/harbour"},
                          {"description", "<p>item</p>"}}});
     const auto line = [this](const char* name) -> QLabel* {
-        auto* label = plugin->webWindow->findChild<QLabel*>(QString::fromLatin1(name));
+        auto* label = web().webWindow->findChild<QLabel*>(QString::fromLatin1(name));
         return label && label->isVisible() ? label : nullptr;
     };
     click(0, kFeed);
-    plugin->showFullItemDescriptionItem->trigger();
+    menu().showFullItemDescriptionItem->trigger();
     ASSERT_TRUE(line("webTitleLabel") && line("webDateLabel") && line("webLinkLabel"));
     EXPECT_EQ(line("webTitleLabel")->text(), QStringLiteral("Harbour city opens floating park"));
     EXPECT_TRUE(line("webDateLabel")->text().contains(QStringLiteral("2025")));
@@ -126,7 +126,7 @@ TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
     EXPECT_EQ(recorder->openedURLs(), QStringList{"https://127.0.0.1/harbour"});
 
     // The channel's link is refused by the safe opener, as the menu's command would.
-    plugin->showFullFeedDescriptionItem->trigger();
+    menu().showFullFeedDescriptionItem->trigger();
     EXPECT_EQ(line("webTitleLabel")->text(), QStringLiteral("World Desk"));
     EXPECT_EQ(line("webDateLabel"), nullptr) << "no date: no line";
     emit line("webLinkLabel")->linkActivated(QStringLiteral("#"));
@@ -134,11 +134,11 @@ TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
     EXPECT_EQ(recorder->openedURLs().size(), 1);
 
     // A description shown by itself has no header.
-    plugin->showDescription(QStringLiteral("<p>bare</p>"), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("<p>bare</p>"), QStringLiteral("Full Item Description"));
     EXPECT_EQ(line("webTitleLabel"), nullptr);
 
-    QApplication::setActiveWindow(plugin->webWindow);
-    ASSERT_TRUE(waitUntil([this] { return plugin->webWindow->isActiveWindow(); }));
-    QTest::keyClick(plugin->webWindow, Qt::Key_Escape);
-    EXPECT_TRUE(waitUntil([this] { return !plugin->webWindow->isVisible(); }));
+    QApplication::setActiveWindow(web().webWindow);
+    ASSERT_TRUE(waitUntil([this] { return web().webWindow->isActiveWindow(); }));
+    QTest::keyClick(web().webWindow, Qt::Key_Escape);
+    EXPECT_TRUE(waitUntil([this] { return !web().webWindow->isVisible(); }));
 }

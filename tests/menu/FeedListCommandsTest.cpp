@@ -9,11 +9,10 @@ class FeedListTest : public MenuTest {
   protected:
     // A disabled feed ahead of the clicked one, as activation leaves them.
     void subscribeTwo(double seconds) {
-        plugin->feeds = {record(kOther, 5, false), record(kFeed, 15, true)};
-        plugin->timers.emplace();
-        plugin->timers->append(nullptr);
-        plugin->timers->append(platform::Timer::scheduledTimerWithTimeInterval(
-            seconds, [](platform::Timer&) {}, kFeed, true));
+        plugin->feedStore().load(QVariantList{record(kOther, 5, false), record(kFeed, seconds / 60, true)},
+                                 plugin->feedStore().ignoredItems());
+        // Timers as activation leaves them, without their first updates.
+        plugin->feedSchedule().start(plugin->feedStore().records(), false);
     }
     QVariantList storedFeeds() const { return server.settings.value(QStringLiteral("feeds")).toList(); }
 };
@@ -29,20 +28,20 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
             {QVariantMap{{"guid", "plain-0"}},
              QVariantMap{{"guid", attributes({{"isPermaLink", "false"}, {"text", "attr-1"}})}}},
             {image, first, second});
-    plugin->ignored.insert(kFeed, QVariantList{"older"});
+    plugin->feedStore().hideItem(kFeed, "older", QString());
 
     click(1, kFeed);
-    plugin->dontShowAgainItem->trigger();
-    plugin->dontShowAgainItem->trigger();
-    EXPECT_EQ(plugin->ignored.value(kFeed).toList(), (QVariantList{"older", "attr-1"}));
+    menu().dontShowAgainItem->trigger();
+    menu().dontShowAgainItem->trigger();
+    EXPECT_EQ(plugin->feedStore().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1"}));
     EXPECT_EQ(server.onTicker(), (QList<PNSignRef>{image, first}));
-    EXPECT_EQ(*plugin->topDictionary->value(kFeed).tickers, (QList<PNSignRef>{image, first}));
+    EXPECT_EQ(*plugin->feedStore().feed(kFeed)->tickers, (QList<PNSignRef>{image, first}));
     EXPECT_EQ(server.settings.value(QStringLiteral("ignored")).toMap().value(kFeed).toList(),
               (QVariantList{"older", "attr-1"}));
 
     click(0, kFeed);
-    plugin->dontShowAgainItem->trigger();
-    EXPECT_EQ(plugin->ignored.value(kFeed).toList(), (QVariantList{"older", "attr-1", "plain-0"}));
+    menu().dontShowAgainItem->trigger();
+    EXPECT_EQ(plugin->feedStore().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{image});
     EXPECT_EQ(recorder->beeps(), 0);
 }
@@ -53,64 +52,64 @@ TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
     const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
     addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"guid", attributes({{"isPermaLink", "false"}})}}}, {sign});
     click(0, kFeed);
-    EXPECT_FALSE(plugin->infoMenu->actions().contains(plugin->dontShowAgainItem));
-    plugin->dontShowAgainItem->trigger(); // as a menu left from before would
+    EXPECT_FALSE(menu().infoMenu->actions().contains(menu().dontShowAgainItem));
+    menu().dontShowAgainItem->trigger(); // as a menu left from before would
     EXPECT_EQ(recorder->beeps(), 1);
-    EXPECT_TRUE(plugin->ignored.isEmpty());
+    EXPECT_TRUE(plugin->feedStore().ignoredItems().isEmpty());
     EXPECT_TRUE(server.settings.value(QStringLiteral("ignored")).toMap().isEmpty());
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{sign});
 }
 
 TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAndStores) {
-    plugin->setUseTTL(false);
+    plugin->preferences().setUseTTL(false);
     subscribeTwo(3600);
-    const auto kept = plugin->timers->at(1);
+    const auto kept = plugin->feedSchedule().timers()->at(1);
     addFeed(kFeed, {{"title", "C"}, {"ttl", "60"}}, {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
-    plugin->setUpdateIntervalToItem->trigger();
-    EXPECT_EQ(plugin->timers->at(0), nullptr);
-    EXPECT_EQ(plugin->timers->at(1), kept);
+    menu().setUpdateIntervalToItem->trigger();
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(0), nullptr);
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(1), kept);
     EXPECT_TRUE(kept->isValid());
-    EXPECT_EQ(plugin->feeds.at(0).toMap(), record(kOther, 5, false));
-    EXPECT_EQ(plugin->feeds.at(1).toMap(), record(kFeed, 60, true));
-    EXPECT_EQ(storedFeeds(), plugin->feeds);
+    EXPECT_EQ(plugin->feedStore().records().at(0).toMap(), record(kOther, 5, false));
+    EXPECT_EQ(plugin->feedStore().records().at(1).toMap(), record(kFeed, 60, true));
+    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
 
     // A different period replaces the timer in its place, without firing it.
     addFeed(kFeed, {{"title", "C"}, {"ttl", attributes({{"x", "y"}, {"text", "30"}})}},
             {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
-    plugin->setUpdateIntervalToItem->trigger();
+    menu().setUpdateIntervalToItem->trigger();
     EXPECT_FALSE(kept->isValid());
-    ASSERT_EQ(plugin->timers->size(), 2);
-    EXPECT_EQ(plugin->timers->at(1)->timeInterval(), 1800.0);
-    EXPECT_EQ(plugin->timers->at(1)->userInfo(), QVariant(kFeed));
+    ASSERT_EQ(plugin->feedSchedule().timers()->size(), 2);
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->timeInterval(), 1800.0);
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->userInfo(), QVariant(kFeed));
     EXPECT_FALSE(plugin->updatesRunning()) << "changing the period does not fire the timer";
     EXPECT_EQ(storedFeeds().at(1).toMap().value("interval"), QVariant(30));
 
     // A time-to-live of zero or less gives the one-minute floor.
     addFeed(kFeed, {{"title", "C"}, {"ttl", "-5"}}, {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
-    plugin->setUpdateIntervalToItem->trigger();
-    EXPECT_EQ(plugin->timers->at(1)->timeInterval(), 60.0);
-    EXPECT_EQ(plugin->feeds.at(1).toMap().value("interval"), QVariant(1));
+    menu().setUpdateIntervalToItem->trigger();
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->timeInterval(), 60.0);
+    EXPECT_EQ(plugin->feedStore().records().at(1).toMap().value("interval"), QVariant(1));
 }
 
 TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
     subscribeTwo(900);
-    const auto timer = plugin->timers->at(1);
+    const auto timer = plugin->feedSchedule().timers()->at(1);
     const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
     const PNSignRef otherSign = postedSign(QStringLiteral("0,") + kOther);
     addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"title", "x"}}}, {sign});
     addFeed(kOther, {{"title", "O"}}, {QVariantMap{{"title", "y"}}}, {otherSign});
     click(0, kFeed);
-    plugin->unsubscribeFromFeedItem->trigger();
+    menu().unsubscribeFromFeedItem->trigger();
     EXPECT_FALSE(timer->isValid());
-    EXPECT_EQ(plugin->timers->size(), 1);
-    EXPECT_EQ(plugin->timers->at(0), nullptr);
-    EXPECT_EQ(plugin->feeds, QVariantList{record(kOther, 5, false)});
-    EXPECT_EQ(storedFeeds(), plugin->feeds);
+    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 1);
+    EXPECT_EQ(plugin->feedSchedule().timers()->at(0), nullptr);
+    EXPECT_EQ(plugin->feedStore().records(), QVariantList{record(kOther, 5, false)});
+    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{otherSign});
-    EXPECT_TRUE(plugin->topDictionary->value(kFeed).tickers->isEmpty());
+    EXPECT_TRUE(plugin->feedStore().feed(kFeed)->tickers->isEmpty());
     // A later deactivation has nothing of it left to take off.
     plugin->deactivate();
     EXPECT_TRUE(server.onTicker().isEmpty());
@@ -119,25 +118,25 @@ TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
 TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate) {
     const QString source = QStringLiteral("http://127.0.0.1:9/Source");
     subscribeTwo(900);
-    plugin->feeds.append(record(source, 10, true));
+    plugin->feedStore().append(record(source, 10, true));
     addFeed(kFeed, {{"title", "C"}},
             {QVariantMap{{"source", attributes({{"url", source}, {"text", "S"}})}},
              QVariantMap{{"source", attributes({{"url", "http://127.0.0.1:9/source"}, {"text", "s"}})}}});
     const int changes = server.preferenceChanges.load();
     click(0, kFeed);
-    plugin->subscribeToSourceItem->trigger();
-    EXPECT_EQ(plugin->feeds.size(), 3);
-    EXPECT_EQ(plugin->timers->size(), 2);
+    menu().subscribeToSourceItem->trigger();
+    EXPECT_EQ(plugin->feedStore().count(), 3);
+    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 2);
     EXPECT_EQ(server.preferenceChanges.load(), changes);
 
     click(1, kFeed);
-    plugin->subscribeToSourceItem->trigger();
-    ASSERT_EQ(plugin->feeds.size(), 4);
-    EXPECT_EQ(plugin->feeds.last().toMap(), record("http://127.0.0.1:9/source", 60, true));
-    EXPECT_EQ(storedFeeds(), plugin->feeds);
-    ASSERT_EQ(plugin->timers->size(), 3);
-    EXPECT_EQ(plugin->timers->last()->timeInterval(), 3600.0);
-    EXPECT_EQ(plugin->timers->last()->userInfo(), QVariant("http://127.0.0.1:9/source"));
+    menu().subscribeToSourceItem->trigger();
+    ASSERT_EQ(plugin->feedStore().count(), 4);
+    EXPECT_EQ(plugin->feedStore().records().last().toMap(), record("http://127.0.0.1:9/source", 60, true));
+    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
+    ASSERT_EQ(plugin->feedSchedule().timers()->size(), 3);
+    EXPECT_EQ(plugin->feedSchedule().timers()->last()->timeInterval(), 3600.0);
+    EXPECT_EQ(plugin->feedSchedule().timers()->last()->userInfo(), QVariant("http://127.0.0.1:9/source"));
     // Fired at once: the first update has started, and it ends.
     EXPECT_TRUE(waitForUpdates());
     EXPECT_GE(server.idleReports.load(), 1);
@@ -163,16 +162,16 @@ TEST_F(FeedListTest, SubscribeTakesOnlyWebSourcesAndBeepsAtTheRest) {
     addFeed(kFeed, {{"title", "C"}}, items);
     for (int i = 0; i < refused.size(); ++i) {
         click(i, kFeed);
-        plugin->subscribeToSourceItem->trigger();
+        menu().subscribeToSourceItem->trigger();
     }
     EXPECT_EQ(recorder->beeps(), refused.size());
-    EXPECT_EQ(plugin->feeds.size(), 2);
-    EXPECT_EQ(plugin->timers->size(), 2);
+    EXPECT_EQ(plugin->feedStore().count(), 2);
+    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 2);
     EXPECT_FALSE(server.settings.value(QStringLiteral("feeds")).toList().size() > 0);
 
     click(int(refused.size()), kFeed);
-    plugin->subscribeToSourceItem->trigger();
-    ASSERT_EQ(plugin->feeds.size(), 3);
-    EXPECT_EQ(plugin->feeds.last().toMap(), record("http://127.0.0.1:9/feed", 60, true));
+    menu().subscribeToSourceItem->trigger();
+    ASSERT_EQ(plugin->feedStore().count(), 3);
+    EXPECT_EQ(plugin->feedStore().records().last().toMap(), record("http://127.0.0.1:9/feed", 60, true));
     EXPECT_TRUE(waitForUpdates());
 }

@@ -117,8 +117,8 @@ TEST(HostileDescription, ShownFormRunsLoadsAndSubmitsNothing) {
 TEST_F(MenuTest, DescriptionViewShowsAndKeepsTheBoundedForm) {
     const QString hostile = QStringLiteral("<table><tr><td>").repeated(30) + QStringLiteral("deep") +
                             QStringLiteral("<script>x()</script>");
-    plugin->showDescription(hostile, QStringLiteral("Full Item Description"));
-    auto* view = qobject_cast<DescriptionView*>(plugin->webView);
+    plugin->infoMenu().descriptionWindow().showDescription(hostile, QStringLiteral("Full Item Description"));
+    auto* view = qobject_cast<DescriptionView*>(web().webView);
     ASSERT_TRUE(view);
     EXPECT_EQ(view->property("loadedHTML").toString(), boundedDescription(hostile));
     EXPECT_EQ(view->toPlainText().trimmed(), QStringLiteral("deep"));

@@ -21,11 +21,11 @@ TEST_F(MenuTest, ActionStringSplitsAtTheFirstCommaOnly) {
             {titled("zero"), titled("one"), titled("two"), titled("three"), titled("four")});
     plugin->performAction(QStringLiteral("3,") + kFeed);
     EXPECT_EQ(popUps, 1);
-    EXPECT_EQ(poppedUp, plugin->infoMenu);
-    EXPECT_EQ(plugin->itemTitleItem->data(), QVariant(3));
-    EXPECT_EQ(plugin->feedTitleItem->data(), QVariant(kFeed));
-    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("three"));
-    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("Channel"));
+    EXPECT_EQ(poppedUp, menu().infoMenu);
+    EXPECT_EQ(menu().itemTitleItem->data(), QVariant(3));
+    EXPECT_EQ(menu().feedTitleItem->data(), QVariant(kFeed));
+    EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("three"));
+    EXPECT_EQ(menu().feedTitleItem->text(), QStringLiteral("Channel"));
 }
 
 TEST_F(MenuTest, StaleOrMalformedClicksPopUpNothingAndKeepTheContext) {
@@ -38,8 +38,8 @@ TEST_F(MenuTest, StaleOrMalformedClicksPopUpNothingAndKeepTheContext) {
         plugin->performAction(action);
     EXPECT_EQ(popUps, 1);
     EXPECT_EQ(recorder->beeps(), 0);
-    EXPECT_EQ(plugin->itemTitleItem->data(), QVariant(1));
-    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("one"));
+    EXPECT_EQ(menu().itemTitleItem->data(), QVariant(1));
+    EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("one"));
 }
 
 TEST_F(MenuTest, LongTitlesAreShortenedWithTheirWholeTextAsToolTipAndShortOnesHaveNone) {
@@ -51,35 +51,35 @@ TEST_F(MenuTest, LongTitlesAreShortenedWithTheirWholeTextAsToolTipAndShortOnesHa
     addFeed(QStringLiteral("http://127.0.0.1/short"), titled(QStringLiteral("Short")), {titled("tiny")});
 
     click(0, kFeed);
-    EXPECT_EQ(plugin->itemTitleItem->text(), thirty);
-    EXPECT_EQ(plugin->feedTitleItem->text(), QString(27, u'L') + QStringLiteral("..."));
-    EXPECT_EQ(plainTip(plugin->feedTitleItem), longChannel);
+    EXPECT_EQ(menu().itemTitleItem->text(), thirty);
+    EXPECT_EQ(menu().feedTitleItem->text(), QString(27, u'L') + QStringLiteral("..."));
+    EXPECT_EQ(plainTip(menu().feedTitleItem), longChannel);
 
     click(1, kFeed);
-    EXPECT_EQ(plugin->itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
-    EXPECT_EQ(plainTip(plugin->itemTitleItem), thirtyOne);
+    EXPECT_EQ(menu().itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
+    EXPECT_EQ(plainTip(menu().itemTitleItem), thirtyOne);
 
     // An item without a title is named by its description, by the same rule.
     click(2, kFeed);
-    EXPECT_EQ(plugin->itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
+    EXPECT_EQ(menu().itemTitleItem->text(), thirtyOne.left(27) + QStringLiteral("..."));
 
     // A whole title leaves no tool tip of an earlier click behind (an entry
     // without one answers its own text).
     click(0, QStringLiteral("http://127.0.0.1/short"));
-    EXPECT_EQ(plugin->itemTitleItem->text(), QStringLiteral("tiny"));
-    EXPECT_EQ(plainTip(plugin->itemTitleItem), QStringLiteral("tiny"));
-    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("Short"));
-    EXPECT_EQ(plainTip(plugin->feedTitleItem), QStringLiteral("Short"));
+    EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("tiny"));
+    EXPECT_EQ(plainTip(menu().itemTitleItem), QStringLiteral("tiny"));
+    EXPECT_EQ(menu().feedTitleItem->text(), QStringLiteral("Short"));
+    EXPECT_EQ(plainTip(menu().feedTitleItem), QStringLiteral("Short"));
 }
 
 TEST_F(MenuTest, FeedTextIsNeitherMnemonicNorMarkup) {
     const QString markup = QStringLiteral("Q&A: <b>bold</b> & <img src=x> and then some more words");
     addFeed(kFeed, titled(QStringLiteral("R&D")), {titled(markup)});
     click(0, kFeed);
-    EXPECT_EQ(plugin->feedTitleItem->text(), QStringLiteral("R&&D"));
-    EXPECT_TRUE(plugin->itemTitleItem->text().startsWith(QStringLiteral("Q&&A: <b>bold")));
-    EXPECT_FALSE(plugin->itemTitleItem->toolTip().contains(QStringLiteral("<b>")));
-    EXPECT_EQ(plainTip(plugin->itemTitleItem), markup);
+    EXPECT_EQ(menu().feedTitleItem->text(), QStringLiteral("R&&D"));
+    EXPECT_TRUE(menu().itemTitleItem->text().startsWith(QStringLiteral("Q&&A: <b>bold")));
+    EXPECT_FALSE(menu().itemTitleItem->toolTip().contains(QStringLiteral("<b>")));
+    EXPECT_EQ(plainTip(menu().itemTitleItem), markup);
 }
 
 TEST_F(MenuTest, TwoClicksLeaveExactlyTheSecondItemsEntriesInTableOrder) {
@@ -103,17 +103,17 @@ TEST_F(MenuTest, TwoClicksLeaveExactlyTheSecondItemsEntriesInTableOrder) {
     EXPECT_EQ(names(itemInfo()), (QStringList{"openItemLinkInBrowserItem", "subscribeToSourceItem", "-",
                                               "itemPublicationDateItem", "sourceItem"}));
     EXPECT_EQ(itemInfo()->actions().at(3)->text(), QStringLiteral("Publication Date: Tue, 2 Jan 2024"));
-    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: Src"));
-    EXPECT_EQ(plugin->infoMenu->actions().indexOf(plugin->dontShowAgainItem), 6);
+    EXPECT_EQ(menu().sourceItem->text(), QStringLiteral("Source: Src"));
+    EXPECT_EQ(menu().infoMenu->actions().indexOf(menu().dontShowAgainItem), 6);
 
     click(0, kFeed);
     EXPECT_EQ(names(itemInfo()),
               (QStringList{"showFullItemDescriptionItem", "openItemLinkInBrowserItem", "emailAuthorItem",
                            "openCommentsPageItem", "downloadEnclosureItem", "-", "itemPublicationDateItem",
                            "itemCategoryItem"}));
-    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: News"));
-    EXPECT_FALSE(plugin->infoMenu->actions().contains(plugin->dontShowAgainItem));
-    EXPECT_EQ(names(plugin->infoMenu).mid(6), (QStringList{"unsubscribeFromFeedItem", "-", "closeItem"}));
+    EXPECT_EQ(menu().itemCategoryItem->text(), QStringLiteral("Category: News"));
+    EXPECT_FALSE(menu().infoMenu->actions().contains(menu().dontShowAgainItem));
+    EXPECT_EQ(names(menu().infoMenu).mid(6), (QStringList{"unsubscribeFromFeedItem", "-", "closeItem"}));
 }
 
 TEST_F(MenuTest, SetIntervalEntryOnlyWhileTimeToLiveIsNotAdopted) {
@@ -127,14 +127,14 @@ TEST_F(MenuTest, SetIntervalEntryOnlyWhileTimeToLiveIsNotAdopted) {
     click(0, kFeed);
     EXPECT_EQ(names(feedInfo()),
               (QStringList{"showFullFeedDescriptionItem", "openFeedLinkInBrowserItem", "-", "languageItem"}));
-    plugin->setUseTTL(false);
+    plugin->preferences().setUseTTL(false);
     click(0, kFeed);
-    EXPECT_EQ(feedInfo()->actions().indexOf(plugin->setUpdateIntervalToItem), 2);
-    EXPECT_EQ(plugin->setUpdateIntervalToItem->text(), QStringLiteral("Set Update Interval to 60"));
-    EXPECT_EQ(plugin->languageItem->text(), QStringLiteral("Language: en"));
-    plugin->setUseTTL(true);
+    EXPECT_EQ(feedInfo()->actions().indexOf(menu().setUpdateIntervalToItem), 2);
+    EXPECT_EQ(menu().setUpdateIntervalToItem->text(), QStringLiteral("Set Update Interval to 60"));
+    EXPECT_EQ(menu().languageItem->text(), QStringLiteral("Language: en"));
+    plugin->preferences().setUseTTL(true);
     click(0, kFeed);
-    EXPECT_FALSE(feedInfo()->actions().contains(plugin->setUpdateIntervalToItem));
+    EXPECT_FALSE(feedInfo()->actions().contains(menu().setUpdateIntervalToItem));
 }
 
 TEST_F(MenuTest, OneCategoryIsATitleAndManyAreASubmenuThatGoesAgain) {
@@ -145,20 +145,20 @@ TEST_F(MenuTest, OneCategoryIsATitleAndManyAreASubmenuThatGoesAgain) {
              QVariantMap{{"categories",
                           QVariantList{attributes({{"domain", "a"}}), attributes({{"domain", "b"}})}}}});
     click(1, kFeed);
-    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: "));
-    QMenu* list = plugin->itemCategoryItem->menu<QMenu*>();
+    EXPECT_EQ(menu().itemCategoryItem->text(), QStringLiteral("Category: "));
+    QMenu* list = menu().itemCategoryItem->menu<QMenu*>();
     ASSERT_TRUE(list);
     ASSERT_EQ(list->actions().size(), 2);
     EXPECT_EQ(list->actions().at(0)->text(), QStringLiteral("First"));
     EXPECT_EQ(list->actions().at(1)->text(), QStringLiteral("Third"));
 
     click(0, kFeed);
-    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: Only"));
-    EXPECT_FALSE(plugin->itemCategoryItem->menu<QMenu*>());
+    EXPECT_EQ(menu().itemCategoryItem->text(), QStringLiteral("Category: Only"));
+    EXPECT_FALSE(menu().itemCategoryItem->menu<QMenu*>());
 
     click(2, kFeed);
-    EXPECT_EQ(plugin->itemCategoryItem->text(), QStringLiteral("Category: "));
-    EXPECT_FALSE(plugin->itemCategoryItem->menu<QMenu*>());
+    EXPECT_EQ(menu().itemCategoryItem->text(), QStringLiteral("Category: "));
+    EXPECT_FALSE(menu().itemCategoryItem->menu<QMenu*>());
 }
 
 // A feed can carry any number of categories; the menu lists the first ones and
@@ -169,7 +169,7 @@ TEST_F(MenuTest, LongCategoryListsShowTheirFirstFiftyAndCountTheRest) {
         many << (i % 2 ? QVariant(attributes({{"domain", "d"}})) : QVariant(QStringLiteral("c%1").arg(i)));
     addFeed(kFeed, {{"title", "C"}, {"categories", many}}, {titled("x")});
     click(0, kFeed);
-    const QMenu* list = plugin->feedCategoryItem->menu<QMenu*>();
+    const QMenu* list = menu().feedCategoryItem->menu<QMenu*>();
     ASSERT_TRUE(list);
     ASSERT_EQ(list->actions().size(), 51);
     EXPECT_EQ(list->actions().at(49)->text(), QStringLiteral("c98"));
@@ -182,33 +182,33 @@ TEST_F(MenuTest, SubscribeEntryNeedsASourceWithAnAddress) {
             {QVariantMap{{"source", "Plain Source"}},
              QVariantMap{{"source", attributes({{"url", "http://127.0.0.1/s"}, {"text", "S"}})}}});
     click(1, kFeed);
-    EXPECT_TRUE(itemInfo()->actions().contains(plugin->subscribeToSourceItem));
-    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: S"));
+    EXPECT_TRUE(itemInfo()->actions().contains(menu().subscribeToSourceItem));
+    EXPECT_EQ(menu().sourceItem->text(), QStringLiteral("Source: S"));
     click(0, kFeed);
     EXPECT_EQ(names(itemInfo()), (QStringList{"-", "sourceItem"}));
-    EXPECT_EQ(plugin->sourceItem->text(), QStringLiteral("Source: Plain Source"));
+    EXPECT_EQ(menu().sourceItem->text(), QStringLiteral("Source: Plain Source"));
 }
 
 TEST_F(MenuTest, EntryUpdaterKeepsPlacesAndDropsStaleTitles) {
+    QAction* entry = menu().generatorItem;
     QMenu* menu = feedInfo();
-    QAction* entry = plugin->generatorItem;
     const QString prefix = QStringLiteral("Generator: ");
     const int at = int(menu->actions().indexOf(entry));
     // Present and already in the menu: not moved, whatever index is asked for.
-    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", "G"}}, "generator", &prefix));
+    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", "G"}}, "generator", &prefix));
     EXPECT_EQ(menu->actions().indexOf(entry), at);
     EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
     // Without a prefix the title stays.
-    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", "H"}}, "generator", nullptr));
+    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", "H"}}, "generator", nullptr));
     EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
     // Attributes without text give the bare prefix.
-    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator",
+    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator",
                                        &prefix));
     EXPECT_EQ(entry->text(), prefix);
-    EXPECT_FALSE(plugin->updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    EXPECT_FALSE(updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
     EXPECT_FALSE(menu->actions().contains(entry));
-    EXPECT_FALSE(plugin->updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    EXPECT_FALSE(updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
     // Missing and present again: inserted at the index.
-    EXPECT_TRUE(plugin->updateMenuItem(entry, menu, 1, {{"generator", "G"}}, "generator", nullptr));
+    EXPECT_TRUE(updateMenuItem(entry, menu, 1, {{"generator", "G"}}, "generator", nullptr));
     EXPECT_EQ(menu->actions().indexOf(entry), 1);
 }

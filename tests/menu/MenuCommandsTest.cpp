@@ -74,8 +74,8 @@ TEST_F(MenuTest, OnlyWebAddressesReachTheWorkspace) {
         addFeed(kFeed, {{"title", "C"}, {"link", refused[i]}}, items);
         const int beeps = recorder->beeps();
         click(i, kFeed);
-        for (QAction* entry : {plugin->openItemLinkInBrowserItem, plugin->openCommentsPageItem,
-                               plugin->downloadEnclosureItem, plugin->openFeedLinkInBrowserItem})
+        for (QAction* entry : {menu().openItemLinkInBrowserItem, menu().openCommentsPageItem,
+                               menu().downloadEnclosureItem, menu().openFeedLinkInBrowserItem})
             entry->trigger();
         const bool mail = refused[i].startsWith(u"mailto"); // clicked, it follows the mail rule
         if (!mail) openClickedLink(QUrl(refused[i]));
@@ -83,7 +83,7 @@ TEST_F(MenuTest, OnlyWebAddressesReachTheWorkspace) {
     }
     EXPECT_TRUE(recorder->openedURLs().isEmpty()) << recorder->openedURLs().join(' ').toStdString();
     click(int(refused.size()), kFeed);
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     EXPECT_EQ(recorder->openedURLs(), QStringList{"https://127.0.0.1/page?q=1"});
 }
 
@@ -98,8 +98,8 @@ TEST_F(MenuTest, AttributeFieldsAreUsedThroughTheirTextAndTheEnclosureThroughIts
                      {"author", attributes({{"x", "y"}, {"text", "ann@example.org (Ann)"}})}}});
     click(0, kFeed);
     for (QAction* entry :
-         {plugin->openFeedLinkInBrowserItem, plugin->openCommentsPageItem, plugin->downloadEnclosureItem,
-          plugin->emailAuthorItem, plugin->emailWebmasterItem})
+         {menu().openFeedLinkInBrowserItem, menu().openCommentsPageItem, menu().downloadEnclosureItem,
+          menu().emailAuthorItem, menu().emailWebmasterItem})
         entry->trigger();
     EXPECT_EQ(recorder->openedURLs(),
               (QStringList{"http://127.0.0.1/home", "http://127.0.0.1/comments", "http://127.0.0.1/e.mp3",
@@ -111,21 +111,21 @@ TEST_F(MenuTest, MailEntriesOpenOnlyAPlainAddressAndBeepWhenRefused) {
     addFeed(kFeed, {{"title", "C"}, {"managingEditor", "ed@example.org,eve@example.org"}},
             {QVariantMap{{"author", "ann@example.org?attach=~/.ssh/id_rsa"}}});
     click(0, kFeed);
-    plugin->emailManagingEditorItem->trigger();
+    menu().emailManagingEditorItem->trigger();
     EXPECT_EQ(recorder->beeps(), 1);
     EXPECT_TRUE(recorder->openedURLs().isEmpty());
-    plugin->emailAuthorItem->trigger();
+    menu().emailAuthorItem->trigger();
     EXPECT_EQ(recorder->openedURLs(), QStringList{"mailto:ann@example.org"});
     recorder->opener = [](const QUrl&) { return false; }; // no handler takes it
-    plugin->emailAuthorItem->trigger();
+    menu().emailAuthorItem->trigger();
     EXPECT_EQ(recorder->openedURLs().size(), 2);
     EXPECT_EQ(recorder->beeps(), 2);
 }
 
 TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {
     // Before any click there is no context at all.
-    plugin->unsubscribeFromFeedItem->trigger();
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().unsubscribeFromFeedItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     EXPECT_EQ(recorder->beeps(), 2);
 
     addFeed(kFeed, {{"title", "C"}, {"link", "http://127.0.0.1/"}},
@@ -134,21 +134,20 @@ TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {
     // An update rebuilt the feed: another item now stands at the clicked index.
     addFeed(kFeed, {{"title", "C"}, {"link", "http://127.0.0.1/"}},
             {QVariantMap{{"link", "http://127.0.0.1/b"}, {"guid", "b"}}});
-    plugin->openItemLinkInBrowserItem->trigger();
-    plugin->dontShowAgainItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
+    menu().dontShowAgainItem->trigger();
     EXPECT_EQ(recorder->beeps(), 4);
     EXPECT_TRUE(recorder->openedURLs().isEmpty());
-    EXPECT_TRUE(plugin->ignored.isEmpty());
+    EXPECT_TRUE(plugin->feedStore().ignoredItems().isEmpty());
     // The channel is still the clicked feed's.
-    plugin->openFeedLinkInBrowserItem->trigger();
+    menu().openFeedLinkInBrowserItem->trigger();
     EXPECT_EQ(recorder->openedURLs(), QStringList{"http://127.0.0.1/"});
     // Now the feed is gone altogether.
     {
-        std::lock_guard lock(plugin->dataMutex);
-        plugin->topDictionary->remove(kFeed);
+        plugin->feedStore().forget(kFeed);
     }
-    plugin->openFeedLinkInBrowserItem->trigger();
-    plugin->showFullFeedDescriptionItem->trigger();
+    menu().openFeedLinkInBrowserItem->trigger();
+    menu().showFullFeedDescriptionItem->trigger();
     EXPECT_EQ(recorder->beeps(), 6);
     EXPECT_TRUE(recorder->logLines().isEmpty());
 }
@@ -166,22 +165,22 @@ TEST_F(MenuTest, CommandsFindTheClickedItemAgainByGuidElseLinkElseTitle) {
     addFeed(kFeed, {{"title", "C"}}, {byGuid, byLink, byTitle});
     click(0, kFeed);
     addFeed(kFeed, {{"title", "C"}}, {redated(byGuid, "Tue"), byLink, byTitle});
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     addFeed(kFeed, {{"title", "C"}}, {fresh, redated(byGuid, "Wed"), byLink, byTitle});
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     // The guid names an item whatever its link becomes.
     click(1, kFeed);
     QVariantMap relinked = byGuid;
     relinked.insert("link", "http://127.0.0.1/g2");
     addFeed(kFeed, {{"title", "C"}}, {fresh, relinked, byLink, byTitle});
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     // Without a guid, the link; without a link, the title.
     click(2, kFeed);
     addFeed(kFeed, {{"title", "C"}}, {byTitle, redated(byLink, "Tue")});
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     click(0, kFeed);
     addFeed(kFeed, {{"title", "C"}}, {fresh, redated(byTitle, "Tue")});
-    plugin->openCommentsPageItem->trigger();
+    menu().openCommentsPageItem->trigger();
     EXPECT_EQ(recorder->openedURLs(),
               (QStringList{"http://127.0.0.1/g", "http://127.0.0.1/g", "http://127.0.0.1/g2",
                            "http://127.0.0.1/l", "http://127.0.0.1/t"}));
@@ -190,18 +189,18 @@ TEST_F(MenuTest, CommandsFindTheClickedItemAgainByGuidElseLinkElseTitle) {
     // Gone altogether: the stale click still only beeps.
     click(0, kFeed);
     addFeed(kFeed, {{"title", "C"}}, {byLink});
-    plugin->openItemLinkInBrowserItem->trigger();
+    menu().openItemLinkInBrowserItem->trigger();
     EXPECT_EQ(recorder->beeps(), 1);
     EXPECT_EQ(recorder->openedURLs().size(), 5);
 }
 
 TEST_F(MenuTest, CloseDoesNothingAndAnyOtherSenderIsLoggedOnce) {
-    plugin->closeItem->trigger();
+    menu().closeItem->trigger();
     EXPECT_TRUE(recorder->logLines().isEmpty());
-    plugin->itemPublicationDateItem->trigger(); // an information entry sends nothing
+    menu().itemPublicationDateItem->trigger(); // an information entry sends nothing
     QAction stranger;
-    plugin->doActionableMenuItem(&stranger);
-    plugin->doActionableMenuItem(plugin->generatorItem);
+    plugin->infoMenu().doActionableMenuItem(&stranger);
+    plugin->infoMenu().doActionableMenuItem(menu().generatorItem);
     EXPECT_EQ(recorder->logLines(),
               (QStringList{"menu command not implemented!", "menu command not implemented!"}));
     EXPECT_EQ(recorder->beeps(), 0);

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ContextMenu.h"
+#include "menu/MenuEntryUpdater.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QAction>
@@ -12,8 +13,7 @@ class MenuTest : public PluginTest {
     void SetUp() override {
         PluginTest::SetUp();
         setUpPlugin();
-        ASSERT_TRUE(plugin->infoMenu) << plugin->interfaceError.toStdString();
-        plugin->topDictionary.emplace();
+        ASSERT_TRUE(plugin->infoMenu().load()) << plugin->infoMenu().loadError().toStdString();
         platform::setContextMenuPresenter([this](QMenu* menu, QWidget*) {
             ++popUps;
             poppedUp = menu;
@@ -22,11 +22,18 @@ class MenuTest : public PluginTest {
 
     void addFeed(const QString& url, const QVariantMap& channel, const QVariantList& items,
                  const QList<PNSignRef>& tickers = {}) {
-        std::lock_guard lock(plugin->dataMutex);
-        FeedDictionary& feed = (*plugin->topDictionary)[url];
+        // Published as an update would; a feed the test does not list is listed
+        // for the moment, so its signs are recorded.
+        FeedStore& store = plugin->feedStore();
+        const bool listed = store.isListed(url);
+        if (!listed) store.append(record(url, 60, true));
+        store.prepareEntry(url, nullptr);
+        FeedDictionary feed;
         feed.channel = channel;
         feed.items = items;
         feed.tickers = tickers;
+        store.publish(url, std::move(feed), false, nullptr);
+        if (!listed) store.removeRows({int(store.count()) - 1});
     }
 
     // A text sign as the sign builder posts it, already on the ticker.
@@ -38,12 +45,19 @@ class MenuTest : public PluginTest {
         return sign;
     }
 
+    // The menu's and the description window's outlets (the window loaded first).
+    const InfoMenuController::Outlets& menu() const { return plugin->infoMenu().outlets(); }
+    const DescriptionWindow::Outlets& web() const {
+        EXPECT_TRUE(plugin->infoMenu().descriptionWindow().load());
+        return plugin->infoMenu().descriptionWindow().outlets();
+    }
+
     void click(int index, const QString& url) { plugin->performAction(QString::number(index) + u',' + url); }
 
     QMenu* itemInfo() const { return submenu(QStringLiteral("Item Info")); }
     QMenu* feedInfo() const { return submenu(QStringLiteral("Feed Info")); }
     QMenu* submenu(const QString& title) const {
-        for (QAction* entry : plugin->infoMenu->actions())
+        for (QAction* entry : menu().infoMenu->actions())
             if (entry->text() == title) return entry->menu<QMenu*>();
         return nullptr;
     }

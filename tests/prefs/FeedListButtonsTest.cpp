@@ -24,7 +24,7 @@ class FeedListButtons : public PluginTest {
             return path;
         });
     }
-    QPushButton* button(const char* name) { return plugin->prefPaneView->findChild<QPushButton*>(name); }
+    QPushButton* button(const char* name) { return plugin->pane().outlets().prefPaneView->findChild<QPushButton*>(name); }
     QList<platform::FileChoice> asked;
     QTemporaryDir dir;
 };
@@ -44,22 +44,22 @@ TEST_F(FeedListButtons, ImportAddsToTheTableAndExportWritesTheList) {
 
     answerDialogs(std::nullopt);
     button("importFeedsButton")->click();
-    EXPECT_EQ(p.feeds.size(), 1) << "a cancelled dialog changes nothing";
+    EXPECT_EQ(p.feedStore().count(), 1) << "a cancelled dialog changes nothing";
 
     answerDialogs(in);
     button("importFeedsButton")->click();
     EXPECT_EQ(asked, QList<platform::FileChoice>{platform::FileChoice::Open});
-    ASSERT_EQ(p.feeds.size(), 2);
-    EXPECT_EQ(p.feeds.at(1).toMap(), record("https://example.org/new", 60, true));
-    EXPECT_EQ(p.feedTable->model()->rowCount(), 2);
+    ASSERT_EQ(p.feedStore().count(), 2);
+    EXPECT_EQ(p.feedStore().records().at(1).toMap(), record("https://example.org/new", 60, true));
+    EXPECT_EQ(p.pane().outlets().feedTable->model()->rowCount(), 2);
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "the settings are saved";
-    EXPECT_EQ(p.feedListReportLabel->text(), QStringLiteral("imported 1 feeds, 1 already listed, 0 skipped"));
+    EXPECT_EQ(p.pane().outlets().feedListReportLabel->text(), QStringLiteral("imported 1 feeds, 1 already listed, 0 skipped"));
 
     const QString out = dir.filePath("out.opml");
     answerDialogs(out);
     button("exportFeedsButton")->click();
     EXPECT_EQ(asked.value(0), platform::FileChoice::Save);
-    EXPECT_EQ(p.feedListReportLabel->text(), QStringLiteral("exported 2 feeds to ") + out);
+    EXPECT_EQ(p.pane().outlets().feedListReportLabel->text(), QStringLiteral("exported 2 feeds to ") + out);
     EXPECT_TRUE(QFile::exists(out));
 
     // A file that is no OPML: a beep, the reason, and the list as it was.
@@ -67,6 +67,6 @@ TEST_F(FeedListButtons, ImportAddsToTheTableAndExportWritesTheList) {
     const int beeps = recorder->beeps();
     button("importFeedsButton")->click();
     EXPECT_EQ(recorder->beeps(), beeps + 1);
-    EXPECT_TRUE(p.feedListReportLabel->text().startsWith(QStringLiteral("cannot import ")));
-    EXPECT_EQ(p.feeds.size(), 2);
+    EXPECT_TRUE(p.pane().outlets().feedListReportLabel->text().startsWith(QStringLiteral("cannot import ")));
+    EXPECT_EQ(p.feedStore().count(), 2);
 }

@@ -25,7 +25,7 @@ class FeedTableOnScreen : public PluginTest {
         // Shown in a window of its own, as the host's preferences window shows it.
         window = std::make_unique<QWidget>();
         auto* layout = new QVBoxLayout(window.get());
-        layout->addWidget(p.prefPaneView);
+        layout->addWidget(p.pane().outlets().prefPaneView);
         window->resize(700, 400);
         window->show();
         QApplication::setActiveWindow(window.get());
@@ -34,18 +34,18 @@ class FeedTableOnScreen : public PluginTest {
     }
     void TearDown() override {
         // The view is the plug-in's: it goes back before the window goes.
-        if (plugin && plugin->prefPaneView) plugin->prefPaneView->setParent(nullptr);
+        if (plugin && plugin->pane().outlets().prefPaneView) plugin->pane().outlets().prefPaneView->setParent(nullptr);
         window.reset();
         PluginTest::TearDown();
     }
     QStringList urls() const {
         QStringList list;
-        for (const QVariant& f : plugin->feeds)
+        for (const QVariant& f : plugin->feedStore().records())
             list << f.toMap().value("url").toString();
         return list;
     }
     void selectRows(const QList<int>& rows) {
-        QTableView* table = plugin->feedTable;
+        QTableView* table = plugin->pane().outlets().feedTable;
         table->clearSelection();
         for (int row : rows)
             table->selectionModel()->select(table->model()->index(row, 0),
@@ -53,7 +53,7 @@ class FeedTableOnScreen : public PluginTest {
         table->setFocus();
     }
     int addressColumn() const {
-        return int(plugin->feedTable->property("columnIdentifiers").toStringList().indexOf("url"));
+        return int(plugin->pane().outlets().feedTable->property("columnIdentifiers").toStringList().indexOf("url"));
     }
     std::unique_ptr<QWidget> window;
 };
@@ -62,7 +62,7 @@ class FeedTableOnScreen : public PluginTest {
 
 TEST_F(FeedTableOnScreen, PlusOpensTheNewAddressForTypingAndItsTipIsTheWholeAddress) {
     NewsreelPlugin& p = showPane({"http://127.0.0.1/a.xml"});
-    p.addFeedButton->click();
+    p.pane().outlets().addFeedButton->click();
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->selectedText(), QStringLiteral("http://")) << "typing replaces the placeholder";
@@ -70,8 +70,8 @@ TEST_F(FeedTableOnScreen, PlusOpensTheNewAddressForTypingAndItsTipIsTheWholeAddr
     QTest::keyClicks(editor, typed);
     QTest::keyClick(editor, Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return urls() == QStringList{"http://127.0.0.1/a.xml", typed}; }));
-    EXPECT_EQ(p.feedTable->selectionModel()->selectedRows().value(0).row(), 1);
-    const QModelIndex cell = p.feedTable->model()->index(1, addressColumn());
+    EXPECT_EQ(p.pane().outlets().feedTable->selectionModel()->selectedRows().value(0).row(), 1);
+    const QModelIndex cell = p.pane().outlets().feedTable->model()->index(1, addressColumn());
     EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), typed);
 }
 
@@ -80,16 +80,16 @@ TEST_F(FeedTableOnScreen, DeleteAndBackspaceRemoveTheSelectedRowsAndTabLeavesThe
         showPane({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c", "http://127.0.0.1/d"});
     selectRows({0, 2});
     restartRecorder();
-    QTest::keyClick(p.feedTable, Qt::Key_Delete);
+    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Delete);
     EXPECT_EQ(urls(), (QStringList{"http://127.0.0.1/b", "http://127.0.0.1/d"}));
     EXPECT_EQ(recorder->logLines().filter("remove feed").size(), 1);
     selectRows({1});
-    QTest::keyClick(p.feedTable, Qt::Key_Backspace);
+    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Backspace);
     EXPECT_EQ(urls(), QStringList{"http://127.0.0.1/b"});
 
     // Inside an open cell the keys edit the text; nothing is removed.
     selectRows({0});
-    p.feedTable->edit(p.feedTable->model()->index(0, addressColumn()));
+    p.pane().outlets().feedTable->edit(p.pane().outlets().feedTable->model()->index(0, addressColumn()));
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     ASSERT_NE(editor, nullptr);
     QTest::keyClick(editor, Qt::Key_End);
@@ -98,18 +98,18 @@ TEST_F(FeedTableOnScreen, DeleteAndBackspaceRemoveTheSelectedRowsAndTabLeavesThe
     EXPECT_TRUE(waitUntil([&] { return urls() == QStringList{"http://127.0.0.1/"}; }))
         << urls().join(' ').toStdString();
 
-    p.feedTable->setFocus();
-    QTest::keyClick(p.feedTable, Qt::Key_Tab);
+    p.pane().outlets().feedTable->setFocus();
+    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Tab);
     QWidget* focus = QApplication::focusWidget();
-    EXPECT_TRUE(focus && focus != p.feedTable && !p.feedTable->isAncestorOf(focus));
+    EXPECT_TRUE(focus && focus != p.pane().outlets().feedTable && !p.pane().outlets().feedTable->isAncestorOf(focus));
 }
 
 TEST_F(FeedTableOnScreen, AddressColumnTakesTheSpareWidth) {
     NewsreelPlugin& p = showPane({"http://127.0.0.1/a"});
     const int column = addressColumn();
-    const int before = p.feedTable->columnWidth(column);
-    const int others = p.feedTable->horizontalHeader()->length() - before;
+    const int before = p.pane().outlets().feedTable->columnWidth(column);
+    const int others = p.pane().outlets().feedTable->horizontalHeader()->length() - before;
     window->resize(window->width() + 300, window->height());
-    ASSERT_TRUE(waitUntil([&] { return p.feedTable->columnWidth(column) >= before + 300; }));
-    EXPECT_EQ(p.feedTable->horizontalHeader()->length() - p.feedTable->columnWidth(column), others);
+    ASSERT_TRUE(waitUntil([&] { return p.pane().outlets().feedTable->columnWidth(column) >= before + 300; }));
+    EXPECT_EQ(p.pane().outlets().feedTable->horizontalHeader()->length() - p.pane().outlets().feedTable->columnWidth(column), others);
 }

@@ -30,24 +30,22 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
     server.settings.insert("titleLength", QVariantMap{{"x", 1}});
     server.settings.insert("useTTL", QVariantList{});
     NewsreelPlugin& p = setUpPlugin();
-    p.setUseTTL(true);
+    p.preferences().setUseTTL(true);
 
     // Activation: one timer, for the one record that asks for it.
     p.activate();
     ASSERT_TRUE(waitForUpdates());
-    ASSERT_EQ(p.timers->size(), feeds.size());
+    ASSERT_EQ(p.feedSchedule().timers()->size(), feeds.size());
     for (qsizetype i = 0; i < feeds.size(); ++i)
-        EXPECT_EQ(bool(p.timers->at(i)), i == 2) << i;
+        EXPECT_EQ(bool(p.feedSchedule().timers()->at(i)), i == 2) << i;
     ASSERT_EQ(server.onTicker().size(), 1);
 
     // The sign builder's time-to-live scan changed only the good record.
     ASSERT_TRUE(waitUntil([&] {
-        std::lock_guard guard(p.dataMutex);
-        return p.feeds.at(2).toMap().value("interval") == QVariant(7);
+        return p.feedStore().records().at(2).toMap().value("interval") == QVariant(7);
     }));
     auto junkKept = [&] {
-        std::lock_guard guard(p.dataMutex);
-        QVariantList rest = p.feeds;
+        QVariantList rest = p.feedStore().records();
         rest.removeIf([](const QVariant& v) {
             const QString url = v.toMap().value("url").toString();
             return url.startsWith("file:") || url == QLatin1String("http://127.0.0.1:9/new");
@@ -61,32 +59,32 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
     EXPECT_EQ(junkKept(), QString());
 
     // Menu commands on the good feed.
-    p.setUpdateIntervalTo(good, QStringLiteral("9"));
-    p.dontShowAgain(good, 0, QVariantMap{{"guid", "g1"}, {"title", "One"}});
-    p.subscribeToSource(QStringLiteral("http://127.0.0.1:9/new"));
+    p.infoMenu().commands().setUpdateIntervalTo(good, QStringLiteral("9"));
+    p.infoMenu().commands().dontShowAgain(good, 0, QVariantMap{{"guid", "g1"}, {"title", "One"}});
+    p.infoMenu().commands().subscribeToSource(QStringLiteral("http://127.0.0.1:9/new"));
     EXPECT_EQ(junkKept(), QString());
 
     // The preferences table shows every row, junk as blanks, and edits the good one.
     p.willSelect();
-    QAbstractItemModel* model = p.feedTable->model();
-    ASSERT_EQ(model->rowCount(), p.feeds.size());
-    const QStringList columns = p.feedTable->property("columnIdentifiers").toStringList();
+    QAbstractItemModel* model = p.pane().outlets().feedTable->model();
+    ASSERT_EQ(model->rowCount(), p.feedStore().count());
+    const QStringList columns = p.pane().outlets().feedTable->property("columnIdentifiers").toStringList();
     for (int row = 0; row < model->rowCount(); ++row)
         for (int column = 0; column < model->columnCount(); ++column)
             for (int role :
                  {int(Qt::DisplayRole), int(Qt::EditRole), int(Qt::CheckStateRole), int(Qt::ToolTipRole)})
                 model->data(model->index(row, column), role);
     model->setData(model->index(2, int(columns.indexOf("interval"))), 15, Qt::EditRole);
-    EXPECT_EQ(p.feeds.at(2).toMap().value("interval"), QVariant(15));
+    EXPECT_EQ(p.feedStore().records().at(2).toMap().value("interval"), QVariant(15));
     p.willUnselect();
     EXPECT_EQ(junkKept(), QString());
 
-    p.unsubscribeFromFeed(good);
+    p.infoMenu().commands().unsubscribeFromFeed(good);
     EXPECT_EQ(junkKept(), QString());
 
     // Deactivation passes over them too, and the update lock is free.
     ASSERT_TRUE(waitForUpdates());
     p.deactivate();
     EXPECT_TRUE(server.onTicker().isEmpty());
-    EXPECT_FALSE(p.threadLock.isHeld());
+    EXPECT_FALSE(p.feedUpdater().updateLock().isHeld());
 }

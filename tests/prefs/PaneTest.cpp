@@ -24,25 +24,23 @@ TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
     p.activate();
     ASSERT_TRUE(waitForUpdates());
     auto sign = std::make_shared<PNTextTickerSign>();
-    {
-        std::lock_guard lock(p.dataMutex);
-        if (!p.topDictionary) p.topDictionary.emplace();
-        (*p.topDictionary)["file:///nowhere/a.xml"].tickers = QList<PNSignRef>{sign};
-    }
-    auto timer = p.timers->at(0);
+    FeedDictionary shown;
+    shown.tickers = QList<PNSignRef>{sign};
+    ASSERT_TRUE(p.feedStore().publish("file:///nowhere/a.xml", std::move(shown), true, nullptr));
+    auto timer = p.feedSchedule().timers()->at(0);
     p.willSelect();
-    EXPECT_TRUE(p.active) << "held for the pane";
-    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_TRUE(p.isActive()) << "held for the pane";
+    EXPECT_FALSE(p.feedSchedule().timers().has_value());
     EXPECT_FALSE(timer->isValid());
     ASSERT_EQ(server.calls().size(), 1);
     EXPECT_EQ(server.calls().first().kind, RecordingServer::Call::Remove);
 
-    p.addFeedToTable(nullptr);
+    p.pane().addFeedToTable(nullptr);
     const int before = int(recorder->logLines().filter("adding timer").size());
     p.willUnselect();
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 3) << "the edited list is stored";
-    ASSERT_TRUE(p.timers.has_value());
-    EXPECT_EQ(p.timers->size(), 3);
+    ASSERT_TRUE(p.feedSchedule().timers().has_value());
+    EXPECT_EQ(p.feedSchedule().timers()->size(), 3);
     EXPECT_EQ(recorder->logLines().filter("adding timer").size(), before + 3) << "every enabled feed again";
     EXPECT_TRUE(waitForUpdates());
 }
@@ -52,23 +50,23 @@ TEST_F(Pane, UseTTLCheckBoxSetsTheSettingAndHidingWhileInactiveOnlyStoresTheList
     server.settings.insert("useTTL", false);
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
-    EXPECT_EQ(p.useTTLCheckBox->checkState(), Qt::Unchecked);
-    p.useTTLCheckBox->click();
-    EXPECT_TRUE(p.useTTL);
+    EXPECT_EQ(p.pane().outlets().useTTLCheckBox->checkState(), Qt::Unchecked);
+    p.pane().outlets().useTTLCheckBox->click();
+    EXPECT_TRUE(p.preferences().useTTL());
     EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
     // A mixed state changes nothing.
-    p.useTTLCheckBox->setTristate(true);
+    p.pane().outlets().useTTLCheckBox->setTristate(true);
     for (const auto& [state, stored] : {std::pair{Qt::PartiallyChecked, true}, {Qt::Unchecked, false}}) {
-        p.useTTLCheckBox->setCheckState(state);
-        p.changeUseTTL(p.useTTLCheckBox);
-        EXPECT_EQ(p.useTTL, stored);
+        p.pane().outlets().useTTLCheckBox->setCheckState(state);
+        p.pane().changeUseTTL(p.pane().outlets().useTTLCheckBox);
+        EXPECT_EQ(p.preferences().useTTL(), stored);
         EXPECT_EQ(server.settings.value("useTTL"), QVariant(stored));
     }
 
-    p.addFeedToTable(nullptr);
+    p.pane().addFeedToTable(nullptr);
     p.willUnselect();
-    EXPECT_FALSE(p.active);
-    EXPECT_FALSE(p.timers.has_value());
+    EXPECT_FALSE(p.isActive());
+    EXPECT_FALSE(p.feedSchedule().timers().has_value());
     EXPECT_TRUE(recorder->logLines().filter("adding timer").isEmpty());
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2);
 }
@@ -76,44 +74,41 @@ TEST_F(Pane, UseTTLCheckBoxSetsTheSettingAndHidingWhileInactiveOnlyStoresTheList
 TEST_F(Pane, TitleLengthFromTheControlsWithinTheirRange) {
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
-    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("30"));
-    EXPECT_EQ(p.titleLengthStepper->value(), 30);
+    EXPECT_EQ(p.pane().outlets().titleLengthText->text(), QStringLiteral("30"));
+    EXPECT_EQ(p.pane().outlets().titleLengthStepper->value(), 30);
     const auto type = [&](const QString& text) {
-        p.titleLengthText->setText(text);
-        emit p.titleLengthText->editingFinished();
+        p.pane().outlets().titleLengthText->setText(text);
+        emit p.pane().outlets().titleLengthText->editingFinished();
     };
     type("45");
-    EXPECT_EQ(p.titleLength, 45);
-    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("45"));
+    EXPECT_EQ(p.preferences().titleLength(), 45);
+    EXPECT_EQ(p.pane().outlets().titleLengthText->text(), QStringLiteral("45"));
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(45));
-    EXPECT_EQ(p.titleLengthStepper->value(), 30) << "the stepper keeps its own value";
+    EXPECT_EQ(p.pane().outlets().titleLengthStepper->value(), 30) << "the stepper keeps its own value";
 
-    p.titleLengthStepper->setValue(31);
-    EXPECT_EQ(p.titleLength, 31);
-    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
+    p.pane().outlets().titleLengthStepper->setValue(31);
+    EXPECT_EQ(p.preferences().titleLength(), 31);
+    EXPECT_EQ(p.pane().outlets().titleLengthText->text(), QStringLiteral("31"));
 
     // Below 3 a title cannot be shortened with "...": the field refuses it.
     type("2");
-    EXPECT_EQ(p.titleLength, 31);
+    EXPECT_EQ(p.preferences().titleLength(), 31);
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(31));
-    EXPECT_EQ(p.titleLengthText->text(), QStringLiteral("31"));
-    p.titleLengthStepper->setValue(1);
-    EXPECT_EQ(p.titleLength, 3);
+    EXPECT_EQ(p.pane().outlets().titleLengthText->text(), QStringLiteral("31"));
+    p.pane().outlets().titleLengthStepper->setValue(1);
+    EXPECT_EQ(p.preferences().titleLength(), 3);
 }
 
 TEST_F(Pane, ResetEmptiesEveryFeedsMarkersAndSharesTheTable) {
     server.settings.insert(
         "ignored", QVariantMap{{"http://a/", QVariantList{"g1"}}, {"http://b/", QVariantList{"g2", "g3"}}});
     NewsreelPlugin& p = setUpPlugin();
-    p.resetBlockedItems(nullptr);
-    EXPECT_TRUE(p.ignored.isEmpty());
+    p.pane().resetBlockedItems(nullptr);
+    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
     EXPECT_EQ(server.settings.value("ignored").toMap(), QVariantMap());
-    EXPECT_TRUE(p.ignoredStored);
-    {
-        std::lock_guard lock(p.dataMutex);
-        p.ignored.insert("http://a/", QVariantList{"g9"});
-    }
-    p.ignoredDidChange();
+    // The table is now the settings' own: a later change is written there too.
+    p.feedStore().hideItem("http://a/", "g9", QString());
+    p.feedStore().ignoredDidChange(p.preferences());
     EXPECT_EQ(server.settings.value("ignored").toMap().value("http://a/").toList(), QVariantList{"g9"});
 }
 
@@ -122,26 +117,26 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
                            QVariantList{record("http://a/", 30, true), record("http://b/", 30, false)});
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
-    QTableView* table = p.feedTable;
+    QTableView* table = p.pane().outlets().feedTable;
     QAbstractItemModel* model = table->model();
     ASSERT_NE(model, nullptr);
-    EXPECT_FALSE(p.removeFeedButton->isEnabled());
+    EXPECT_FALSE(p.pane().outlets().removeFeedButton->isEnabled());
 
     table->selectRow(1);
-    EXPECT_TRUE(p.removeFeedButton->isEnabled());
+    EXPECT_TRUE(p.pane().outlets().removeFeedButton->isEnabled());
     EXPECT_TRUE(recorder->logLines().contains("selection changed"));
 
-    p.addFeedButton->click();
+    p.pane().outlets().addFeedButton->click();
     ASSERT_EQ(model->rowCount(), 3);
-    EXPECT_EQ(p.feeds.at(2).toMap(), (QVariantMap{{"url", "http://"}, {"interval", 60}, {"enabled", true}}));
-    EXPECT_TRUE(p.removeFeedButton->isEnabled()) << "adding keeps the selection";
+    EXPECT_EQ(p.feedStore().records().at(2).toMap(), (QVariantMap{{"url", "http://"}, {"interval", 60}, {"enabled", true}}));
+    EXPECT_TRUE(p.pane().outlets().removeFeedButton->isEnabled()) << "adding keeps the selection";
     EXPECT_EQ(table->selectionModel()->selectedRows().value(0).row(), 1);
 
-    const QVariantMap shared = p.feeds.at(0).toMap();
+    const QVariantMap shared = p.feedStore().records().at(0).toMap();
     restartRecorder();
     model->setData(model->index(0, column(table, "url")), QStringLiteral(" example.org/15 "), Qt::EditRole);
     EXPECT_EQ(recorder->logLines(), QStringList{"set value to  example.org/15 "});
-    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant(QStringLiteral("https://example.org/15")))
+    EXPECT_EQ(p.feedStore().records().at(0).toMap().value("url"), QVariant(QStringLiteral("https://example.org/15")))
         << "an address typed without a scheme is read as https";
     EXPECT_EQ(server.settings.value("feeds").toList().at(0).toMap(), shared)
         << "the settings keep their record";
@@ -158,12 +153,12 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
     }
     const int beeps = recorder->beeps();
     model->setData(model->index(2, column(table, "url")), QStringLiteral("http://"), Qt::EditRole);
-    EXPECT_EQ(p.feeds.at(2).toMap().value("url"), QVariant("http://"));
+    EXPECT_EQ(p.feedStore().records().at(2).toMap().value("url"), QVariant("http://"));
     EXPECT_EQ(recorder->beeps(), beeps);
     model->setData(model->index(1, column(table, "enabled")), Qt::Checked, Qt::CheckStateRole);
-    EXPECT_EQ(p.feeds.at(1).toMap().value("enabled"), QVariant(true));
+    EXPECT_EQ(p.feedStore().records().at(1).toMap().value("enabled"), QVariant(true));
     model->setData(model->index(1, column(table, "interval")), 15, Qt::EditRole);
-    EXPECT_EQ(p.feeds.at(1).toMap().value("interval"), QVariant(15));
+    EXPECT_EQ(p.feedStore().records().at(1).toMap().value("interval"), QVariant(15));
 
     // Asking for a cell writes one "get value"; the row count is not asked on every repaint.
     restartRecorder();
@@ -173,17 +168,17 @@ TEST_F(Pane, FeedTableAddSelectEditRemove) {
     EXPECT_EQ(recorder->logLines(), QStringList{"get value"});
 
     table->selectRow(2);
-    p.removeFeedButton->click();
+    p.pane().outlets().removeFeedButton->click();
     EXPECT_EQ(model->rowCount(), 2);
-    EXPECT_EQ(p.feeds.at(0).toMap().value("url"), QVariant("https://example.org/15"));
-    EXPECT_EQ(p.feeds.at(1).toMap().value("url"), QVariant("http://b/"));
+    EXPECT_EQ(p.feedStore().records().at(0).toMap().value("url"), QVariant("https://example.org/15"));
+    EXPECT_EQ(p.feedStore().records().at(1).toMap().value("url"), QVariant("http://b/"));
     // The table picks the row that takes the removed one's place; the button agrees.
-    EXPECT_EQ(p.removeFeedButton->isEnabled(), table->selectionModel()->hasSelection());
+    EXPECT_EQ(p.pane().outlets().removeFeedButton->isEnabled(), table->selectionModel()->hasSelection());
 
     restartRecorder();
     table->selectionModel()->clearSelection();
-    p.removeFeedFromTable(nullptr);
-    EXPECT_EQ(p.feeds.size(), 2);
+    p.pane().removeFeedFromTable(nullptr);
+    EXPECT_EQ(p.feedStore().count(), 2);
     EXPECT_TRUE(recorder->logLines().contains("remove feed"));
 }
 
@@ -197,12 +192,12 @@ TEST_F(Pane, IntervalCellsShowWhatIsStoredAndWriteOnlyEdits) {
                                         record("http://d/", 60, true)});
     NewsreelPlugin& p = setUpPlugin();
     p.willSelect();
-    QTableView* table = p.feedTable;
+    QTableView* table = p.pane().outlets().feedTable;
     QAbstractItemModel* model = table->model();
     const int interval = column(table, "interval");
     QAbstractItemDelegate* delegate = table->itemDelegateForColumn(interval);
     ASSERT_TRUE(delegate);
-    const QVariantList before = p.feeds;
+    const QVariantList before = p.feedStore().records();
     const auto open = [&](int row) {
         auto* editor = qobject_cast<QDoubleSpinBox*>(
             delegate->createEditor(table->viewport(), QStyleOptionViewItem(), model->index(row, interval)));
@@ -217,7 +212,7 @@ TEST_F(Pane, IntervalCellsShowWhatIsStoredAndWriteOnlyEdits) {
         EXPECT_EQ(editor->text(), shown[row]);
         delegate->setModelData(editor.get(), model, model->index(row, interval));
     }
-    EXPECT_EQ(p.feeds, before);
+    EXPECT_EQ(p.feedStore().records(), before);
     EXPECT_TRUE(recorder->logLines().filter("set value").isEmpty());
 
     // Edited, a fraction stays a fraction and a whole number is a whole number.
@@ -225,6 +220,6 @@ TEST_F(Pane, IntervalCellsShowWhatIsStoredAndWriteOnlyEdits) {
         const auto editor = open(row);
         editor->setValue(value);
         delegate->setModelData(editor.get(), model, model->index(row, interval));
-        EXPECT_EQ(p.feeds.at(row).toMap().value("interval"), stored);
+        EXPECT_EQ(p.feedStore().records().at(row).toMap().value("interval"), stored);
     }
 }
