@@ -1,5 +1,6 @@
 #include "feeds/FeedListOpml.h"
 
+#include "core/SettingsKeys.h"
 #include "feeds/FeedAddress.h"
 #include "platform/TypedAddress.h"
 #include "platform/Values.h"
@@ -82,7 +83,7 @@ OpmlReport importOpml(const QByteArray& document, QVariantList& feeds) {
     }
     QSet<QString> listed;
     for (const QVariant& record : feeds)
-        listed.insert(platform::textValue(record.toMap().value(QStringLiteral("url"))));
+        listed.insert(platform::textValue(record.toMap().value(recordkeys::kURL)));
     QVariantList added;
     int already = 0, skipped = 0;
     for (const QString& url : outlines.feedURLs) {
@@ -93,9 +94,9 @@ OpmlReport importOpml(const QByteArray& document, QVariantList& feeds) {
             ++already;
         } else {
             listed.insert(*address);
-            added.append(QVariantMap{{QStringLiteral("url"), *address},
-                                     {QStringLiteral("interval"), 60},
-                                     {QStringLiteral("enabled"), true}});
+            added.append(QVariantMap{{recordkeys::kURL, *address},
+                                     {recordkeys::kInterval, limits::kDefaultInterval},
+                                     {recordkeys::kEnabled, true}});
         }
     }
     feeds.append(added);
@@ -134,7 +135,7 @@ QByteArray opmlOfFeeds(const QVariantList& feeds, const QVariantList& statuses, 
     QHash<QString, QVariantMap> statusOf;
     for (const QVariant& status : statuses) {
         const QVariantMap map = status.toMap();
-        statusOf.insert(platform::textValue(map.value(QStringLiteral("url"))), map);
+        statusOf.insert(platform::textValue(map.value(recordkeys::kURL)), map);
     }
     QByteArray out;
     QXmlStreamWriter xml(&out);
@@ -150,7 +151,7 @@ QByteArray opmlOfFeeds(const QVariantList& feeds, const QVariantList& statuses, 
     xml.writeEndElement();
     xml.writeStartElement(QStringLiteral("body"));
     for (const QVariant& record : feeds) {
-        const QString url = platform::textValue(record.toMap().value(QStringLiteral("url")));
+        const QString url = platform::textValue(record.toMap().value(recordkeys::kURL));
         if (!feedAddress(url)) continue; // the table's "http://" placeholder and the like
         const QVariantMap status = statusOf.value(url);
         QString title = platform::textValue(status.value(QStringLiteral("title"))).trimmed();

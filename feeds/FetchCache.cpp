@@ -100,7 +100,7 @@ bool FetchCache::deferFromRetryAfter(const QString& url, const QByteArray& retry
     const QDateTime now = QDateTime::currentDateTimeUtc();
     const std::optional<std::chrono::seconds> delay = retryAfterDelay(retryAfter, now);
     if (!delay || delay->count() <= 0) return false;
-    deferUntil(url, Clock::now() + *delay, now.addSecs(delay->count()));
+    deferUntil(url, clock_() + *delay, now.addSecs(delay->count()));
     return true;
 }
 

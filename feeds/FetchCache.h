@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 
@@ -45,7 +46,8 @@ class FetchCache {
     static constexpr qint64 kMaxPictureBytes = qint64(32) << 20;
 
     // When a fetch of url may be sent again; nothing when it may be sent now.
-    std::optional<QDateTime> deferredUntil(const QString& url, Clock::time_point now = Clock::now()) const;
+    std::optional<QDateTime> deferredUntil(const QString& url) const { return deferredUntil(url, clock_()); }
+    std::optional<QDateTime> deferredUntil(const QString& url, Clock::time_point now) const;
     void deferUntil(const QString& url, Clock::time_point until, const QDateTime& wallClockUntil);
     // Applies a 429 or 503 answer's Retry-After header, when it has a usable one.
     // Returns whether the URL is now deferred.
@@ -57,7 +59,11 @@ class FetchCache {
     static std::optional<std::chrono::seconds> retryAfterDelay(const QByteArray& value, const QDateTime& now);
     static constexpr std::chrono::seconds kLongestDeferral{24 * 60 * 60};
 
+    // What deferrals are measured against; tests move it instead of waiting.
+    void setClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
+
   private:
+    std::function<Clock::time_point()> clock_ = [] { return Clock::now(); };
     struct Deferral {
         Clock::time_point until;
         QDateTime wallClockUntil; // for the log line

@@ -133,6 +133,8 @@ TEST_F(PoliteFetchTest, UnchangedChannelImageIsReused) {
 }
 
 TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
+    auto clock = std::make_shared<FetchCache::Clock::time_point>(FetchCache::Clock::now());
+    plugin->feedUpdater().fetchCache().setClock([clock] { return *clock; });
     http.route("/busy", {429, "slow down", {{"Retry-After", "1"}}});
     const QString url = http.url("/busy");
     runUpdate(url);
@@ -153,7 +155,7 @@ TEST_F(PoliteFetchTest, RetryAfterHoldsTheNextFetchBack) {
     EXPECT_EQ(status.value("state"), QStringLiteral("deferred"));
     EXPECT_TRUE(status.value("message").toString().startsWith(QStringLiteral("the server asked")));
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    *clock += std::chrono::milliseconds(1100);
     runUpdate(url);
     EXPECT_EQ(http.hits("/busy"), 2);
     EXPECT_EQ(postedTexts(), QStringList({"First (Polite) ", "Second (Polite) "}));
