@@ -12,6 +12,9 @@ BUILD_DIR=build-bench BUILD_TYPE=Release scripts/build.sh -DNEWSREEL_BUILD_BENCH
 echo "== feeds"
 build-bench/bench/bench_feeds
 echo
+echo "== 1 the whole process"
+scripts/bench-headless.sh build-bench
+echo
 echo "== 7, 8 hostile feeds and descriptions: CPU of the worst case within every bound"
 build-bench/bench/bench_hostile
 echo
