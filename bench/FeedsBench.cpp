@@ -4,8 +4,8 @@
 #include "bench/FeedGenerator.h"
 #include "bench/ParseFloor.h"
 #include "core/NewsreelPlugin.h"
-#include "feeds/RssHandlers.h"
-#include "platform/XmlEventParser.h"
+#include "parser/RssHandlers.h"
+#include "parser/XmlEventParser.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <QApplication>

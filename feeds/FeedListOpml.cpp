@@ -1,9 +1,9 @@
 #include "feeds/FeedListOpml.h"
 
 #include "feeds/FeedAddress.h"
+#include "parser/XmlEventParser.h"
 #include "platform/TypedAddress.h"
 #include "platform/Values.h"
-#include "platform/XmlEventParser.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/XmlEventParser.h"
+#include "parser/XmlEventParser.h"
 
 #include <QByteArray>
 #include <QStringDecoder>

@@ -1,4 +1,4 @@
-#include "feeds/RssHandlers.h"
+#include "parser/RssHandlers.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ QVariantMap* RssHandlers::categoryOwner() const {
     return channel_;
 }
 
-FeedDictionary RssHandlers::feedDictionary() const {
-    FeedDictionary feed;
+ParsedFeed RssHandlers::feedDictionary() const {
+    ParsedFeed feed;
     if (channel_) {
         feed.channel = *channel_;
         if (channelImage_) feed.channel->insert(kImage, *channelImage_);

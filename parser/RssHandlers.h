@@ -1,6 +1,6 @@
 #pragma once
-#include "core/FeedDictionary.h"
-#include "platform/XmlEventParser.h"
+#include "parser/ParsedFeed.h"
+#include "parser/XmlEventParser.h"
 
 #include <QString>
 #include <QVariantMap>
@@ -46,7 +46,7 @@ class RssHandlers : public platform::XmlEventDelegate {
     void parserDidEndDocument() override;
 
     // What has been parsed so far (the dictionaries are shared, not copied).
-    FeedDictionary feedDictionary() const;
+    ParsedFeed feedDictionary() const;
     // The document's first element as written; null before it.
     const QString& rootElement() const { return rootElement_; }
 
