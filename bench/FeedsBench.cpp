@@ -3,9 +3,9 @@
 // feeds on a loopback server. Prints one table.
 #include "bench/FeedGenerator.h"
 #include "bench/ParseFloor.h"
+#include "parser/RssHandlers.h"
+#include "parser/XmlEventParser.h"
 #include "plugin/NewsreelPlugin.h"
-#include "feeds/RssHandlers.h"
-#include "platform/XmlEventParser.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <QApplication>

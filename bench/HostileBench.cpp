@@ -1,10 +1,10 @@
 // The worst a hostile feed can make one update or one description cost, within
 // every bound: CPU time of each case, which must stay under its target on this
 // machine. Prints one table.
-#include "feeds/RssHandlers.h"
 #include "menu/DescriptionMarkup.h"
 #include "menu/DescriptionView.h"
-#include "platform/XmlEventParser.h"
+#include "parser/RssHandlers.h"
+#include "parser/XmlEventParser.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,18 +1,17 @@
 #pragma once
 #include "host/PNTickerSign.h"
+#include "parser/ParsedFeed.h"
 
 #include <QList>
-#include <QVariantList>
-#include <QVariantMap>
 #include <optional>
 
-// The parsed form of one feed: its channel dictionary, its item dictionaries in
-// document order, and the signs posted for it (image sign first). Each member is
-// absent until something makes it.
-struct FeedDictionary {
-    std::optional<QVariantMap> channel;
-    std::optional<QVariantList> items;
+// The stored form of one feed: what its document parsed to, and the signs posted
+// for it (image sign first). Each member is absent until something makes it.
+struct FeedDictionary : ParsedFeed {
     std::optional<QList<PNSignRef>> tickers;
+
+    FeedDictionary() = default;
+    FeedDictionary(ParsedFeed parsed) : ParsedFeed(std::move(parsed)) {} // NOLINT: a parse is stored as it is
 
     void removeAllObjects() {
         channel.reset();

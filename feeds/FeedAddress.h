@@ -1,4 +1,6 @@
 #pragma once
+#include "parser/LinkedAddress.h"
+
 #include <QString>
 #include <QUrl>
 #include <optional>
@@ -10,6 +12,3 @@ std::optional<QUrl> feedAddress(const QString& text);
 // The URL of a channel image: resolved against the feed's own URL, and http or
 // https only, unless the feed itself was read from a file.
 std::optional<QUrl> channelImageAddress(const QString& text, const QUrl& feedURL);
-
-// The same rule for any address a document links to (a page's feed).
-std::optional<QUrl> linkedAddress(const QString& text, const QUrl& documentURL);

@@ -2,9 +2,9 @@
 
 #include "core/SettingsKeys.h"
 #include "feeds/FeedAddress.h"
+#include "parser/XmlEventParser.h"
 #include "platform/TypedAddress.h"
 #include "platform/Values.h"
-#include "platform/XmlEventParser.h"
 
 #include <QDateTime>
 #include <QFile>

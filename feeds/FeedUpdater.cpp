@@ -5,7 +5,7 @@
 #include "core/UpdateLockGuard.h"
 #include "feeds/ConditionalFetch.h"
 #include "feeds/FeedAddress.h"
-#include "feeds/FeedDocumentParser.h"
+#include "parser/FeedDocumentParser.h"
 #include "feeds/SignText.h"
 #include "platform/AlertSound.h"
 #include "platform/ContentType.h"

@@ -1,9 +1,9 @@
 #pragma once
 // What the sign builder and the menus do with a feed dictionary, for the fuzz
 // harnesses: whatever a document made must be just as sound to read.
-#include "core/FeedDictionary.h"
 #include "feeds/FeedAddress.h"
 #include "feeds/SignText.h"
+#include "parser/ParsedFeed.h"
 #include "platform/Values.h"
 
 #include <QUrl>
@@ -11,7 +11,7 @@
 
 inline std::size_t consumed = 0; // keeps the results observable
 
-inline void buildSigns(const FeedDictionary& feed) {
+inline void buildSigns(const ParsedFeed& feed) {
     const QVariantMap channel = feed.channel.value_or(QVariantMap());
     const QString feedURL = QStringLiteral("https://feeds.example/rss");
     consumed += std::size_t(platform::intValueOfText(entryText(channel.value(QStringLiteral("ttl")))) & 1);

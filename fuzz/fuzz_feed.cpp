@@ -1,10 +1,10 @@
 // Arbitrary bytes through what a feed update does with a document: the event
 // parser, the RSS handlers and the sign builder's texts, addresses and
 // time-to-live, with the chunking and the transport charset varied by the input.
-#include "feeds/RssHandlers.h"
 #include "fuzz/SignChecks.h"
+#include "parser/RssHandlers.h"
+#include "parser/XmlEventParser.h"
 #include "platform/SystemLog.h"
-#include "platform/XmlEventParser.h"
 
 #include <cstddef>
 #include <cstdint>

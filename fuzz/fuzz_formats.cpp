@@ -1,9 +1,9 @@
 // Arbitrary bytes through the format reader (RSS, Atom, JSON Feed, a web page's
 // head) and the OPML import, then through what the sign builder and the menus
 // read, with the chunking and the transport charset varied by the input.
-#include "feeds/FeedDocumentParser.h"
 #include "feeds/FeedListOpml.h"
 #include "fuzz/SignChecks.h"
+#include "parser/FeedDocumentParser.h"
 #include "platform/SystemLog.h"
 
 #include <cstddef>

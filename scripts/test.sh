@@ -20,8 +20,9 @@ ctest --test-dir build-asan --output-on-failure -j2 --timeout 600
 
 export TSAN_OPTIONS="suppressions=$root/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNEWSREEL_SANITIZE=thread >/dev/null
-cmake --build build-tsan --target core_tests feeds_tests app_tests
+cmake --build build-tsan --target parser_tests core_tests feeds_tests app_tests
 # The plug-in's own threads (activation, updates, fetches) and the ticker strip,
-# which takes signs from update threads.
-ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^(core|feeds)$'
+# which takes signs from update threads; the parser's tests cost little and run
+# a parse on a thread of its own.
+ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^(parser|core|feeds)$'
 ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^app$' -R '^WindowHostTest'

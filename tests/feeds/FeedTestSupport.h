@@ -2,6 +2,7 @@
 // Helpers shared by the feed tests: running one update on the test thread and
 // reading what it left behind.
 #include "core/UpdateLockGuard.h"
+#include "tests/parser/TestDocuments.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/PluginFixture.h"
 
@@ -9,10 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
-
-inline QByteArray rss(const QByteArray& channelBody) {
-    return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + channelBody + "</channel></rss>\n";
-}
 
 // The good feed a failed address serves next, and the one sign it makes.
 inline const QByteArray kGoodFeed = rss("<title>Good</title><item><title>One</title></item>");

@@ -1,18 +1,10 @@
 // Fetching a feed over HTTP from good and misbehaving servers on 127.0.0.1: every
 // failure is bounded, reported once, and leaves the lock free for the next update.
-#include "feeds/RssHandlers.h"
 #include "tests/feeds/FeedTestSupport.h"
-
-#include <QStringEncoder>
 
 namespace {
 
 using Response = LoopbackHttpServer::Response;
-
-QByteArray encoded(const char* encoding, const QString& text) {
-    QStringEncoder encoder(encoding);
-    return encoder.encode(text);
-}
 
 class FetchTest : public HttpFeedTest {
   protected:
@@ -283,20 +275,4 @@ TEST_F(FetchTest, CharsetOfTheContentTypeDecodesAnUndeclaredDocument) {
         EXPECT_EQ(http.requests().last().headers.value("if-none-match"), "\"" + c.path + "\"");
     }
     EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
-}
-
-TEST(TransportCharset, HeldBackUntilTheDeclarationIsWholeWhateverTheChunks) {
-    const QByteArray body =
-        encoded("Shift_JIS", QStringLiteral("<?xml version=\"1.0\"?>\n<rss><channel><title>"
-                                            "日本語の表示</title></channel></rss>"));
-    for (std::size_t chunk : {std::size_t(1), std::size_t(3), std::size_t(4096)}) {
-        RssHandlers handlers;
-        platform::XmlEventParser parser(handlers);
-        parser.setFallbackEncoding("Shift_JIS");
-        for (std::size_t at = 0; at < std::size_t(body.size()); at += chunk)
-            parser.parseChunk(body.constData() + at, std::min(chunk, std::size_t(body.size()) - at));
-        ASSERT_TRUE(parser.finish()) << parser.errorDescription().toStdString();
-        EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")),
-                  QStringLiteral("日本語の表示"));
-    }
 }

@@ -1,8 +1,8 @@
-// Every tests/feeds/format-fixtures/NAME (.xml, .json, .html) is read by the
+// Every tests/parser/format-fixtures/NAME (.xml, .json, .html) is read by the
 // format reader in small chunks, as if fetched from FIXTURE_URL, and what it
 // made compared with NAME.expected.json beside it.
-#include "feeds/FeedDocumentParser.h"
-#include "tests/feeds/FeedTestSupport.h"
+#include "parser/FeedDocumentParser.h"
+#include "tests/parser/ParserTestSupport.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -14,7 +14,7 @@ namespace {
 const QUrl kFixtureURL(QStringLiteral("https://feeds.example/dir/feed"));
 
 QString fixtureDir() {
-    return QStringLiteral(TEST_SOURCE_DIR "/feeds/format-fixtures");
+    return QStringLiteral(TEST_SOURCE_DIR "/parser/format-fixtures");
 }
 
 const char* formatName(FeedDocumentParser::Format format) {
@@ -34,7 +34,7 @@ const char* formatName(FeedDocumentParser::Format format) {
     }
 }
 
-QJsonObject feedDump(const FeedDictionary& feed) {
+QJsonObject feedDump(const ParsedFeed& feed) {
     QJsonObject dump;
     if (feed.channel) dump.insert(QStringLiteral("channel"), QJsonObject::fromVariantMap(*feed.channel));
     if (feed.items) dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(*feed.items));
@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, FormatFixture, ::testing::ValuesIn(fixtureNam
 // RSS documents read through the format reader give what the RSS handlers alone
 // give: the RSS fixtures' feed dictionaries, or their parse errors.
 TEST(FormatReader, ReadsRssFixturesAsTheRssHandlersDo) {
-    const QDir dir(QStringLiteral(TEST_SOURCE_DIR "/feeds/fixtures"));
+    const QDir dir(QStringLiteral(TEST_SOURCE_DIR "/parser/fixtures"));
     int compared = 0;
     for (const QString& file : dir.entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name)) {
         const QByteArray document = readTestData(QStringLiteral("fixtures/") + file);

@@ -1,4 +1,4 @@
-#include "feeds/FeedText.h"
+#include "parser/FeedText.h"
 
 #include <QDateTime>
 #include <QLocale>

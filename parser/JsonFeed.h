@@ -1,5 +1,5 @@
 #pragma once
-#include "core/FeedDictionary.h"
+#include "parser/ParsedFeed.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,8 +16,8 @@
 struct JsonFeedResult {
     enum Kind { Feed, NotAFeed, Error };
     Kind kind = Error;
-    FeedDictionary feed; // for Feed
-    QString reason;      // for NotAFeed and Error: readable, without the URL
+    ParsedFeed feed; // for Feed
+    QString reason;  // for NotAFeed and Error: readable, without the URL
 };
 
 // Whether the document starts as a JSON object does (after a byte-order mark and

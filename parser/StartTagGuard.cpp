@@ -1,4 +1,4 @@
-#include "platform/StartTagGuard.h"
+#include "parser/StartTagGuard.h"
 
 #include <algorithm>
 #include <array>

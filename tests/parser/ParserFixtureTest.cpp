@@ -1,7 +1,7 @@
-// Every tests/feeds/fixtures/NAME.xml is parsed in small chunks and its feed
+// Every tests/parser/fixtures/NAME.xml is parsed in small chunks and its feed
 // dictionary compared with NAME.expected.json beside it.
-#include "feeds/RssHandlers.h"
-#include "tests/feeds/FeedTestSupport.h"
+#include "parser/RssHandlers.h"
+#include "tests/parser/ParserTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,17 +12,17 @@
 namespace {
 
 QString fixtureDir() {
-    return QStringLiteral(TEST_SOURCE_DIR "/feeds/fixtures");
+    return QStringLiteral(TEST_SOURCE_DIR "/parser/fixtures");
 }
 
 struct ParseOutcome {
     QJsonObject dump;
-    QStringList logLines;
+    QStringList messages;
 };
 
 // The feed dictionary as JSON, plus how the parse ended.
 ParseOutcome parseFixture(const QByteArray& document, int chunkSize) {
-    PlatformRecorder recorder;
+    MessageRecorder recorder;
     RssHandlers handlers;
     bool ended = false;
     handlers.documentDidEnd = [&] { ended = true; };
@@ -31,7 +31,7 @@ ParseOutcome parseFixture(const QByteArray& document, int chunkSize) {
         parser.parseChunk(document.constData() + at,
                           std::size_t(std::min<qsizetype>(chunkSize, document.size() - at)));
     parser.finish();
-    const FeedDictionary feed = handlers.feedDictionary();
+    const ParsedFeed feed = handlers.feedDictionary();
     QJsonObject dump;
     if (feed.channel) dump.insert(QStringLiteral("channel"), QJsonObject::fromVariantMap(*feed.channel));
     if (feed.items) dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(*feed.items));
@@ -39,7 +39,7 @@ ParseOutcome parseFixture(const QByteArray& document, int chunkSize) {
     if (parser.failed()) dump.insert(QStringLiteral("error"), true);
     EXPECT_EQ(handlers.parseFailed, parser.failed());
     EXPECT_EQ(handlers.errorDescription, parser.errorDescription());
-    return {dump, recorder.logLines()};
+    return {dump, recorder.messages()};
 }
 
 std::vector<std::string> fixtureNames() {
@@ -73,8 +73,9 @@ TEST_P(ParserFixture, MatchesExpectedDump) {
     EXPECT_EQ(outcome.dump, expected.object()) << "got:\n"
                                                << QJsonDocument(outcome.dump).toJson().toStdString();
 
-    // The handlers only record an error: the update that knows the feed logs it.
-    EXPECT_TRUE(outcome.logLines.isEmpty()) << outcome.logLines.join(u'\n').toStdString();
+    // The handlers only record an error and print nothing: the update that knows
+    // the feed logs it.
+    EXPECT_TRUE(outcome.messages.isEmpty()) << outcome.messages.join(u'\n').toStdString();
 
     // The chunking of the bytes never shows in the result.
     EXPECT_EQ(parseFixture(document, 1 << 16).dump, outcome.dump);

@@ -1,28 +1,50 @@
 #pragma once
-#include "core/FeedDictionary.h"
-#include "platform/XmlEventParser.h"
+#include "parser/ParsedFeed.h"
+#include "parser/XmlEventParser.h"
 
 #include <QString>
 #include <QVariantMap>
+#include <cstring>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
-// The text accumulator: none, or the text of the element so far. Pieces grow in
-// place in a buffer that is reused from element to element (most text between
-// elements is white space that is dropped again), and a taken text leaves it as
-// an exact-size copy.
+// The text accumulator: none, or the text of the element so far. Pieces are
+// copied into a buffer that is reused from element to element (most text
+// between elements is white space that is dropped again, and an escaped
+// description comes in a piece for every character reference), and a taken
+// text leaves it as an exact-size copy.
 class TextAccumulator {
   public:
     bool has() const { return active_; }
-    void append(QStringView piece);
-    void appendBlank();
-    QString take();
+    void append(QStringView piece) {
+        if (!active_) {
+            active_ = true;
+            length_ = 0;
+        }
+        if (piece.isEmpty()) return;
+        if (length_ + piece.size() > capacity_) grow(length_ + piece.size());
+        std::memcpy(buffer_.get() + length_, piece.utf16(), std::size_t(piece.size()) * sizeof(char16_t));
+        length_ += piece.size();
+    }
+    void appendBlank() {
+        if (active_) append(u" ");
+    }
+    QString take() {
+        reset();
+        static constexpr char16_t kNothing[1] = {}; // an empty text, never a null one
+        return QString(reinterpret_cast<const QChar*>(buffer_ ? buffer_.get() : kNothing), length_);
+    }
     void reset() { active_ = false; }
 
   private:
+    void grow(qsizetype needed);
+
     bool active_ = false;
-    QString buffer_;
+    qsizetype length_ = 0;
+    qsizetype capacity_ = 0;
+    std::unique_ptr<char16_t[]> buffer_;
 };
 
 // The handlers of one feed's parser events: element names "channel", "item" and
@@ -46,7 +68,7 @@ class RssHandlers : public platform::XmlEventDelegate {
     void parserDidEndDocument() override;
 
     // What has been parsed so far (the dictionaries are shared, not copied).
-    FeedDictionary feedDictionary() const;
+    ParsedFeed feedDictionary() const;
     // The document's first element as written; null before it.
     const QString& rootElement() const { return rootElement_; }
 

@@ -1,7 +1,7 @@
-#include "feeds/FeedDiscovery.h"
+#include "parser/FeedDiscovery.h"
 
-#include "feeds/FeedAddress.h"
-#include "platform/HtmlHeadLinks.h"
+#include "parser/HtmlHeadLinks.h"
+#include "parser/LinkedAddress.h"
 
 #include <QStringList>
 

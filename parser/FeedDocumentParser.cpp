@@ -1,7 +1,7 @@
-#include "feeds/FeedDocumentParser.h"
+#include "parser/FeedDocumentParser.h"
 
-#include "feeds/FeedDiscovery.h"
-#include "feeds/JsonFeed.h"
+#include "parser/FeedDiscovery.h"
+#include "parser/JsonFeed.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/StartTagGuard.h"
+#include "parser/StartTagGuard.h"
 
 #include <QString>
 #include <QVariantMap>

@@ -1,4 +1,6 @@
-#include "feeds/RssHandlers.h"
+#include "parser/RssHandlers.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -26,21 +28,12 @@ QVariantList* categoryList(QVariantMap& owner, bool create) {
 
 } // namespace
 
-void TextAccumulator::append(QStringView piece) {
-    if (!active_) {
-        active_ = true;
-        buffer_.resize(0); // keeps its capacity
-    }
-    buffer_.append(piece);
-}
-
-void TextAccumulator::appendBlank() {
-    if (active_) buffer_.append(u' ');
-}
-
-QString TextAccumulator::take() {
-    reset();
-    return QString(buffer_.constData(), buffer_.size());
+void TextAccumulator::grow(qsizetype needed) {
+    const qsizetype capacity = std::max<qsizetype>({needed, 2 * capacity_, 256});
+    auto buffer = std::make_unique<char16_t[]>(std::size_t(capacity));
+    if (length_ > 0) std::memcpy(buffer.get(), buffer_.get(), std::size_t(length_) * sizeof(char16_t));
+    buffer_ = std::move(buffer);
+    capacity_ = capacity;
 }
 
 QVariantMap* RssHandlers::newContainer() {
@@ -54,8 +47,8 @@ QVariantMap* RssHandlers::categoryOwner() const {
     return channel_;
 }
 
-FeedDictionary RssHandlers::feedDictionary() const {
-    FeedDictionary feed;
+ParsedFeed RssHandlers::feedDictionary() const {
+    ParsedFeed feed;
     if (channel_) {
         feed.channel = *channel_;
         if (channelImage_) feed.channel->insert(kImage, *channelImage_);

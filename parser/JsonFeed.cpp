@@ -1,7 +1,7 @@
-#include "feeds/JsonFeed.h"
+#include "parser/JsonFeed.h"
 
-#include "feeds/FeedText.h"
-#include "platform/HtmlText.h"
+#include "parser/FeedText.h"
+#include "parser/HtmlText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #pragma once
-#include "core/FeedDictionary.h"
-#include "platform/XmlEventParser.h"
+#include "parser/ParsedFeed.h"
+#include "parser/XmlEventParser.h"
 
 #include <QString>
 #include <QUrl>
@@ -34,7 +34,7 @@ class AtomHandlers : public platform::XmlEventDelegate {
     void parserDidEndDocument() override {}
 
     // What has been read so far; complete once the parser has finished.
-    FeedDictionary feedDictionary() const;
+    ParsedFeed feedDictionary() const;
 
   private:
     // Where an open element stands: which Atom element it is and what it belongs to.

@@ -1,4 +1,4 @@
-#include "platform/HtmlHeadLinks.h"
+#include "parser/HtmlHeadLinks.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "platform/XmlEventParser.h"
+#include "parser/XmlEventParser.h"
 
 #include <QByteArray>
 #include <QStringDecoder>
@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
 #include <libxml/encoding.h>
@@ -16,7 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 namespace platform {
 
@@ -39,11 +40,6 @@ void initialiseLibxml() {
 
 QString fromXmlString(const xmlChar* text) {
     return QString::fromUtf8(reinterpret_cast<const char*>(text));
-}
-
-QString qualifiedName(const xmlChar* prefix, const xmlChar* localName) {
-    if (!prefix) return fromXmlString(localName);
-    return fromXmlString(prefix) + u':' + fromXmlString(localName);
 }
 
 // An HTML named entity, in two forms. In content libxml2 takes it as a predefined
@@ -238,6 +234,90 @@ constexpr qsizetype kMaxHeldBack = 4096;
 
 } // namespace
 
+namespace {
+
+// libxml2 keeps every name once in its dictionary, so a name comes back at the
+// same address: each is decoded once and found again by its address, in a table
+// of open addressing (the bytes are kept to make sure). The names stay where
+// they are as the table grows: several are lent out at once.
+class NameCache {
+  public:
+    const QString& name(const xmlChar* prefix, const xmlChar* localName) {
+        if (slots_.empty()) slots_.resize(64);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = hash(prefix, localName) & mask;; at = (at + 1) & mask) {
+            Slot& slot = slots_[at];
+            if (!slot.entry) return add(slot, prefix, localName);
+            if (slot.prefix == prefix && slot.localName == localName) {
+                Entry& entry = *slot.entry;
+                if (!written(entry, prefix, localName)) decode(entry, prefix, localName); // freed and reused
+                return entry.name;
+            }
+        }
+    }
+
+  private:
+    struct Entry {
+        std::string bytes; // as written, prefix included
+        QString name;
+    };
+    struct Slot {
+        const xmlChar* prefix = nullptr;
+        const xmlChar* localName = nullptr;
+        Entry* entry = nullptr;
+    };
+
+    static std::size_t hash(const xmlChar* prefix, const xmlChar* localName) {
+        const auto mix = [](std::uintptr_t a) { return a * 0x9E3779B97F4A7C15ULL; };
+        return std::size_t((mix(std::uintptr_t(localName)) ^ (mix(std::uintptr_t(prefix)) >> 7)) >> 17);
+    }
+
+    static bool written(const Entry& entry, const xmlChar* prefix, const xmlChar* localName) {
+        const char* bytes = entry.bytes.c_str();
+        if (prefix) {
+            const std::size_t length = std::strlen(reinterpret_cast<const char*>(prefix));
+            if (std::strncmp(bytes, reinterpret_cast<const char*>(prefix), length) != 0 ||
+                bytes[length] != ':')
+                return false;
+            bytes += length + 1;
+        }
+        return std::strcmp(bytes, reinterpret_cast<const char*>(localName)) == 0;
+    }
+
+    static void decode(Entry& entry, const xmlChar* prefix, const xmlChar* localName) {
+        entry.bytes.clear();
+        if (prefix) entry.bytes.append(reinterpret_cast<const char*>(prefix)).append(1, ':');
+        entry.bytes.append(reinterpret_cast<const char*>(localName));
+        entry.name = QString::fromUtf8(entry.bytes.data(), qsizetype(entry.bytes.size()));
+    }
+
+    const QString& add(Slot& slot, const xmlChar* prefix, const xmlChar* localName) {
+        Entry& entry = entries_.emplace_back();
+        decode(entry, prefix, localName);
+        slot = {prefix, localName, &entry};
+        if (2 * entries_.size() > slots_.size()) rehash();
+        return entry.name;
+    }
+
+    void rehash() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        const std::size_t mask = slots_.size() - 1;
+        for (const Slot& slot : old) {
+            if (!slot.entry) continue;
+            std::size_t at = hash(slot.prefix, slot.localName) & mask;
+            while (slots_[at].entry)
+                at = (at + 1) & mask;
+            slots_[at] = slot;
+        }
+    }
+
+    std::vector<Slot> slots_;
+    std::deque<Entry> entries_;
+};
+
+} // namespace
+
 // libxml2 hands its callbacks the parser context, and for entity content a
 // context of its own; the parser being fed on this thread is found here instead.
 struct XmlEventParser::Context {
@@ -249,14 +329,7 @@ struct XmlEventParser::Context {
     // Text is decoded into one reused buffer and lent to the delegate.
     QString text;
     QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-    // libxml2 keeps every name once in its dictionary, so a name comes back at the
-    // same address: each is decoded once. The bytes are kept to make sure.
-    struct Name {
-        QByteArray bytes;
-        QString name;
-    };
-    std::unordered_map<const void*, Name> names;
-    std::unordered_map<const void*, std::unordered_map<const void*, Name>> prefixedNames;
+    NameCache names;
 
     QStringView decode(const xmlChar* bytes, int length) {
         if (text.size() < length) text.resize(length);
@@ -280,15 +353,7 @@ struct XmlEventParser::Context {
     }
 
     const QString& name(const xmlChar* prefix, const xmlChar* localName) {
-        Name& slot = prefix ? prefixedNames[prefix][localName] : names[localName];
-        const char* local = reinterpret_cast<const char*>(localName);
-        const QByteArray written = prefix ? QByteArray(reinterpret_cast<const char*>(prefix)) + ':' + local
-                                          : QByteArray::fromRawData(local, qsizetype(std::strlen(local)));
-        if (slot.bytes != written) {
-            slot.bytes = QByteArray(written.constData(), written.size());
-            slot.name = QString::fromUtf8(slot.bytes);
-        }
-        return slot.name;
+        return names.name(prefix, localName);
     }
     static thread_local XmlEventParser* current;
 
@@ -341,13 +406,29 @@ struct XmlEventParser::Context {
                           .arg(current->limits_.maxDefaultedAttributes));
             return;
         }
-        std::size_t bytes = 0;
-        for (int i = 0; i < attributeCount; ++i)
-            bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);
-        if (!current->countText(bytes)) return;
-        AttributeExpander expander(static_cast<xmlParserCtxtPtr>(ctx), current->context_->entityLookups,
-                                   current->limits_.maxEntityLookups);
-        QVariantMap map;
+        Context& c = *current->context_;
+        QVariantMap map; // stays empty, and allocates nothing, for an element without attributes
+        if (attributeCount > 0 || namespaceCount > 0) {
+            std::size_t bytes = 0;
+            for (int i = 0; i < attributeCount; ++i)
+                bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);
+            if (!current->countText(bytes)) return;
+            if (!attributesOf(ctx, namespaceCount, namespaces, attributeCount, attributes, map)) return;
+        }
+        if (d->wantsNamespaces())
+            d->didStartElementNs(c.name(prefix, localName), uri ? c.name(nullptr, uri) : QString(),
+                                 c.name(nullptr, localName), map);
+        else
+            d->didStartElement(c.name(prefix, localName), map);
+    }
+
+    // The attributes and namespace declarations of a start tag, their values
+    // expanded; false when that passed a bound (the parse is stopped then).
+    static bool attributesOf(void* ctx, int namespaceCount, const xmlChar** namespaces, int attributeCount,
+                             const xmlChar** attributes, QVariantMap& map) {
+        XmlEventParser& parser = *current;
+        AttributeExpander expander(static_cast<xmlParserCtxtPtr>(ctx), parser.context_->entityLookups,
+                                   parser.limits_.maxEntityLookups);
         for (int i = 0; i < namespaceCount; ++i) {
             const xmlChar* declared = namespaces[2 * i];
             const QString key =
@@ -358,38 +439,39 @@ struct XmlEventParser::Context {
             const xmlChar** a = attributes + 5 * i;
             // The value as written is counted already; what expansion adds is counted too.
             const std::size_t written = std::size_t(a[4] - a[3]);
-            const std::optional<QString> value =
-                expander.expand(a[3], a[4], written + current->limits_.maxTextBytes - current->textBytes_);
-            if (!value) return stop(ctx, expander.failure());
+            std::optional<QString> value =
+                expander.expand(a[3], a[4], written + parser.limits_.maxTextBytes - parser.textBytes_);
+            if (!value) {
+                stop(ctx, expander.failure());
+                return false;
+            }
             const std::size_t grown = expander.expandedBytes();
-            if (grown > written && !current->countText(grown - written)) return;
-            map.insert(qualifiedName(a[1], a[0]), *value);
+            if (grown > written && !parser.countText(grown - written)) return false;
+            map[parser.context_->name(a[1], a[0])] = std::move(*value);
         }
-        Context& c = *current->context_;
-        if (d->wantsNamespaces())
-            d->didStartElementNs(c.name(prefix, localName), uri ? c.name(nullptr, uri) : QString(),
-                                 c.name(nullptr, localName), map);
-        else
-            d->didStartElement(c.name(prefix, localName), map);
+        return true;
     }
 
     static void endElement(void*, const xmlChar* localName, const xmlChar* prefix, const xmlChar*) {
-        if (XmlEventDelegate* d = live()) {
-            --current->context_->depth;
-            d->didEndElement(current->context_->name(prefix, localName));
-        }
+        XmlEventParser* parser = current;
+        if (!parser || parser->failed_) return;
+        Context& c = *parser->context_;
+        --c.depth;
+        parser->delegate_.didEndElement(c.name(prefix, localName));
     }
 
+    // Called for every run of text and for every character or entity reference
+    // in it: the common path reads the thread's parser once.
     static void characters(void*, const xmlChar* text, int length) {
-        XmlEventDelegate* d = live();
-        if (d && current->countText(std::size_t(length)))
-            d->foundCharacters(current->context_->decode(text, length));
+        XmlEventParser* parser = current;
+        if (!parser || parser->failed_ || !parser->countText(std::size_t(length))) return;
+        parser->delegate_.foundCharacters(parser->context_->decode(text, length));
     }
 
     static void ignorableWhitespace(void*, const xmlChar* text, int length) {
-        XmlEventDelegate* d = live();
-        if (d && current->countText(std::size_t(length)))
-            d->foundIgnorableWhitespace(current->context_->decode(text, length));
+        XmlEventParser* parser = current;
+        if (!parser || parser->failed_ || !parser->countText(std::size_t(length))) return;
+        parser->delegate_.foundIgnorableWhitespace(parser->context_->decode(text, length));
     }
 
     // libxml2 re-parses an internal entity at every reference when no tree is

@@ -1,7 +1,7 @@
-#include "feeds/AtomHandlers.h"
+#include "parser/AtomHandlers.h"
 
-#include "feeds/FeedText.h"
-#include "platform/HtmlText.h"
+#include "parser/FeedText.h"
+#include "parser/HtmlText.h"
 
 const QString AtomHandlers::kNamespace = QStringLiteral("http://www.w3.org/2005/Atom");
 
@@ -295,8 +295,8 @@ QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
     return item;
 }
 
-FeedDictionary AtomHandlers::feedDictionary() const {
-    FeedDictionary feed;
+ParsedFeed AtomHandlers::feedDictionary() const {
+    ParsedFeed feed;
     if (!sawFeed_) return feed;
     QVariantMap channel = channel_;
     if (!channelCategories_.isEmpty()) channel.insert(kCategories, channelCategories_);

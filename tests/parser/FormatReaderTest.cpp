@@ -1,7 +1,7 @@
 // The format reader's bounds: what it stops taking, and when.
-#include "feeds/FeedDocumentParser.h"
-#include "platform/HtmlText.h"
-#include "tests/feeds/FeedTestSupport.h"
+#include "parser/FeedDocumentParser.h"
+#include "parser/HtmlText.h"
+#include "tests/parser/ParserTestSupport.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/HtmlText.h"
+#include "parser/HtmlText.h"
 
 #include <QByteArray>
 #include <libxml/HTMLparser.h>

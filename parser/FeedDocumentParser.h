@@ -1,8 +1,8 @@
 #pragma once
-#include "core/FeedDictionary.h"
-#include "feeds/AtomHandlers.h"
-#include "feeds/RssHandlers.h"
-#include "platform/XmlEventParser.h"
+#include "parser/AtomHandlers.h"
+#include "parser/ParsedFeed.h"
+#include "parser/RssHandlers.h"
+#include "parser/XmlEventParser.h"
 
 #include <QByteArray>
 #include <QUrl>
@@ -39,7 +39,7 @@ class FeedDocumentParser {
     Outcome finish();
 
     // The parsed feed, taken out (after finish() returned Feed).
-    FeedDictionary takeFeed() { return std::move(feed_); }
+    ParsedFeed takeFeed() { return std::move(feed_); }
     QString error() const { return error_; }
     Format format() const { return format_; }
     const std::optional<QUrl>& namedFeed() const { return namedFeed_; }
@@ -61,7 +61,7 @@ class FeedDocumentParser {
     bool tooLarge_ = false;
     std::unique_ptr<XmlRoot> root_;
     std::unique_ptr<platform::XmlEventParser> xml_;
-    FeedDictionary feed_;
+    ParsedFeed feed_;
     QString error_;
     std::optional<QUrl> namedFeed_;
 };
