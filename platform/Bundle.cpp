@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -80,7 +81,15 @@ QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<O
         *error = QStringLiteral("cannot open %1: %2").arg(path, file.errorString());
         return nullptr;
     }
+    // Bundles' interface files hold standard widgets only. The loader loads every
+    // designer plug-in under the library paths as it is made (Qt Quick's widget
+    // among them: over 6 MB resident for the life of the host), so it is made with
+    // no library paths; they are put back at once, and Qt rescans its factories then.
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
     QUiLoader loader;
+    QCoreApplication::setLibraryPaths(libraryPaths);
+    loader.clearPluginPaths();
     std::unique_ptr<QWidget> root(loader.load(&file));
     if (!root) {
         *error = QStringLiteral("cannot load %1: %2").arg(path, loader.errorString());

@@ -41,11 +41,6 @@ QString fromXmlString(const xmlChar* text) {
     return QString::fromUtf8(reinterpret_cast<const char*>(text));
 }
 
-QString qualifiedName(const xmlChar* prefix, const xmlChar* localName) {
-    if (!prefix) return fromXmlString(localName);
-    return fromXmlString(prefix) + u':' + fromXmlString(localName);
-}
-
 // An HTML named entity, in two forms. In content libxml2 takes it as a predefined
 // one (&amp;): its characters are handed on as they stand, never parsed again, so
 // it cannot amplify. In an attribute value libxml2 would copy only the first byte
@@ -363,7 +358,9 @@ struct XmlEventParser::Context {
             if (!value) return stop(ctx, expander.failure());
             const std::size_t grown = expander.expandedBytes();
             if (grown > written && !current->countText(grown - written)) return;
-            map.insert(qualifiedName(a[1], a[0]), *value);
+            // Attribute names are interned like element names: a feed repeats the
+            // same few on every item, and the maps that keep them keep one copy.
+            map.insert(current->context_->name(a[1], a[0]), *value);
         }
         Context& c = *current->context_;
         if (d->wantsNamespaces())
