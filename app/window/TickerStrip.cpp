@@ -17,6 +17,14 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+qint64 pixmapBytes(const QPixmap& pixmap) {
+    return qint64(pixmap.width()) * pixmap.height() * pixmap.depth() / 8;
+}
+
+} // namespace
+
 TickerStrip::TickerStrip(SignRegistry& signs, QWidget* parent) : QWidget(parent), signs_(signs) {
     // Every pixel is painted by the strip: lets a frame move the painted pixels.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -60,6 +68,9 @@ void TickerStrip::syncSigns() {
             items.append(Item{entry, {}, 0, 0});
     }
     items_ = std::move(items);
+    renderedBytes_ = 0;
+    for (const Item& i : std::as_const(items_))
+        renderedBytes_ += pixmapBytes(i.pixmap);
     // A removed sign leaves at once; the others keep their places.
     for (qsizetype i = placements_.size() - 1; i >= 0; --i) {
         if (item(placements_[i].id)) continue;
@@ -82,13 +93,21 @@ void TickerStrip::noticeMayHaveChanged(bool wasShown) {
 }
 
 TickerStrip::Item* TickerStrip::item(int id) {
-    for (Item& i : items_)
-        if (i.entry.id == id) return &i;
-    return nullptr;
+    // Every frame paints by id and a sync matches every sign: no scan of thousands.
+    const auto at = std::lower_bound(items_.begin(), items_.end(), id,
+                                     [](const Item& i, int wanted) { return i.entry.id < wanted; });
+    return at != items_.end() && at->entry.id == id ? &*at : nullptr;
 }
 
 const TickerStrip::Item* TickerStrip::item(int id) const {
     return const_cast<TickerStrip*>(this)->item(id);
+}
+
+qint64 TickerStrip::onStripPixmapBytes() const {
+    qint64 bytes = 0;
+    for (const Placement& p : placements_)
+        if (const Item* i = item(p.id)) bytes += pixmapBytes(i->pixmap);
+    return bytes;
 }
 
 bool TickerStrip::onStrip(int id) const {
@@ -99,15 +118,21 @@ bool TickerStrip::onStrip(int id) const {
 void TickerStrip::ensureRendered(Item& item) {
     if (!item.pixmap.isNull()) return;
     item.pixmap = item.entry.sign ? renderSign(*item.entry.sign, look_) : QPixmap();
+    renderedBytes_ += pixmapBytes(item.pixmap);
     item.width =
         item.pixmap.isNull() ? 1 : int(std::lround(item.pixmap.width() / item.pixmap.devicePixelRatio()));
+}
+
+void TickerStrip::dropPixmap(Item& item) {
+    renderedBytes_ -= pixmapBytes(item.pixmap);
+    item.pixmap = QPixmap();
 }
 
 void TickerStrip::setLook(const SignLook& look) {
     look_ = look;
     setFixedHeight(look_.height);
     for (Item& i : items_)
-        i.pixmap = QPixmap();
+        dropPixmap(i);
     // Signs already on the strip keep the left edge of the first and close up.
     int x = placements_.isEmpty() ? 0 : placements_.first().x;
     for (Placement& p : placements_) {
@@ -175,8 +200,12 @@ void TickerStrip::signLeft(int id) {
     if (!left) return;
     ++left->passes;
     const int loops = left->entry.sign ? left->entry.sign->loopCount() : 1;
-    if (loops == PNEndlessLoopCount || loops <= 0 || left->passes < loops) return;
+    if (loops == PNEndlessLoopCount || loops <= 0 || left->passes < loops) {
+        if (renderedBytes_ - onStripPixmapBytes() > offStripPixmapBudget) dropPixmap(*left);
+        return;
+    }
     // Its loops are done: it leaves the ticker for good.
+    dropPixmap(*left);
     const PNSignRef sign = left->entry.sign;
     items_.removeIf([id](const Item& i) { return i.entry.id == id; });
     signs_.remove(sign);
@@ -192,8 +221,8 @@ void TickerStrip::fill(int justExposed) {
                           ? entry
                           : std::max(placements_.last().x + placements_.last().width + gap, entry);
         if (x > width()) return;
-        auto next = std::find_if(items_.begin(), items_.end(),
-                                 [this](const Item& i) { return i.entry.id >= nextId_; });
+        auto next = std::lower_bound(items_.begin(), items_.end(), nextId_,
+                                     [](const Item& i, int wanted) { return i.entry.id < wanted; });
         if (next == items_.end()) next = items_.begin();
         // The next sign waits until it has left the strip.
         if (onStrip(next->entry.id)) return;

@@ -11,9 +11,11 @@
 // The scrolling strip: the signs of the registry pass from right to left in posting
 // order, each followed by a gap, and start over when the last has entered. A sign
 // enters again only once it has left the strip, so a few short signs do not repeat
-// across the screen. Each sign is rendered once into a pixmap; a frame moves the
-// painted pixels and paints only the column that came into view, and the frame
-// clock runs only while something scrolls.
+// across the screen. A sign is rendered into a pixmap as it enters; a frame moves
+// the painted pixels and paints only the column that came into view, and the frame
+// clock runs only while something scrolls. Signs that left keep their pictures
+// only while those fit in a fixed budget: thousands of signs pass in a day, each
+// picture tens of kilobytes.
 class TickerStrip : public QWidget {
     Q_OBJECT
   public:
@@ -25,6 +27,9 @@ class TickerStrip : public QWidget {
 
     static constexpr int gap = 40; // between two signs, logical pixels
     static constexpr int maximumFps = 60;
+    // The pictures kept for signs off the strip, in bytes: every sign of a small
+    // ticker comes round again without being drawn anew.
+    static constexpr qint64 offStripPixmapBudget = 4 << 20;
 
     explicit TickerStrip(SignRegistry& signs, QWidget* parent = nullptr);
 
@@ -63,6 +68,9 @@ class TickerStrip : public QWidget {
     // The tool tip of the sign at a point of the strip (plain text), or nothing.
     QString toolTipAt(const QPoint& point) const;
 
+    // The bytes of every sign picture the strip holds, on it or not.
+    qint64 renderedPixmapBytes() const { return renderedBytes_; }
+
     const SignLook& look() const { return look_; }
     void setLook(const SignLook& look);
     // Takes the system's fonts and colours and the screen's pixel ratio again.
@@ -93,7 +101,7 @@ class TickerStrip : public QWidget {
   private:
     struct Item {
         SignRegistry::Entry entry;
-        QPixmap pixmap; // rendered when the sign first enters
+        QPixmap pixmap; // rendered as the sign enters; dropped past the budget once it left
         int width = 0;
         int passes = 0; // times it has left the strip
     };
@@ -101,7 +109,9 @@ class TickerStrip : public QWidget {
     Item* item(int id);
     const Item* item(int id) const;
     void ensureRendered(Item& item);
+    void dropPixmap(Item& item);
     bool onStrip(int id) const;
+    qint64 onStripPixmapBytes() const;
     // One step of the model: shift by pixels, drop what left, bring in what fits.
     void shift(int pixels);
     void fill(int justExposed);
@@ -116,6 +126,7 @@ class TickerStrip : public QWidget {
     SignRegistry& signs_;
     std::atomic<bool> syncPending_{false};
     QList<Item> items_;           // posting order (ids ascending)
+    qint64 renderedBytes_ = 0;    // of the items' pixmaps
     QList<Placement> placements_; // left to right
     int nextId_ = 0;              // the next sign to enter: the first with an id at least this
     SignLook look_;
