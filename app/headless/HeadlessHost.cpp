@@ -30,31 +30,17 @@ JsonLine signAddedEvent(int id, const PNTickerSign& sign, bool withClient) {
     line.add("event", "add").add("id", id);
     if (sign.isText()) {
         const PNAttributedString text = static_cast<const PNTextTickerSign&>(sign).text();
-        QJsonArray runs;
-        for (const PNAttributedString::Run& run : text.runs()) {
-            QJsonObject r;
-            r.insert(QStringLiteral("start"), run.start);
-            r.insert(QStringLiteral("length"), run.length);
-            r.insert(QStringLiteral("font"), run.font == PNAttributedString::Font::Small
-                                                 ? QStringLiteral("small")
-                                                 : QStringLiteral("standard"));
-            if (run.color) r.insert(QStringLiteral("color"), colorName(*run.color));
-            if (run.underline) r.insert(QStringLiteral("underline"), *run.underline);
-            runs.append(r);
-        }
         // Run objects keep a fixed key order for readers that compare text.
         QByteArray runsJson = "[";
-        for (qsizetype i = 0; i < runs.size(); ++i) {
-            const QJsonObject r = runs.at(i).toObject();
-            JsonLine run;
-            run.add("start", r.value(QStringLiteral("start")))
-                .add("length", r.value(QStringLiteral("length")));
-            run.add("font", r.value(QStringLiteral("font")));
-            if (r.contains(QStringLiteral("color"))) run.add("color", r.value(QStringLiteral("color")));
-            if (r.contains(QStringLiteral("underline")))
-                run.add("underline", r.value(QStringLiteral("underline")));
-            if (i) runsJson += ',';
-            runsJson += run.text();
+        for (const PNAttributedString::Run& run : text.runs()) {
+            JsonLine r;
+            r.add("start", run.start)
+                .add("length", run.length)
+                .add("font", run.font == PNAttributedString::Font::Small ? "small" : "standard");
+            if (run.color) r.add("color", colorName(*run.color));
+            if (run.underline) r.add("underline", *run.underline);
+            if (runsJson.size() > 1) runsJson += ',';
+            runsJson += r.text();
         }
         runsJson += ']';
         line.add("kind", "text").add("text", text.string()).addRaw("runs", runsJson);

@@ -85,9 +85,11 @@ void JsonLine::appendString(QByteArray& out, QStringView text) {
 }
 
 void JsonLine::appendKey(const char* key) {
+    // Keys are the host's own names: plain letters that need no escaping.
     if (body_.size() > 1) body_ += ',';
-    appendString(body_, QString::fromUtf8(key));
-    body_ += ':';
+    body_ += '"';
+    body_ += key;
+    body_ += "\":";
 }
 
 JsonLine& JsonLine::add(const char* key, const QJsonValue& value) {
