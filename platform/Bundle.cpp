@@ -21,7 +21,8 @@
 
 namespace platform {
 
-Bundle::Bundle(QString path, QString identifier) : path_(std::move(path)), identifier_(std::move(identifier)) {
+Bundle::Bundle(QString path, QString identifier)
+    : path_(std::move(path)), identifier_(std::move(identifier)) {
     // Bundles' interface files hold standard widgets only. A loader loads every
     // designer plug-in under the library paths as it is made (Qt Quick's widget
     // among them: over 6 MB resident for the life of the host), so it is made with
@@ -101,7 +102,8 @@ QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<O
     if (!parts.isEmpty()) {
         text = interfacePart(QString::fromUtf8(text), parts).toUtf8();
         if (text.isEmpty()) {
-            *error = QStringLiteral("cannot load %1: it has no part %2").arg(path, parts.join(QStringLiteral(", ")));
+            *error = QStringLiteral("cannot load %1: it has no part %2")
+                         .arg(path, parts.join(QStringLiteral(", ")));
             return nullptr;
         }
     }
