@@ -284,40 +284,35 @@ QList<PNSignRef> FeedStore::takeShownSigns() {
     return signs;
 }
 
-void FeedStore::storeFeeds(PluginPreferences& preferences) {
-    QVariantList copy;
+template <typename Table>
+void FeedStore::storeShared(PluginPreferences& preferences, const QString& key, const Table& table,
+                            bool& stored) {
+    Table copy;
     {
         std::lock_guard lock(mutex_);
-        feedsStored_ = true;
-        copy = feeds_;
+        stored = true;
+        copy = table;
     }
-    preferences.storeSetting(settingkeys::kFeeds, copy);
+    preferences.storeSetting(key, copy);
+}
+
+bool FeedStore::isStored(const bool& stored) const {
+    std::lock_guard lock(mutex_);
+    return stored;
+}
+
+void FeedStore::storeFeeds(PluginPreferences& preferences) {
+    storeShared(preferences, settingkeys::kFeeds, feeds_, feedsStored_);
 }
 
 void FeedStore::storeIgnored(PluginPreferences& preferences) {
-    QVariantMap copy;
-    {
-        std::lock_guard lock(mutex_);
-        ignoredStored_ = true;
-        copy = ignored_;
-    }
-    preferences.storeSetting(settingkeys::kIgnored, copy);
+    storeShared(preferences, settingkeys::kIgnored, ignored_, ignoredStored_);
 }
 
 void FeedStore::feedsDidChange(PluginPreferences& preferences) {
-    bool stored;
-    {
-        std::lock_guard lock(mutex_);
-        stored = feedsStored_;
-    }
-    if (stored) storeFeeds(preferences);
+    if (isStored(feedsStored_)) storeFeeds(preferences);
 }
 
 void FeedStore::ignoredDidChange(PluginPreferences& preferences) {
-    bool stored;
-    {
-        std::lock_guard lock(mutex_);
-        stored = ignoredStored_;
-    }
-    if (stored) storeIgnored(preferences);
+    if (isStored(ignoredStored_)) storeIgnored(preferences);
 }

@@ -102,6 +102,10 @@ class FeedStore {
 
   private:
     qsizetype rowOfLocked(const QString& feedURL) const;
+    // Copies the table out under the lock, marks it stored and writes the copy.
+    template <typename Table>
+    void storeShared(PluginPreferences& preferences, const QString& key, const Table& table, bool& stored);
+    bool isStored(const bool& stored) const;
 
     mutable std::mutex mutex_;
     QVariantList feeds_;

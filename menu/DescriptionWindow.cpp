@@ -7,22 +7,20 @@
 #include <QLabel>
 #include <QWidget>
 
-DescriptionWindow::DescriptionWindow(BundleSource bundle) : bundle_(std::move(bundle)) {}
+DescriptionWindow::DescriptionWindow(BundleSource bundle)
+    : part_(std::move(bundle), {QStringLiteral("webWindow")}) {}
 
 DescriptionWindow::~DescriptionWindow() = default;
 
 bool DescriptionWindow::load() {
-    if (tried_) return root_ != nullptr;
-    tried_ = true;
+    if (part_.attempted()) return part_.isLoaded();
     using platform::bindTo;
-    root_.reset(loadInterfacePart(bundle_, {QStringLiteral("webWindow")}, this,
-                                  {{QStringLiteral("webWindow"), bindTo(outlets_.webWindow)},
-                                   {QStringLiteral("webView"), bindTo(outlets_.webView)},
-                                   {QStringLiteral("webNameLabel"), bindTo(outlets_.webNameLabel)}},
-                                  &error_));
-    if (!root_) return false;
+    if (!part_.load(this, {{QStringLiteral("webWindow"), bindTo(outlets_.webWindow)},
+                           {QStringLiteral("webView"), bindTo(outlets_.webView)},
+                           {QStringLiteral("webNameLabel"), bindTo(outlets_.webNameLabel)}}))
+        return false;
     // A window of its own, and a view that never fetches what a description names.
-    outlets_.webWindow->setParent(root_.get(), Qt::Window);
+    outlets_.webWindow->setParent(part_.root(), Qt::Window);
     outlets_.webView = replaceWithDescriptionView(outlets_.webView);
     return true;
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/InterfaceLoader.h"
+#include "core/InterfacePart.h"
 
 #include <QObject>
 #include <QString>
@@ -25,7 +25,7 @@ class DescriptionWindow : public QObject {
     // Loads the window unless it is loaded; false when it cannot be.
     bool load();
     const Outlets& outlets() const { return outlets_; }
-    const QString& loadError() const { return error_; }
+    const QString& loadError() const { return part_.error(); }
 
     // Shows the HTML, named by label, and brings the window to the front.
     void showDescription(const QString& html, const QString& label);
@@ -34,9 +34,6 @@ class DescriptionWindow : public QObject {
     void closeWebWindow(QObject* sender);
 
   private:
-    BundleSource bundle_;
+    InterfacePart part_;
     Outlets outlets_;
-    std::unique_ptr<QWidget> root_;
-    bool tried_ = false;
-    QString error_;
 };

@@ -67,16 +67,15 @@ struct InfoMenuController::Click {
 
 InfoMenuController::InfoMenuController(FeedStore& store, FeedSchedule& schedule,
                                        PluginPreferences& preferences, BundleSource bundle)
-    : store_(store), preferences_(preferences), bundle_(bundle), commands_(store, schedule, preferences),
-      description_(bundle) {}
+    : store_(store), preferences_(preferences), part_(bundle, {QStringLiteral("infoMenu")}),
+      commands_(store, schedule, preferences), description_(bundle) {}
 
 InfoMenuController::~InfoMenuController() {
     heldMenuItems_.clear();
 }
 
 bool InfoMenuController::load() {
-    if (tried_) return root_ != nullptr;
-    tried_ = true;
+    if (part_.attempted()) return part_.isLoaded();
     using platform::bindTo;
     Outlets& o = outlets_;
     const QList<platform::Bundle::Outlet> table = {
@@ -107,8 +106,7 @@ bool InfoMenuController::load() {
         {QStringLiteral("setUpdateIntervalToItem"), bindTo(o.setUpdateIntervalToItem)},
         {QStringLiteral("dontShowAgainItem"), bindTo(o.dontShowAgainItem)},
     };
-    root_.reset(loadInterfacePart(bundle_, {QStringLiteral("infoMenu")}, this, table, &error_));
-    if (!root_) return false;
+    if (!part_.load(this, table)) return false;
     // The entries a click may take out of a menu; out of its menu an entry must
     // live on, so the root owns it.
     for (QAction* item : {o.copyrightItem,
@@ -134,7 +132,7 @@ bool InfoMenuController::load() {
                           o.unsubscribeFromFeedItem,
                           o.setUpdateIntervalToItem,
                           o.dontShowAgainItem}) {
-        item->setParent(root_.get());
+        item->setParent(part_.root());
         heldMenuItems_.append(item);
     }
     return true;

@@ -1,5 +1,5 @@
 #pragma once
-#include "core/InterfaceLoader.h"
+#include "core/InterfacePart.h"
 #include "menu/DescriptionWindow.h"
 #include "menu/FeedListCommands.h"
 
@@ -57,7 +57,7 @@ class InfoMenuController : public QObject {
     // Loads the menu unless it is loaded; false when it cannot be.
     bool load();
     const Outlets& outlets() const { return outlets_; }
-    const QString& loadError() const { return error_; }
+    const QString& loadError() const { return part_.error(); }
     DescriptionWindow& descriptionWindow() { return description_; }
     FeedListCommands& commands() { return commands_; }
 
@@ -76,13 +76,10 @@ class InfoMenuController : public QObject {
 
     FeedStore& store_;
     PluginPreferences& preferences_;
-    BundleSource bundle_;
+    InterfacePart part_;
     FeedListCommands commands_;
     DescriptionWindow description_;
     Outlets outlets_;
-    std::unique_ptr<QWidget> root_;
-    bool tried_ = false;
-    QString error_;
     // The entries the controller takes out of and puts back into its menus: it
     // owns them, so one out of its menu lives on.
     QList<QPointer<QAction>> heldMenuItems_;

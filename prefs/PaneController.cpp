@@ -18,27 +18,24 @@
 
 PaneController::PaneController(FeedStore& store, PluginPreferences& preferences,
                                const SourceStatusReport& status, BundleSource bundle, Transfer transfer)
-    : store_(store), preferences_(preferences), status_(status), bundle_(std::move(bundle)),
-      transfer_(std::move(transfer)) {}
+    : store_(store), preferences_(preferences), status_(status),
+      part_(std::move(bundle), {QStringLiteral("prefPaneView")}), transfer_(std::move(transfer)) {}
 
 PaneController::~PaneController() = default;
 
 bool PaneController::load() {
-    if (tried_) return root_ != nullptr;
-    tried_ = true;
+    if (part_.attempted()) return part_.isLoaded();
     using platform::bindTo;
     Outlets& o = outlets_;
-    root_.reset(loadInterfacePart(bundle_, {QStringLiteral("prefPaneView")}, this,
-                                  {{QStringLiteral("prefPaneView"), bindTo(o.prefPaneView)},
-                                   {QStringLiteral("feedTable"), bindTo(o.feedTable)},
-                                   {QStringLiteral("addFeedButton"), bindTo(o.addFeedButton)},
-                                   {QStringLiteral("removeFeedButton"), bindTo(o.removeFeedButton)},
-                                   {QStringLiteral("feedListReportLabel"), bindTo(o.feedListReportLabel)},
-                                   {QStringLiteral("useTTLCheckBox"), bindTo(o.useTTLCheckBox)},
-                                   {QStringLiteral("titleLengthText"), bindTo(o.titleLengthText)},
-                                   {QStringLiteral("titleLengthStepper"), bindTo(o.titleLengthStepper)}},
-                                  &error_));
-    if (!root_) return false;
+    if (!part_.load(this, {{QStringLiteral("prefPaneView"), bindTo(o.prefPaneView)},
+                           {QStringLiteral("feedTable"), bindTo(o.feedTable)},
+                           {QStringLiteral("addFeedButton"), bindTo(o.addFeedButton)},
+                           {QStringLiteral("removeFeedButton"), bindTo(o.removeFeedButton)},
+                           {QStringLiteral("feedListReportLabel"), bindTo(o.feedListReportLabel)},
+                           {QStringLiteral("useTTLCheckBox"), bindTo(o.useTTLCheckBox)},
+                           {QStringLiteral("titleLengthText"), bindTo(o.titleLengthText)},
+                           {QStringLiteral("titleLengthStepper"), bindTo(o.titleLengthStepper)}}))
+        return false;
     model_ = new FeedTableModel(this, o.feedTable);
     // The field accepts what the stepper can reach.
     o.titleLengthStepper->setRange(limits::kMinTitleLength, limits::kMaxTitleLength);

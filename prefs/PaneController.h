@@ -1,5 +1,5 @@
 #pragma once
-#include "core/InterfaceLoader.h"
+#include "core/InterfacePart.h"
 
 #include <QObject>
 #include <QString>
@@ -47,9 +47,9 @@ class PaneController : public QObject {
     };
     // Loads the pane unless it is loaded; false when it cannot be.
     bool load();
-    bool isLoaded() const { return root_ != nullptr; }
+    bool isLoaded() const { return part_.isLoaded(); }
     const Outlets& outlets() const { return outlets_; }
-    const QString& loadError() const { return error_; }
+    const QString& loadError() const { return part_.error(); }
     // The pane's view, loaded on first use; none when it cannot be loaded.
     QWidget* mainView();
 
@@ -84,11 +84,8 @@ class PaneController : public QObject {
     FeedStore& store_;
     PluginPreferences& preferences_;
     const SourceStatusReport& status_;
-    BundleSource bundle_;
+    InterfacePart part_;
     Transfer transfer_;
     Outlets outlets_;
-    std::unique_ptr<QWidget> root_;
     FeedTableModel* model_ = nullptr;
-    bool tried_ = false;
-    QString error_;
 };
