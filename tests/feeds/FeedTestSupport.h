@@ -40,7 +40,7 @@ class FeedTest : public PluginTest {
         restartRecorder();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
+        EXPECT_FALSE(lockHeld());
         EXPECT_TRUE(addedTexts().isEmpty());
         return recorder->logLines();
     }
@@ -51,11 +51,16 @@ class FeedTest : public PluginTest {
         serveGood();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
+        EXPECT_FALSE(lockHeld());
         EXPECT_EQ(addedTexts(), QStringList{kGoodSign});
         EXPECT_EQ(recorder->beeps(), beeps);
     }
     std::optional<FeedDictionary> entry(const QString& url) { return plugin->feedStore().feed(url); }
+    bool lockHeld() { return plugin->feedUpdater().updateLock().isHeld(); }
+    // The pane's status of a row of the list; the last row by default.
+    QVariantMap statusOfRow(int row = -1) {
+        return plugin->pane().sourceStatusOfRow(row < 0 ? int(plugin->feedStore().count()) - 1 : row);
+    }
     void setFeeds(const QVariantList& records) {
         FeedStore& store = plugin->feedStore();
         QList<int> rows;
@@ -91,6 +96,7 @@ class FeedTest : public PluginTest {
         return textsOf(added);
     }
     QStringList postedTexts() { return textsOf(server.onTicker()); }
+    auto& limits() { return plugin->feedUpdater().fetchLimits(); }
 
     QTemporaryDir dir;
 };
@@ -100,10 +106,10 @@ class HttpFeedTest : public FeedTest {
   protected:
     void SetUp() override {
         FeedTest::SetUp();
-        plugin->feedUpdater().fetchLimits().connectTimeoutMs = 2000;
-        plugin->feedUpdater().fetchLimits().totalTimeoutMs = 3000;
-        plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 1;
-        plugin->feedUpdater().fetchLimits().maxBytes = 64 * 1024;
+        limits().connectTimeoutMs = 2000;
+        limits().totalTimeoutMs = 3000;
+        limits().lowSpeedSeconds = 1;
+        limits().maxBytes = 64 * 1024;
     }
     LoopbackHttpServer http;
 };
