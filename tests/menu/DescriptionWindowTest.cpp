@@ -58,7 +58,8 @@ TEST_F(DescriptionTest, CentersOnlyWhenHiddenAndNamesWhatItShows) {
     plugin->infoMenu().descriptionWindow().closeWebWindow(nullptr); // hidden: nothing happens
     EXPECT_EQ(shows, (QList<bool>{true, true, false}));
 
-    plugin->infoMenu().descriptionWindow().showDescription(QString(), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QString(),
+                                                           QStringLiteral("Full Item Description"));
     EXPECT_TRUE(centered());
     EXPECT_TRUE(web().webView->toPlainText().isEmpty());
 }
@@ -99,8 +100,9 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
 
     // "&amp;lt;script&amp;gt;" in the feed arrives as "&lt;script&gt;": the author
     // meant the reader to see the tag, not the view to obey it.
-    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
-                            QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(
+        QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
+        QStringLiteral("Full Item Description"));
     EXPECT_EQ(view->toPlainText(), QStringLiteral("<script>alert(1)</script> <b>x</b>"));
 }
 
@@ -134,7 +136,8 @@ TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
     EXPECT_EQ(recorder->openedURLs().size(), 1);
 
     // A description shown by itself has no header.
-    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("<p>bare</p>"), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("<p>bare</p>"),
+                                                           QStringLiteral("Full Item Description"));
     EXPECT_EQ(line("webTitleLabel"), nullptr);
 
     QApplication::setActiveWindow(web().webWindow);

@@ -202,8 +202,8 @@ TEST_F(MenuTest, EntryUpdaterKeepsPlacesAndDropsStaleTitles) {
     EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", "H"}}, "generator", nullptr));
     EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
     // Attributes without text give the bare prefix.
-    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator",
-                                       &prefix));
+    EXPECT_TRUE(
+        updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator", &prefix));
     EXPECT_EQ(entry->text(), prefix);
     EXPECT_FALSE(updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
     EXPECT_FALSE(menu->actions().contains(entry));

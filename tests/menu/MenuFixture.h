@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/ContextMenu.h"
 #include "menu/MenuEntryUpdater.h"
+#include "platform/ContextMenu.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QAction>
@@ -24,7 +24,7 @@ class MenuTest : public PluginTest {
                  const QList<PNSignRef>& tickers = {}) {
         // Published as an update would; a feed the test does not list is listed
         // for the moment, so its signs are recorded.
-        FeedStore& store = plugin->feedStore();
+        FeedStore& store = store();
         const bool listed = store.isListed(url);
         if (!listed) store.append(record(url, 60, true));
         store.prepareEntry(url, nullptr);

@@ -54,6 +54,9 @@ class PluginTest : public ::testing::Test {
     // Waits until no update runs and the update lock is free.
     bool waitForUpdates(int timeoutMs = 10000);
 
+    FeedStore& store() { return plugin->feedStore(); }
+    const std::optional<FeedSchedule::Timers>& timers() { return plugin->feedSchedule().timers(); }
+
     // Drops what was recorded so far.
     void restartRecorder() {
         recorder.reset();
