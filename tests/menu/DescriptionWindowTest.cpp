@@ -1,3 +1,4 @@
+#include "menu/DescriptionMarkup.h"
 #include "menu/DescriptionView.h"
 #include "platform/Window.h"
 #include "tests/menu/MenuFixture.h"
@@ -69,15 +70,17 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
     const QString path = dir.filePath(QStringLiteral("secret.png"));
     ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(path, "PNG"));
     const QUrl local = QUrl::fromLocalFile(path);
-    plugin->infoMenu().descriptionWindow().showDescription(
+    const QString html =
         QStringLiteral("<script>alert('run')</script><p>Story</p><img src=\"x\" onerror=\"alert('err')\">"
                        "<link rel=\"stylesheet\" href=\"%1\"><img src=\"%1\"><img src=\"secret.png\">"
                        "<img src=\"data:text/plain,inline\"><iframe src=\"%1\"></iframe><object data=\"%1\">"
                        "</object>")
-            .arg(local.toString()),
-        QStringLiteral("Full Item Description"));
+            .arg(local.toString());
+    plugin->infoMenu().descriptionWindow().showDescription(html, QStringLiteral("Full Item Description"));
     auto* view = qobject_cast<DescriptionView*>(web().webView);
     ASSERT_TRUE(view);
+    // It shows the bounded form, and keeps it for whoever shows it elsewhere.
+    EXPECT_EQ(view->property("loadedHTML").toString(), boundedDescription(html));
     EXPECT_EQ(view->window(), web().webWindow);
     EXPECT_TRUE(view->toPlainText().contains(QStringLiteral("Story")));
     EXPECT_FALSE(view->toPlainText().contains(QStringLiteral("alert"))) << view->toPlainText().toStdString();
