@@ -30,6 +30,7 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
     server.settings.insert("titleLength", QVariantMap{{"x", 1}});
     server.settings.insert("useTTL", QVariantList{});
     NewsreelPlugin& p = setUpPlugin();
+    const auto& ui = p.pane().outlets();
     p.preferences().setUseTTL(true);
 
     // Activation: one timer, for the one record that asks for it.
@@ -41,9 +42,8 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
     ASSERT_EQ(server.onTicker().size(), 1);
 
     // The sign builder's time-to-live scan changed only the good record.
-    ASSERT_TRUE(waitUntil([&] {
-        return p.feedStore().records().at(2).toMap().value("interval") == QVariant(7);
-    }));
+    ASSERT_TRUE(
+        waitUntil([&] { return p.feedStore().records().at(2).toMap().value("interval") == QVariant(7); }));
     auto junkKept = [&] {
         QVariantList rest = p.feedStore().records();
         rest.removeIf([](const QVariant& v) {
@@ -66,9 +66,9 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
 
     // The preferences table shows every row, junk as blanks, and edits the good one.
     p.willSelect();
-    QAbstractItemModel* model = p.pane().outlets().feedTable->model();
+    QAbstractItemModel* model = ui.feedTable->model();
     ASSERT_EQ(model->rowCount(), p.feedStore().count());
-    const QStringList columns = p.pane().outlets().feedTable->property("columnIdentifiers").toStringList();
+    const QStringList columns = ui.feedTable->property("columnIdentifiers").toStringList();
     for (int row = 0; row < model->rowCount(); ++row)
         for (int column = 0; column < model->columnCount(); ++column)
             for (int role :
