@@ -23,10 +23,7 @@ TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
     NewsreelPlugin& p = setUpPlugin();
     p.activate();
     ASSERT_TRUE(waitForUpdates());
-    auto sign = std::make_shared<PNTextTickerSign>();
-    FeedDictionary shown;
-    shown.tickers = QList<PNSignRef>{sign};
-    ASSERT_TRUE(store().publish("file:///nowhere/a.xml", std::move(shown), true, nullptr));
+    ASSERT_TRUE(publishSigns("file:///nowhere/a.xml", {std::make_shared<PNTextTickerSign>()}));
     auto timer = p.feedSchedule().timers()->at(0);
     p.willSelect();
     EXPECT_TRUE(p.isActive()) << "held for the pane";
