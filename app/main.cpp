@@ -1,12 +1,15 @@
 // pennant: the desktop ticker host.
-#include "app/DemoFeeds.h"
-#include "app/DisplayCheck.h"
-#include "app/HeadlessHost.h"
-#include "app/HostOptions.h"
-#include "app/JsonLine.h"
-#include "app/PluginHost.h"
-#include "app/SettingsFile.h"
-#include "app/SourceListTransfer.h"
+// It chooses between the window host and the headless host; the screenshot tool
+// is attached here, from outside the window host.
+#include "app/headless/HeadlessMode.h"
+#include "app/screenshot/ScreenshotHook.h"
+#include "app/shared/DemoFeeds.h"
+#include "app/shared/HostOptions.h"
+#include "app/shared/PluginHost.h"
+#include "app/shared/SettingsFile.h"
+#include "app/shared/SourceListTransfer.h"
+#include "app/window/DisplayCheck.h"
+#include "app/window/WindowMode.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,10 +19,6 @@
 #include <iostream>
 #include <memory>
 #include <unistd.h>
-
-int runTickerWindow(const HostOptions& options, SettingsFile& settings, PluginHost& plugins,
-                    const QString& notice);
-bool tickerWindowAvailable();
 
 namespace {
 
@@ -116,19 +115,8 @@ int main(int argc, char** argv) {
                 settings.dictionaryFor(p->bundle->bundleIdentifier()) = demoSettings(demoFeedFolder());
     }
 
-    int code = 0;
-    if (options.headless) {
-        HeadlessHost host(options, settings, plugins);
-        host.start();
-        code = app.exec();
-        events::silence();
-        for (LoadedPlugin* p : plugins.plugins())
-            p->plugin->deactivate();
-        plugins.unloadAll();
-        const QString saveProblem = settings.save();
-        if (!saveProblem.isEmpty()) say(saveProblem);
-    } else {
-        code = runTickerWindow(options, settings, plugins, notice);
-    }
-    return code;
+    if (options.headless) return runHeadless(options, settings, plugins);
+    std::function<void(WindowHost&)> whenShown;
+    if (screenshotRequested()) whenShown = scheduleScreenshotFromEnvironment;
+    return runTickerWindow(settings, plugins, notice, whenShown);
 }

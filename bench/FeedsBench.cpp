@@ -82,6 +82,41 @@ qint64 statusBytes(const char* field) {
     return -1;
 }
 
+// With NEWSREEL_BENCH_MAPPINGS set, the --feeds-child prints to stderr where its
+// resident memory lies: per library file, the heap, and the other anonymous
+// mappings (thread arenas, stacks, Qt's pools), largest first.
+void printResidentMappings(const char* moment) {
+    if (qEnvironmentVariableIsEmpty("NEWSREEL_BENCH_MAPPINGS")) return;
+    QFile smaps(QStringLiteral("/proc/self/smaps"));
+    if (!smaps.open(QIODevice::ReadOnly)) return;
+    QMap<QByteArray, qint64> byName;
+    QByteArray name;
+    for (const QByteArray& line : smaps.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        if (f.size() >= 5 && f[0].contains('-') && !f[0].endsWith(':')) {
+            name = f.size() >= 6 ? f[5] : QByteArray("[anonymous]");
+            if (name.startsWith("/")) name = name.mid(name.lastIndexOf('/') + 1);
+        } else if (line.startsWith("Rss:")) {
+            byName[name] += f.value(1).toLongLong() * 1024;
+        }
+    }
+    QList<std::pair<qint64, QByteArray>> sorted;
+    for (auto it = byName.cbegin(); it != byName.cend(); ++it)
+        sorted.append({it.value(), it.key()});
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    std::fprintf(stderr, "resident, %s:\n", moment);
+    for (const auto& [bytes, mapping] : sorted)
+        if (bytes >= 256 * 1024)
+            std::fprintf(stderr, "  %8.1f MB %s\n", double(bytes) / 1e6, mapping.constData());
+}
+
+// With NEWSREEL_BENCH_EXIT_AT=idle (or "refresh") the --feeds-child exits at that
+// moment without freeing anything, so that a heap profiler's "leaked" report is
+// what was live there.
+void exitIfAsked(const char* moment) {
+    if (qEnvironmentVariable("NEWSREEL_BENCH_EXIT_AT") == QLatin1String(moment)) std::exit(0);
+}
+
 // Child mode: parse a file from a chunked stream into the feed dictionary, print
 // how far the peak resident size rose above what the process held before.
 int memoryChild(const QString& path) {
@@ -227,9 +262,13 @@ ManyFeeds manyFeeds(const QByteArray& doc, const QByteArray& logo, int count) {
     out.wallSeconds = double(clock.nsecsElapsed()) / 1e9;
     out.signs = server.signs.load();
     out.residentIdle = statusBytes("VmRSS:");
+    printResidentMappings("idle");
+    exitIfAsked("idle");
     plugin.refreshNow();
     out.longestStallSeconds = std::max(out.longestStallSeconds, spinUntilIdle(server, 2));
     out.residentAfterRefresh = statusBytes("VmRSS:");
+    printResidentMappings("after the refresh");
+    exitIfAsked("refresh");
     plugin.deactivate();
     return out;
 }

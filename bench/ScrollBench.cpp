@@ -4,8 +4,8 @@
 //   bench_scroll [--seconds N] [--signs N]
 //   QT_QPA_PLATFORM=offscreen bench_scroll
 //   xvfb-run -a -s "-screen 0 1280x200x24" bench_scroll
-#include "app/SettingsFile.h"
-#include "app/WindowHost.h"
+#include "app/shared/SettingsFile.h"
+#include "app/window/WindowHost.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

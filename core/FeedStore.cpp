@@ -98,8 +98,8 @@ bool FeedStore::subscribe(const QString& feedURL, int minutes) {
     std::lock_guard lock(mutex_);
     // Exact text, letter case included: a differently written URL is another feed.
     if (rowOfLocked(feedURL) >= 0) return false;
-    feeds_.append(QVariantMap{
-        {kURL, feedURL}, {recordkeys::kInterval, minutes}, {recordkeys::kEnabled, true}});
+    feeds_.append(
+        QVariantMap{{kURL, feedURL}, {recordkeys::kInterval, minutes}, {recordkeys::kEnabled, true}});
     return true;
 }
 

@@ -55,7 +55,8 @@ class FeedStore {
     bool adoptTimeToLive(const QString& feedURL, int minutes);
     // A page that named its feed: the record takes the feed's URL, and the hidden
     // items and the entry follow; the page's signs are handed back in *pageSigns.
-    PageFeedAdoption adoptPageFeed(const QString& pageURL, const QString& feedURL, QList<PNSignRef>* pageSigns);
+    PageFeedAdoption adoptPageFeed(const QString& pageURL, const QString& feedURL,
+                                   QList<PNSignRef>* pageSigns);
     // Page and feed URLs moved by adoptPageFeed since the last call.
     QList<QPair<QString, QString>> takeMovedAddresses();
 

@@ -23,7 +23,8 @@ QVariantMap SourceStatusReport::statusMap(const QVariantMap& record) const {
         {QStringLiteral("url"), url},
         {QStringLiteral("enabled"), enabled},
         // A disabled feed is not updated: whatever it did before, it now waits.
-        {QStringLiteral("state"), enabled ? FeedStatusBoard::stateName(status.state) : FeedStatusBoard::stateName({})},
+        {QStringLiteral("state"),
+         enabled ? FeedStatusBoard::stateName(status.state) : FeedStatusBoard::stateName({})},
         {QStringLiteral("message"), enabled ? status.message : QString()},
         {QStringLiteral("items"), status.items},
         {QStringLiteral("title"), status.title},

@@ -44,8 +44,9 @@ QString FeedListTransfer::importSources(const QString& path, QVariantMap* settin
     // one makes their timers when activated.
     for (const QVariant& record : added) {
         const QVariantMap fields = record.toMap();
-        schedule_.add(fields.value(recordkeys::kURL).toString(),
-                      FeedSchedule::timerPeriodForInterval(platform::doubleValue(fields.value(recordkeys::kInterval))));
+        schedule_.add(
+            fields.value(recordkeys::kURL).toString(),
+            FeedSchedule::timerPeriodForInterval(platform::doubleValue(fields.value(recordkeys::kInterval))));
     }
     return reported(report, ok);
 }

@@ -5,8 +5,8 @@
 #include "core/UpdateLockGuard.h"
 #include "feeds/ConditionalFetch.h"
 #include "feeds/FeedAddress.h"
-#include "parser/FeedDocumentParser.h"
 #include "feeds/SignText.h"
+#include "parser/FeedDocumentParser.h"
 #include "platform/AlertSound.h"
 #include "platform/ContentType.h"
 #include "platform/SystemLog.h"
@@ -120,7 +120,8 @@ void FeedUpdater::run(Attempt& attempt) {
     attempt.shownURL = feedURL;
     attempt.document = &*attempt.parser;
     attempt.documentFetch = &*attempt.fetch;
-    if (attempt.outcome == Outcome::WebPage && attempt.parser->namedFeed() && !followNamedFeed(attempt)) return;
+    if (attempt.outcome == Outcome::WebPage && attempt.parser->namedFeed() && !followNamedFeed(attempt))
+        return;
 
     const QString error = attempt.parser->error();
     switch (attempt.outcome) {
@@ -168,7 +169,8 @@ bool FeedUpdater::followNamedFeed(Attempt& attempt) {
         if (cancelled_.load()) return false;
         platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(targetURL, followed.reason));
         fail(attempt, State::Failed,
-             QStringLiteral("the page names the feed %1, which cannot be fetched: %2").arg(targetURL, followed.reason),
+             QStringLiteral("the page names the feed %1, which cannot be fetched: %2")
+                 .arg(targetURL, followed.reason),
              true);
         return false;
     }
@@ -177,8 +179,8 @@ bool FeedUpdater::followNamedFeed(Attempt& attempt) {
         // What the page named is no feed either: the page's own failure.
         const QString why =
             attempt.outcome == Outcome::WebPage ? QStringLiteral("a web page") : attempt.named->error();
-        platform::systemLog(
-            QStringLiteral("%1 is a web page naming %2, which is not a feed (%3)").arg(feedURL, targetURL, why));
+        platform::systemLog(QStringLiteral("%1 is a web page naming %2, which is not a feed (%3)")
+                                .arg(feedURL, targetURL, why));
         fail(attempt, State::Failed,
              QStringLiteral("a web page naming %1, which is not a feed (%2)").arg(targetURL, why), true);
         return false;
@@ -189,8 +191,8 @@ bool FeedUpdater::followNamedFeed(Attempt& attempt) {
         attempt.lock.release(); // removed meanwhile: nothing is left to show
         return false;
     case PageFeedAdoption::FeedListed:
-        platform::systemLog(
-            QStringLiteral("%1 is a web page naming the feed %2, which is listed already").arg(feedURL, targetURL));
+        platform::systemLog(QStringLiteral("%1 is a web page naming the feed %2, which is listed already")
+                                .arg(feedURL, targetURL));
         fail(attempt, State::Failed,
              QStringLiteral("a web page naming the feed %1, which is listed already").arg(targetURL), true);
         return false;

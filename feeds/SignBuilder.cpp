@@ -18,7 +18,8 @@ SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictiona
 }
 
 // None when the channel names no image or it cannot be had.
-PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMap& channel, float viewHeight) {
+PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMap& channel,
+                                        float viewHeight) {
     const QVariantMap image = channel.value(QStringLiteral("image")).toMap();
     if (!image.contains(QStringLiteral("url"))) {
         cache_.notePictureOfFeed(feedURL, QString());

@@ -15,10 +15,12 @@ bool SignPublisher::adoptTimeToLive(const QString& feedURL, const QVariantMap& c
     return store_.adoptTimeToLive(feedURL, ttl);
 }
 
-int SignPublisher::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary) {
+int SignPublisher::parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed,
+                                        bool keepDictionary) {
     // The working list may be the settings' own list: they are written on the
     // main thread, which this worker never waits for.
-    if (!keepDictionary && preferences_.useTTL() && parsed.channel && adoptTimeToLive(feedURL, *parsed.channel))
+    if (!keepDictionary && preferences_.useTTL() && parsed.channel &&
+        adoptTimeToLive(feedURL, *parsed.channel))
         feedsDidChange_();
     PNTickerServer* server = preferences_.server();
     QList<PNSignRef> previous;

@@ -36,6 +36,8 @@ template <typename Apply> void PNAttributedString::apply(int start, int length, 
             out.append(tail);
         }
     }
+    // A sign keeps its text for as long as it is shown: no room for runs to come.
+    out.squeeze();
     runs_ = std::move(out);
 }
 

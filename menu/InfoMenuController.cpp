@@ -65,8 +65,8 @@ struct InfoMenuController::Click {
     QVariantMap channel;
 };
 
-InfoMenuController::InfoMenuController(FeedStore& store, FeedSchedule& schedule, PluginPreferences& preferences,
-                                       BundleSource bundle)
+InfoMenuController::InfoMenuController(FeedStore& store, FeedSchedule& schedule,
+                                       PluginPreferences& preferences, BundleSource bundle)
     : store_(store), preferences_(preferences), bundle_(bundle), commands_(store, schedule, preferences),
       description_(bundle) {}
 
@@ -111,14 +111,29 @@ bool InfoMenuController::load() {
     if (!root_) return false;
     // The entries a click may take out of a menu; out of its menu an entry must
     // live on, so the root owns it.
-    for (QAction* item : {o.copyrightItem,           o.downloadEnclosureItem,       o.emailAuthorItem,
-                          o.emailManagingEditorItem, o.emailWebmasterItem,          o.feedCategoryItem,
-                          o.feedPublicationDateItem, o.generatorItem,               o.itemCategoryItem,
-                          o.itemPublicationDateItem, o.itemTitleItem,               o.languageItem,
-                          o.lastBuildDateItem,       o.openCommentsPageItem,        o.openItemLinkInBrowserItem,
-                          o.openFeedLinkInBrowserItem, o.showFullFeedDescriptionItem, o.showFullItemDescriptionItem,
-                          o.sourceItem,              o.subscribeToSourceItem,       o.unsubscribeFromFeedItem,
-                          o.setUpdateIntervalToItem, o.dontShowAgainItem}) {
+    for (QAction* item : {o.copyrightItem,
+                          o.downloadEnclosureItem,
+                          o.emailAuthorItem,
+                          o.emailManagingEditorItem,
+                          o.emailWebmasterItem,
+                          o.feedCategoryItem,
+                          o.feedPublicationDateItem,
+                          o.generatorItem,
+                          o.itemCategoryItem,
+                          o.itemPublicationDateItem,
+                          o.itemTitleItem,
+                          o.languageItem,
+                          o.lastBuildDateItem,
+                          o.openCommentsPageItem,
+                          o.openItemLinkInBrowserItem,
+                          o.openFeedLinkInBrowserItem,
+                          o.showFullFeedDescriptionItem,
+                          o.showFullItemDescriptionItem,
+                          o.sourceItem,
+                          o.subscribeToSourceItem,
+                          o.unsubscribeFromFeedItem,
+                          o.setUpdateIntervalToItem,
+                          o.dontShowAgainItem}) {
         item->setParent(root_.get());
         heldMenuItems_.append(item);
     }
@@ -153,23 +168,25 @@ void InfoMenuController::showClick(const Click& click) {
     o.feedTitleItem->setData(click.feedURL);
 
     const int length = preferences_.titleLength();
-    const QString titleKey =
-        click.item.contains(QStringLiteral("title")) ? QStringLiteral("title") : QStringLiteral("description");
+    const QString titleKey = click.item.contains(QStringLiteral("title")) ? QStringLiteral("title")
+                                                                          : QStringLiteral("description");
     setShortenedTitle(o.itemTitleItem, fieldText(click.item.value(titleKey)).value_or(QString()), length);
-    setShortenedTitle(o.feedTitleItem, fieldText(click.channel.value(QStringLiteral("title"))).value_or(QString()),
-                      length);
+    setShortenedTitle(o.feedTitleItem,
+                      fieldText(click.channel.value(QStringLiteral("title"))).value_or(QString()), length);
 
     // An item is hidden by its guid's text: a guid without text (attributes
     // only) gives nothing the next update could match, so the entry is not offered.
     const QString guidKey = QStringLiteral("guid");
     const bool hideable = fieldText(click.item.value(guidKey)).has_value();
-    updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? click.item : QVariantMap(), guidKey, nullptr);
+    updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? click.item : QVariantMap(), guidKey,
+                   nullptr);
 }
 
 void InfoMenuController::updateItemInfo(const QVariantMap& item) {
     const Outlets& o = outlets_;
     const QVariant source = item.value(QStringLiteral("source"));
-    const bool sourceHasURL = platform::isDictionary(source) && source.toMap().contains(QStringLiteral("url"));
+    const bool sourceHasURL =
+        platform::isDictionary(source) && source.toMap().contains(QStringLiteral("url"));
     updateRows(submenuTitled(o.infoMenu, QStringLiteral("Item Info")), item,
                {{o.showFullItemDescriptionItem, "description", nullptr},
                 {o.openItemLinkInBrowserItem, "link", nullptr},

@@ -3,8 +3,8 @@
 #include "core/FeedStore.h"
 #include "menu/DescriptionHeader.h"
 #include "menu/FeedFields.h"
-#include "menu/SubmenuLookup.h"
 #include "menu/SafeOpener.h"
+#include "menu/SubmenuLookup.h"
 #include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
 

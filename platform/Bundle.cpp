@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QBuffer>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -21,7 +22,21 @@
 namespace platform {
 
 Bundle::Bundle(QString path, QString identifier)
-    : path_(std::move(path)), identifier_(std::move(identifier)) {}
+    : path_(std::move(path)), identifier_(std::move(identifier)) {
+    // Bundles' interface files hold standard widgets only. A loader loads every
+    // designer plug-in under the library paths as it is made (Qt Quick's widget
+    // among them: over 6 MB resident for the life of the host), so it is made with
+    // no library paths, which are put back at once. That is done here, as the host
+    // loads its bundles, before any plug-in runs a thread that could look for an
+    // image format in the meantime.
+    const QStringList libraryPaths = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
+    loader_ = std::make_unique<QUiLoader>();
+    QCoreApplication::setLibraryPaths(libraryPaths);
+    loader_->clearPluginPaths();
+}
+
+Bundle::~Bundle() = default;
 
 void Bundle::loadStrings() const {
     if (stringsLoaded_) return;
@@ -87,16 +102,16 @@ QWidget* Bundle::loadNibNamed(const QString& name, QObject* owner, const QList<O
     if (!parts.isEmpty()) {
         text = interfacePart(QString::fromUtf8(text), parts).toUtf8();
         if (text.isEmpty()) {
-            *error = QStringLiteral("cannot load %1: it has no part %2").arg(path, parts.join(QStringLiteral(", ")));
+            *error = QStringLiteral("cannot load %1: it has no part %2")
+                         .arg(path, parts.join(QStringLiteral(", ")));
             return nullptr;
         }
     }
     QBuffer buffer(&text);
     buffer.open(QIODevice::ReadOnly);
-    QUiLoader loader;
-    std::unique_ptr<QWidget> root(loader.load(&buffer));
+    std::unique_ptr<QWidget> root(loader_->load(&buffer));
     if (!root) {
-        *error = QStringLiteral("cannot load %1: %2").arg(path, loader.errorString());
+        *error = QStringLiteral("cannot load %1: %2").arg(path, loader_->errorString());
         return nullptr;
     }
     // Free-standing menus in the file are children of the root; they must stay pop-ups.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+class QUiLoader;
 class QWidget;
 
 namespace platform {
@@ -16,6 +17,9 @@ namespace platform {
 class Bundle {
   public:
     Bundle(QString path, QString identifier);
+    ~Bundle();
+    Bundle(const Bundle&) = delete;
+    Bundle& operator=(const Bundle&) = delete;
 
     const QString& bundlePath() const { return path_; }
     const QString& bundleIdentifier() const { return identifier_; }
@@ -44,6 +48,7 @@ class Bundle {
 
     QString path_;
     QString identifier_;
+    std::unique_ptr<QUiLoader> loader_;
     mutable bool stringsLoaded_ = false;
     mutable QHash<QString, QString> strings_;
 };

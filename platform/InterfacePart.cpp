@@ -35,7 +35,8 @@ QString interfacePart(const QString& uiText, const QStringList& parts) {
                 child.begin = uiText.lastIndexOf(u'<', reader.characterOffset() - 1);
                 children.append(child);
             } else if (depth > 3 && reader.name() == QLatin1String("addaction") && !children.isEmpty()) {
-                children.last().addedActions.insert(reader.attributes().value(QStringLiteral("name")).toString());
+                children.last().addedActions.insert(
+                    reader.attributes().value(QStringLiteral("name")).toString());
             }
         } else if (token == QXmlStreamReader::EndElement) {
             if (depth == 3) children.last().end = reader.characterOffset();

@@ -80,8 +80,8 @@ void PaneController::tableViewSelectionDidChange(QTableView* table) {
 void PaneController::addFeedToTable(QObject*) {
     platform::systemLog(QStringLiteral("add feed"));
     const qsizetype row = store_.append(QVariantMap{{recordkeys::kURL, QStringLiteral("http://")},
-                                                     {recordkeys::kInterval, limits::kDefaultInterval},
-                                                     {recordkeys::kEnabled, true}});
+                                                    {recordkeys::kInterval, limits::kDefaultInterval},
+                                                    {recordkeys::kEnabled, true}});
     store_.feedsDidChange(preferences_);
     if (model_) {
         model_->reloadData();
@@ -103,8 +103,8 @@ const QString kOpmlFilter = QStringLiteral("OPML files (*.opml *.xml);;All files
 } // namespace
 
 void PaneController::importFeedList(QObject*) {
-    const std::optional<QString> path = platform::chooseFile(platform::FileChoice::Open, outlets_.prefPaneView,
-                                                             QStringLiteral("Import Feeds"), kOpmlFilter);
+    const std::optional<QString> path = platform::chooseFile(
+        platform::FileChoice::Open, outlets_.prefPaneView, QStringLiteral("Import Feeds"), kOpmlFilter);
     if (!path || !transfer_.importFeeds) return;
     bool ok = false;
     showFeedListReport(transfer_.importFeeds(*path, &ok), ok);
@@ -112,8 +112,8 @@ void PaneController::importFeedList(QObject*) {
 
 void PaneController::exportFeedList(QObject*) {
     const std::optional<QString> path =
-        platform::chooseFile(platform::FileChoice::Save, outlets_.prefPaneView, QStringLiteral("Export Feeds"),
-                             kOpmlFilter, QStringLiteral("opml"));
+        platform::chooseFile(platform::FileChoice::Save, outlets_.prefPaneView,
+                             QStringLiteral("Export Feeds"), kOpmlFilter, QStringLiteral("opml"));
     if (!path || !transfer_.exportFeeds) return;
     bool ok = false;
     showFeedListReport(transfer_.exportFeeds(*path, &ok), ok);

@@ -1,8 +1,8 @@
 #include "prefs/FeedTableModel.h"
 
-#include "prefs/PaneController.h"
 #include "core/SettingsKeys.h"
 #include "platform/Values.h"
+#include "prefs/PaneController.h"
 
 #include <QApplication>
 #include <QBrush>
@@ -11,8 +11,8 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLocale>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -140,7 +140,7 @@ FeedTableModel::FeedTableModel(PaneController* pane, QTableView* table)
     for (int c = 0; c < columnCount(); ++c) {
         const QString column = columnIdentifier(c);
         header->setSectionResizeMode(c, column == recordkeys::kURL ? QHeaderView::Stretch
-                                                                        : QHeaderView::Interactive);
+                                                                   : QHeaderView::Interactive);
         if (column == QStringLiteral("title"))
             header->resizeSection(c, character * 20);
         else if (column != recordkeys::kURL)

@@ -16,8 +16,8 @@
 #include <QSpinBox>
 #include <QTableView>
 
-PaneController::PaneController(FeedStore& store, PluginPreferences& preferences, const SourceStatusReport& status,
-                               BundleSource bundle, Transfer transfer)
+PaneController::PaneController(FeedStore& store, PluginPreferences& preferences,
+                               const SourceStatusReport& status, BundleSource bundle, Transfer transfer)
     : store_(store), preferences_(preferences), status_(status), bundle_(std::move(bundle)),
       transfer_(std::move(transfer)) {}
 

@@ -25,3 +25,6 @@ if command -v xvfb-run >/dev/null; then
     echo "-- under Xvfb"
     xvfb-run -a -s "-screen 0 1280x200x24 -noreset" build-bench/bench/bench_scroll
 fi
+echo
+echo "== 9 scrolling against Debian's tickr (target: pennant <= 0.7x tickr's CPU)"
+scripts/scroll-vs-tickr.sh build-bench

@@ -2,7 +2,7 @@
 // the screen it docks on and the preferences window's keys.
 #include "tests/app/WindowTestSupport.h"
 
-#include "app/PreferencesWindow.h"
+#include "app/window/PreferencesWindow.h"
 
 #include <QDialogButtonBox>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
-#include "app/HostOptions.h"
-#include "app/HostSettings.h"
+#include "app/shared/HostOptions.h"
+#include "app/window/HostSettings.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,6 +1,6 @@
 // Event lines are written by hand for speed: byte for byte what Qt's JSON writer
 // makes of the same values, whatever the text holds.
-#include "app/JsonLine.h"
+#include "app/headless/JsonLine.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,6 +1,6 @@
 #include "tests/app/WindowTestSupport.h"
 
-#include "app/PreferencesWindow.h"
+#include "app/window/PreferencesWindow.h"
 
 #include <QLabel>
 #include <QMenu>

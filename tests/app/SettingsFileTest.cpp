@@ -1,4 +1,4 @@
-#include "app/SettingsFile.h"
+#include "app/shared/SettingsFile.h"
 #include "tests/app/WindowTestSupport.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 // The host's register of the signs on the ticker.
-#include "app/SignRegistry.h"
+#include "app/shared/SignRegistry.h"
 
 #include <gtest/gtest.h>
 

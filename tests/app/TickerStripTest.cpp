@@ -207,3 +207,44 @@ TEST_F(WindowHostTest, DockEdgeAndNoticeShapeTheWindow) {
     menu.reset(host->window()->makeHostMenu());
     EXPECT_EQ(menu->actions().at(0)->text(), QStringLiteral("Resume"));
 }
+
+TEST_F(WindowHostTest, PicturesOfSignsThatLeftStayWithinTheBudgetAndAreDrawnAgainOnReturn) {
+    // Far more sign pictures than the budget holds, as a day of a large ticker brings.
+    QList<PNSignRef> signs;
+    for (int i = 0; i < 600; ++i) {
+        signs.append(
+            textSign(QStringLiteral("Headline %1 about the council, the station and the market").arg(i)));
+        host->addSign(signs.last());
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(host->signs().snapshot().size(), 600);
+    const int first = idOf(signs.first()), last = idOf(signs.last());
+    ASSERT_TRUE(bringIn(first));
+    const int firstWidth = strip->placements().first().width;
+    const qint64 onePicture = strip->renderedPixmapBytes() / strip->placements().size();
+    ASSERT_GT(600 * onePicture, 2 * TickerStrip::offStripPixmapBudget);
+
+    qint64 most = 0;
+    ASSERT_TRUE(advanceUntil(
+        [&] {
+            most = std::max(most, strip->renderedPixmapBytes());
+            return idsOnStrip().contains(last) && !idsOnStrip().contains(first);
+        },
+        600 * 1000));
+    const qint64 onStrip = onePicture * 2 * (strip->placements().size() + 1);
+    EXPECT_LE(most, TickerStrip::offStripPixmapBudget + onStrip);
+
+    // The first comes round again, drawn anew at its width.
+    ASSERT_TRUE(bringIn(first, 600 * 1000));
+    const QList<TickerStrip::Placement> placements = strip->placements();
+    const auto at = std::find_if(placements.begin(), placements.end(),
+                                 [&](const TickerStrip::Placement& p) { return p.id == first; });
+    ASSERT_NE(at, placements.end());
+    EXPECT_EQ(at->width, firstWidth);
+    const QImage shot = strip->grab().toImage();
+    bool painted = false;
+    for (int x = at->x; x < at->x + at->width && !painted; ++x)
+        for (int y = 0; y < shot.height() && !painted; ++y)
+            painted = shot.pixelColor(x, y) != strip->look().background;
+    EXPECT_TRUE(painted);
+}

@@ -1,6 +1,6 @@
 #pragma once
-#include "app/SettingsFile.h"
-#include "app/WindowHost.h"
+#include "app/shared/SettingsFile.h"
+#include "app/window/WindowHost.h"
 #include "host/PNProtocols.h"
 #include "tests/support/PluginFixture.h"
 

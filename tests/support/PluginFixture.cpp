@@ -32,14 +32,23 @@ PlatformRecorder::~PlatformRecorder() {
     platform::setContextMenuPresenter(nullptr);
 }
 
+namespace {
+// A list of its own, not one sharing the recorder's: the caller drops its copy
+// without the lock while the worker appends, and Qt's check of whether a list is
+// shared is not one ThreadSanitizer can see ordered.
+QStringList unshared(const QStringList& list) {
+    return QStringList(list.cbegin(), list.cend());
+}
+} // namespace
+
 QStringList PlatformRecorder::logLines() const {
     std::lock_guard guard(mutex_);
-    return lines_;
+    return unshared(lines_);
 }
 
 QStringList PlatformRecorder::openedURLs() const {
     std::lock_guard guard(mutex_);
-    return opened_;
+    return unshared(opened_);
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs) {

@@ -1,0 +1,143 @@
+#pragma once
+#include "app/shared/SignRegistry.h"
+#include "app/window/SignPixmap.h"
+
+#include <QList>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <atomic>
+
+// The scrolling strip: the signs of the registry pass from right to left in posting
+// order, each followed by a gap, and start over when the last has entered. A sign
+// enters again only once it has left the strip, so a few short signs do not repeat
+// across the screen. A sign is rendered into a pixmap as it enters; a frame moves
+// the painted pixels and paints only the column that came into view, and the frame
+// clock runs only while something scrolls. Signs that left keep their pictures
+// only while those fit in a fixed budget: thousands of signs pass in a day, each
+// picture tens of kilobytes.
+class TickerStrip : public QWidget {
+    Q_OBJECT
+  public:
+    struct Placement {
+        int id = 0;
+        int x = 0; // left edge, logical pixels
+        int width = 0;
+    };
+
+    static constexpr int gap = 40; // between two signs, logical pixels
+    static constexpr int maximumFps = 60;
+    // The pictures kept for signs off the strip, in bytes: every sign of a small
+    // ticker comes round again without being drawn anew.
+    static constexpr qint64 offStripPixmapBudget = 4 << 20;
+
+    explicit TickerStrip(SignRegistry& signs, QWidget* parent = nullptr);
+
+    // Asks for the registry's signs to be taken over on the main thread; safe from
+    // any thread and never waits. Bursts of calls make one update.
+    void scheduleSync();
+    // Takes the registry's signs over now (main thread).
+    void syncSigns();
+
+    double speed() const { return speed_; }
+    void setSpeed(double pixelsPerSecond);
+    bool isPaused() const { return paused_; }
+    void setPaused(bool paused);
+    bool isHoverPaused() const { return hoverPaused_; }
+    // Whether the frame clock runs.
+    bool isScrolling() const { return clock_.isActive(); }
+    int frameInterval() const { return clock_.interval(); }
+    int pixelsPerFrame() const { return step_; }
+    // Pixels scrolled since the strip was made.
+    qint64 scrolledPixels() const { return scrolled_; }
+
+    // Moves the signs left by pixels, as frames would.
+    void advance(int pixels);
+    // The signs on the strip, left to right.
+    QList<Placement> placements() const { return placements_; }
+    // The id of the sign at a point of the strip, or 0.
+    int signIdAt(const QPoint& point) const;
+    // Does what a click on the sign asks: the client's custom action or the link.
+    void activateSign(int id);
+
+    // A quiet line the strip shows while it holds no sign (empty: none); a click on
+    // it asks for the preferences.
+    void setEmptyNotice(const QString& text);
+    QString emptyNotice() const { return emptyNotice_; }
+    bool isEmptyNoticeShown() const { return !emptyNotice_.isEmpty() && items_.isEmpty(); }
+    // The tool tip of the sign at a point of the strip (plain text), or nothing.
+    QString toolTipAt(const QPoint& point) const;
+
+    // The bytes of every sign picture the strip holds, on it or not.
+    qint64 renderedPixmapBytes() const { return renderedBytes_; }
+
+    const SignLook& look() const { return look_; }
+    void setLook(const SignLook& look);
+    // Takes the system's fonts and colours and the screen's pixel ratio again.
+    void refreshLook();
+    QSize sizeHint() const override;
+
+  signals:
+    // The wheel changed the speed.
+    void speedChanged(double pixelsPerSecond);
+    void hostMenuRequested(const QPoint& globalPosition);
+    void emptyNoticeClicked();
+
+  protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    struct Item {
+        SignRegistry::Entry entry;
+        QPixmap pixmap; // rendered as the sign enters; dropped past the budget once it left
+        int width = 0;
+        int passes = 0; // times it has left the strip
+    };
+
+    Item* item(int id);
+    const Item* item(int id) const;
+    void ensureRendered(Item& item);
+    void dropPixmap(Item& item);
+    bool onStrip(int id) const;
+    qint64 onStripPixmapBytes() const;
+    // One step of the model: shift by pixels, drop what left, bring in what fits.
+    void shift(int pixels);
+    void fill(int justExposed);
+    void signLeft(int id);
+    void updateClock();
+    void frame();
+    void checkHover();
+    // Repaints when the empty notice came or went with the signs.
+    void noticeMayHaveChanged(bool wasShown);
+    void paintEmptyNotice(QPainter& painter);
+
+    SignRegistry& signs_;
+    std::atomic<bool> syncPending_{false};
+    QList<Item> items_;           // posting order (ids ascending)
+    qint64 renderedBytes_ = 0;    // of the items' pixmaps
+    QList<Placement> placements_; // left to right
+    int nextId_ = 0;              // the next sign to enter: the first with an id at least this
+    SignLook look_;
+    QString emptyNotice_;
+    double speed_ = 50;
+    int step_ = 1;
+    bool paused_ = false;
+    bool hoverPaused_ = false;
+    qint64 scrolled_ = 0;
+    int pressedId_ = 0;
+    int wheelRemainder_ = 0;
+    QTimer clock_;
+    QTimer hoverCheck_;
+};
