@@ -15,11 +15,11 @@ QStringList timerLines(const QStringList& lines) {
 TEST_F(Activation, NoRecordsNoTimersNoUpdatesAndNothingToRemove) {
     NewsreelPlugin& p = setUpPlugin();
     p.deactivate();
-    EXPECT_FALSE(p.feedStore().feed(QString()));
+    EXPECT_FALSE(store().feed(QString()));
     p.activate();
     EXPECT_TRUE(p.isActive());
-    ASSERT_TRUE(p.feedSchedule().timers().has_value());
-    EXPECT_TRUE(p.feedSchedule().timers()->isEmpty());
+    ASSERT_TRUE(timers().has_value());
+    EXPECT_TRUE(timers()->isEmpty());
     EXPECT_TRUE(timerLines(recorder->logLines()).isEmpty());
     EXPECT_FALSE(p.updatesRunning());
     EXPECT_TRUE(server.calls().isEmpty());
@@ -36,10 +36,10 @@ TEST_F(Activation, EnabledRecordsGetTimersDisabledOnesPlaceholders) {
               QStringList({"adding timer for feed #0", "adding timer for feed #2"}));
     // Half a minute is 30 seconds; 0 stands for no timer.
     const QList<double> periods{1800.0, 0, 30.0, 0};
-    ASSERT_EQ(p.feedSchedule().timers()->size(), periods.size());
+    ASSERT_EQ(timers()->size(), periods.size());
     for (qsizetype i = 0; i < periods.size(); ++i)
-        EXPECT_EQ(p.feedSchedule().timers()->at(i) ? p.feedSchedule().timers()->at(i)->timeInterval() : 0, periods[i]) << i;
-    EXPECT_EQ(p.feedSchedule().timers()->at(0)->userInfo().toString(), QStringLiteral("file:///nowhere/a.xml"));
+        EXPECT_EQ(timers()->at(i) ? timers()->at(i)->timeInterval() : 0, periods[i]) << i;
+    EXPECT_EQ(timers()->at(0)->userInfo().toString(), QStringLiteral("file:///nowhere/a.xml"));
     EXPECT_TRUE(waitForUpdates());
 }
 
@@ -60,14 +60,14 @@ TEST_F(Activation, UnusableIntervalsGetTheOneMinuteFloorAndUnusableUrlsTheEmptyK
                               QVariantMap{{"interval", QVariantList{1}}, {"enabled", "1"}}});
     NewsreelPlugin& p = setUpPlugin();
     p.activate();
-    ASSERT_EQ(p.feedSchedule().timers()->size(), 3);
-    for (const auto& timer : *p.feedSchedule().timers()) {
+    ASSERT_EQ(timers()->size(), 3);
+    for (const auto& timer : *timers()) {
         ASSERT_TRUE(timer);
         EXPECT_EQ(timer->timeInterval(), 60.0);
     }
-    EXPECT_EQ(p.feedSchedule().timers()->at(1)->userInfo().toString(), QString());
-    EXPECT_EQ(p.feedSchedule().timers()->at(2)->userInfo().toString(), QString());
-    EXPECT_EQ(p.feedStore().records().at(0).toMap(), noInterval) << "the record itself is left as it is";
+    EXPECT_EQ(timers()->at(1)->userInfo().toString(), QString());
+    EXPECT_EQ(timers()->at(2)->userInfo().toString(), QString());
+    EXPECT_EQ(store().records().at(0).toMap(), noInterval) << "the record itself is left as it is";
     EXPECT_TRUE(waitForUpdates());
     EXPECT_FALSE(p.feedUpdater().updateLock().isHeld());
 }
@@ -78,32 +78,25 @@ TEST_F(Activation, DeactivationStopsTimersAndRemovesRecordedSigns) {
     NewsreelPlugin& p = setUpPlugin();
     p.activate();
     ASSERT_TRUE(waitForUpdates());
-    auto timer = p.feedSchedule().timers()->at(0);
+    auto timer = timers()->at(0);
     auto s1 = std::make_shared<PNTextTickerSign>();
     auto s2 = std::make_shared<PNTextTickerSign>();
     auto other = std::make_shared<PNTextTickerSign>();
-    FeedStore& store = p.feedStore();
-    store.append(record("file:///gone.xml", 30, false));
-    const std::pair<QString, QList<PNSignRef>> shown[] = {{"file:///nowhere/a.xml", {s1, s2}},
-                                                          {"file:///gone.xml", {other}}};
-    for (const auto& [url, signs] : shown) {
-        store.prepareEntry(url, nullptr);
-        FeedDictionary dictionary;
-        dictionary.tickers = signs;
-        ASSERT_TRUE(store.publish(url, std::move(dictionary), true, nullptr));
-    }
+    store().append(record("file:///gone.xml", 30, false));
+    ASSERT_TRUE(publishSigns("file:///nowhere/a.xml", {s1, s2}));
+    ASSERT_TRUE(publishSigns("file:///gone.xml", {other}));
     // Signs of a feed no longer listed are not this deactivation's to remove.
-    store.removeRows({2});
+    store().removeRows({2});
     server.clear();
     p.deactivate();
     EXPECT_FALSE(p.isActive());
-    EXPECT_FALSE(p.feedSchedule().timers().has_value());
+    EXPECT_FALSE(timers().has_value());
     EXPECT_FALSE(timer->isValid());
     const auto calls = server.calls();
     ASSERT_EQ(calls.size(), 2);
     EXPECT_EQ(calls[0].sign, s1);
     EXPECT_EQ(calls[1].sign, s2);
-    EXPECT_TRUE(store.feed("file:///nowhere/a.xml")->tickers->isEmpty());
+    EXPECT_TRUE(store().feed("file:///nowhere/a.xml")->tickers->isEmpty());
     server.clear();
     p.deactivate();
     EXPECT_TRUE(server.calls().isEmpty()) << "a second deactivation removes nothing";
@@ -130,7 +123,7 @@ TEST_F(Activation, SecondActivationWithoutDeactivationStopsTheEarlierTimers) {
     server.settings.insert("feeds", QVariantList{record("file:///nowhere/a.xml", 30, true)});
     NewsreelPlugin& p = setUpPlugin();
     p.activate();
-    const std::weak_ptr<platform::Timer> earlier = p.feedSchedule().timers()->at(0);
+    const std::weak_ptr<platform::Timer> earlier = timers()->at(0);
     EXPECT_TRUE(waitForUpdates());
     p.activate();
     const auto survivor = earlier.lock();

@@ -14,8 +14,8 @@ TEST_F(Settings, EmptyDictionaryGetsAllFourDefaults) {
     EXPECT_EQ(server.settings.value("ignored").toMap(), QVariantMap());
     EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(30));
-    EXPECT_TRUE(p.feedStore().records().isEmpty());
-    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().records().isEmpty());
+    EXPECT_TRUE(store().ignoredItems().isEmpty());
     EXPECT_TRUE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 30);
 }
@@ -26,9 +26,9 @@ TEST_F(Settings, PartialDictionaryGetsNoDefaults) {
     EXPECT_EQ(server.settings.size(), 1);
     EXPECT_FALSE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 0);
-    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
-    ASSERT_EQ(p.feedStore().count(), 1);
-    EXPECT_EQ(p.feedStore().records().first().toMap().value("url"), QVariant("http://a/"));
+    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    ASSERT_EQ(store().count(), 1);
+    EXPECT_EQ(store().records().first().toMap().value("url"), QVariant("http://a/"));
 }
 
 TEST_F(Settings, WrongTypesReadThroughConversionAndAreNotOverwritten) {
@@ -38,8 +38,8 @@ TEST_F(Settings, WrongTypesReadThroughConversionAndAreNotOverwritten) {
     server.settings.insert("useTTL", "yes");
     server.settings.insert("titleLength", "45 chars");
     NewsreelPlugin& p = setUpPlugin();
-    EXPECT_TRUE(p.feedStore().records().isEmpty());
-    EXPECT_TRUE(p.feedStore().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().records().isEmpty());
+    EXPECT_TRUE(store().ignoredItems().isEmpty());
     EXPECT_TRUE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 45);
     EXPECT_EQ(server.settings.value("feeds"), QVariant(7)); // kept until the user changes it
@@ -55,10 +55,10 @@ TEST_F(Settings, SecondSetUpReadsTheSettingsAgainAndEndsTheSharedFeedList) {
     QMenu* menu = p.infoMenu().outlets().infoMenu;
     p.setupWithServer(&server);
     EXPECT_EQ(p.preferences().defaults(), &server.settings);
-    EXPECT_EQ(p.feedStore().count(), 1);
+    EXPECT_EQ(store().count(), 1);
     EXPECT_EQ(p.mainView(), pane) << "the interface file is loaded once";
     EXPECT_EQ(p.infoMenu().outlets().infoMenu, menu);
-    p.feedStore().storeFeeds(p.preferences());
+    store().storeFeeds(p.preferences());
     p.pane().addFeedToTable(nullptr);
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "stored: later changes follow";
     p.setupWithServer(&server);
@@ -66,30 +66,26 @@ TEST_F(Settings, SecondSetUpReadsTheSettingsAgainAndEndsTheSharedFeedList) {
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "a new set-up ends the sharing";
 }
 
-// The menu's entries and commands are checked by the menu tests; here only the outlets they do not use.
-TEST_F(Settings, InterfaceFileSetsTheWindowAndPaneOutlets) {
+// The menu's entries and commands are checked by the menu tests; here only the
+// outlets they do not use.
+TEST_F(Settings, EachPartOfTheInterfaceIsLoadedWhenFirstNeededAndSetsItsOutlets) {
     NewsreelPlugin& p = setUpPlugin();
-    ASSERT_TRUE(p.pane().load()) << p.pane().loadError().toStdString();
-    ASSERT_TRUE(p.infoMenu().load()) << p.infoMenu().loadError().toStdString();
-    ASSERT_TRUE(p.infoMenu().descriptionWindow().load());
-    EXPECT_TRUE(p.pane().outlets().prefPaneView && p.infoMenu().descriptionWindow().outlets().webWindow && p.infoMenu().descriptionWindow().outlets().webView && p.pane().outlets().titleLengthStepper);
-    EXPECT_TRUE(p.infoMenu().outlets().infoMenu->windowFlags() & Qt::Popup);
-    // Each part builds only its own widgets.
-    EXPECT_FALSE(p.mainView()->window()->findChild<QMenu*>());
-}
-
-TEST_F(Settings, EachPartOfTheInterfaceIsLoadedWhenFirstNeeded) {
-    NewsreelPlugin& p = setUpPlugin();
+    const auto& window = p.infoMenu().descriptionWindow();
     p.activate();
     EXPECT_FALSE(p.pane().isLoaded());
     EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr);
-    EXPECT_EQ(p.infoMenu().descriptionWindow().outlets().webWindow, nullptr);
+    EXPECT_EQ(window.outlets().webWindow, nullptr);
     ASSERT_TRUE(p.mainView());
     EXPECT_TRUE(p.pane().isLoaded());
+    EXPECT_TRUE(p.pane().outlets().prefPaneView && p.pane().outlets().titleLengthStepper);
     EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr) << "the pane brings no menu";
     p.infoMenu().descriptionWindow().showDescription("<p>x</p>", "Label");
-    EXPECT_TRUE(p.infoMenu().descriptionWindow().outlets().webWindow);
+    EXPECT_TRUE(window.outlets().webWindow && window.outlets().webView);
     EXPECT_EQ(p.infoMenu().outlets().infoMenu, nullptr);
+    ASSERT_TRUE(p.infoMenu().load()) << p.infoMenu().loadError().toStdString();
+    EXPECT_TRUE(p.infoMenu().outlets().infoMenu->windowFlags() & Qt::Popup);
+    // Each part builds only its own widgets.
+    EXPECT_FALSE(p.mainView()->window()->findChild<QMenu*>());
 }
 
 TEST_F(Settings, MissingOutletsAreNamedAtLoadTime) {
@@ -115,7 +111,8 @@ TEST_F(Settings, MissingOutletsAreNamedAtLoadTime) {
     EXPECT_TRUE(plugin->infoMenu().descriptionWindow().loadError().contains("webView"));
     EXPECT_EQ(recorder->logLines().filter("cannot load the interface").size(), 2);
     EXPECT_EQ(plugin->mainView(), nullptr);
-    EXPECT_EQ(recorder->logLines().filter("cannot load the interface").size(), 2) << "a failed part is tried once";
+    EXPECT_EQ(recorder->logLines().filter("cannot load the interface").size(), 2)
+        << "a failed part is tried once";
     EXPECT_TRUE(plugin->infoMenu().load()) << "the menu's part is whole";
     // Without an interface the plug-in still runs its feeds.
     plugin->activate();

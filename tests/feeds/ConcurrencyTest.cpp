@@ -50,34 +50,27 @@ TEST_F(ConcurrencyTest, BackToBackTicksRunOneAfterTheOther) {
     EXPECT_TRUE(server.onTicker().isEmpty());
 }
 
-TEST_F(ConcurrencyTest, FeedUnsubscribedDuringItsUpdatePostsNothing) {
-    const QString a = http.url("/a");
-    setFeeds({record(a, 30, true)});
-    plugin->activate();
-    ASSERT_TRUE(waitUntil([&] { return http.connectionsAccepted() > 0; }));
-    setFeeds({}); // what unsubscribing or the pane does meanwhile
-    ASSERT_TRUE(waitForUpdates());
-    EXPECT_TRUE(server.onTicker().isEmpty()) << "nothing could ever take such signs off again";
-    ASSERT_TRUE(entry(a).has_value());
-    EXPECT_TRUE(entry(a)->items.has_value()) << "the parsed feed is still kept";
-}
-
-TEST_F(ConcurrencyTest, FeedRemovedWhileItsImageIsFetchedLeavesNoSign) {
-    // The image stalls until the fetch gives up at its low-speed bound; the feed
-    // leaves the list while the update waits for it.
+// The feed leaves the list (unsubscribed, or removed in the pane) while its update
+// fetches the feed, or its image, which stalls until the fetch gives up at its
+// low-speed bound: no sign goes up that nothing could ever take off again.
+TEST_F(ConcurrencyTest, FeedLeavingTheListDuringItsUpdatePostsNothing) {
     plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 1;
     LoopbackHttpServer::Response stalled{200, "never sent"};
     stalled.stall = true;
     http.route("/logo.png", stalled);
     http.route("/b", {200, rss("<title>B</title><image><url>" + http.url("/logo.png").toLatin1() +
                                "</url></image><item><title>b1</title></item>")});
-    const QString b = http.url("/b");
-    setFeeds({record(b, 30, true)});
-    plugin->activate();
-    ASSERT_TRUE(waitUntil([&] { return http.hits("/logo.png") > 0; }));
-    setFeeds({});
-    ASSERT_TRUE(waitForUpdates());
-    EXPECT_TRUE(server.onTicker().isEmpty()) << "nothing could ever take such signs off again";
+    for (const auto& [feed, fetched] : {std::pair{"/a", "/a"}, {"/b", "/logo.png"}}) {
+        SCOPED_TRACE(feed);
+        setFeeds({record(http.url(feed), 30, true)});
+        plugin->activate();
+        ASSERT_TRUE(waitUntil([&] { return http.hits(fetched) > 0; }));
+        setFeeds({});
+        ASSERT_TRUE(waitForUpdates());
+        EXPECT_TRUE(server.onTicker().isEmpty());
+        ASSERT_TRUE(entry(http.url(feed)));
+        EXPECT_TRUE(entry(http.url(feed))->items.has_value()) << "the parsed feed is still kept";
+    }
 }
 
 TEST_F(ConcurrencyTest, PluginGoesAwayPromptlyDuringAStalledFetch) {

@@ -21,7 +21,7 @@ class Discovery : public HttpFeedTest {
   protected:
     QStringList listedURLs() {
         QStringList urls;
-        for (const QVariant& record : plugin->feedStore().records())
+        for (const QVariant& record : store().records())
             urls.append(record.toMap().value("url").toString());
         return urls;
     }
@@ -43,7 +43,7 @@ TEST_F(Discovery, ThePageNamesItsFeedWhichTakesThePagesPlace) {
     const QString feedURL = http.url("/feed.atom");
     setFeeds({record(http.url("/other"), 30, false), record(pageURL, 45, false)});
     hide(pageURL, {QStringLiteral("a-2")});
-    plugin->feedStore().storeFeeds(plugin->preferences());
+    store().storeFeeds(plugin->preferences());
     const int savesBefore = server.preferenceChanges;
 
     runUpdate(pageURL);
@@ -55,7 +55,7 @@ TEST_F(Discovery, ThePageNamesItsFeedWhichTakesThePagesPlace) {
     EXPECT_EQ(http.hits("/feed.atom"), 1);
     // The record keeps its place, interval and switch; the hidden item stays hidden.
     EXPECT_EQ(listedURLs(), (QStringList{http.url("/other"), feedURL}));
-    EXPECT_EQ(plugin->feedStore().records().at(1).toMap(), record(feedURL, 45, false));
+    EXPECT_EQ(store().records().at(1).toMap(), record(feedURL, 45, false));
     EXPECT_EQ(postedTexts(), QStringList{"First (Atom Site) "});
     ASSERT_FALSE(entry(pageURL));
     ASSERT_TRUE(entry(feedURL) && entry(feedURL)->tickers);
@@ -74,15 +74,14 @@ TEST_F(Discovery, TheTimerFollowsTheFeedWithoutFiringAgain) {
     http.route("/", {200, page("<link rel=\"alternate\" type=\"application/rss+xml\" href=\"/rss\">")});
     http.route("/rss", {200, kGoodFeed});
     setFeeds({record(http.url("/"), 30, true)});
-    plugin->feedStore().storeFeeds(plugin->preferences());
+    store().storeFeeds(plugin->preferences());
     plugin->activate();
     ASSERT_TRUE(waitForUpdates());
     ASSERT_TRUE(waitUntil([&] {
-        return plugin->feedSchedule().timers() && plugin->feedSchedule().timers()->size() == 1 &&
-               plugin->feedSchedule().timers()->at(0)->userInfo() == QVariant(http.url("/rss"));
+        return timers() && timers()->size() == 1 && timers()->at(0)->userInfo() == QVariant(http.url("/rss"));
     }));
-    EXPECT_TRUE(plugin->feedSchedule().timers()->at(0)->isValid());
-    EXPECT_DOUBLE_EQ(plugin->feedSchedule().timers()->at(0)->timeInterval(), 30 * 60.0);
+    EXPECT_TRUE(timers()->at(0)->isValid());
+    EXPECT_DOUBLE_EQ(timers()->at(0)->timeInterval(), 30 * 60.0);
     EXPECT_EQ(http.hits("/rss"), 1);
     EXPECT_EQ(postedTexts(), QStringList{kGoodSign});
     plugin->deactivate();

@@ -29,7 +29,7 @@ QVariantMap feedRecord(const QString& url) {
 } // namespace
 
 TEST(TypedFeedAddress, MakesAddressesWholeOrRefusesThem) {
-    const std::pair<const char*, const char*> cases[] = {
+    const std::pair<const char*, const char*> made[] = {
         {"example.org/feed", "https://example.org/feed"},
         {"  example.org  ", "https://example.org"},
         {"example.org:8080/rss?x=1", "https://example.org:8080/rss?x=1"},
@@ -41,24 +41,14 @@ TEST(TypedFeedAddress, MakesAddressesWholeOrRefusesThem) {
         {"feed:https://example.org/rss", "https://example.org/rss"},
         {"http://intranet/feed", "http://intranet/feed"},
         {"file:///home/me/feed.xml", "file:///home/me/feed.xml"},
-        {"", nullptr},
-        {"15", nullptr},
-        {"hello", nullptr},
-        {"my feed.org", nullptr},
-        {"http://", nullptr},
-        {"https://exa mple.org/", nullptr},
-        {"javascript:alert(1)", nullptr},
-        {"mailto:a@example.org", nullptr},
-        {"ftp://example.org/feed", nullptr},
-        {"example.org:notaport/", nullptr},
     };
-    for (const auto& [typed, expected] : cases) {
-        const std::optional<QString> address = platform::typedFeedAddress(QString::fromUtf8(typed));
-        if (expected)
-            EXPECT_EQ(address.value_or(QStringLiteral("<refused>")), QString::fromUtf8(expected)) << typed;
-        else
-            EXPECT_FALSE(address) << typed << " -> " << address->toStdString();
-    }
+    for (const auto& [typed, expected] : made)
+        EXPECT_EQ(platform::typedFeedAddress(QString::fromUtf8(typed)).value_or("<refused>"), expected)
+            << typed;
+    for (const char* typed :
+         {"", "15", "hello", "my feed.org", "http://", "https://exa mple.org/", "javascript:alert(1)",
+          "mailto:a@example.org", "ftp://example.org/feed", "example.org:notaport/"})
+        EXPECT_EQ(platform::typedFeedAddress(QString::fromUtf8(typed)), std::nullopt) << typed;
 }
 
 TEST(OpmlImport, TakesEveryOutlineWithAFeedUrlInOrderAndCountsWhatItLeft) {

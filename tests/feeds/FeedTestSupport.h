@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <numeric>
 
 // The good feed a failed address serves next, and the one sign it makes.
 inline const QByteArray kGoodFeed = rss("<title>Good</title><item><title>One</title></item>");
@@ -30,7 +31,7 @@ class FeedTest : public PluginTest {
     // One update on this thread, holding the lock as tick does; like a timer's, it
     // is for a feed of the list.
     void runUpdate(const QString& url) {
-        if (!plugin->feedStore().isListed(url)) plugin->feedStore().append(record(url, 30, true));
+        if (!store().isListed(url)) store().append(record(url, 30, true));
         plugin->feedUpdater().updateLock().lock();
         plugin->feedUpdater().updateFeed(url);
     }
@@ -40,7 +41,7 @@ class FeedTest : public PluginTest {
         restartRecorder();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
+        EXPECT_FALSE(lockHeld());
         EXPECT_TRUE(addedTexts().isEmpty());
         return recorder->logLines();
     }
@@ -51,23 +52,26 @@ class FeedTest : public PluginTest {
         serveGood();
         server.clear();
         runUpdate(url);
-        EXPECT_FALSE(plugin->feedUpdater().updateLock().isHeld());
+        EXPECT_FALSE(lockHeld());
         EXPECT_EQ(addedTexts(), QStringList{kGoodSign});
         EXPECT_EQ(recorder->beeps(), beeps);
     }
-    std::optional<FeedDictionary> entry(const QString& url) { return plugin->feedStore().feed(url); }
+    std::optional<FeedDictionary> entry(const QString& url) { return store().feed(url); }
+    bool lockHeld() { return plugin->feedUpdater().updateLock().isHeld(); }
+    // The pane's status of a row of the list; the last row by default.
+    QVariantMap statusOfRow(int row = -1) {
+        return plugin->pane().sourceStatusOfRow(row < 0 ? int(store().count()) - 1 : row);
+    }
     void setFeeds(const QVariantList& records) {
-        FeedStore& store = plugin->feedStore();
-        QList<int> rows;
-        for (int i = 0; i < store.count(); ++i)
-            rows.append(i);
-        store.removeRows(rows);
+        QList<int> rows(store().count());
+        std::iota(rows.begin(), rows.end(), 0);
+        store().removeRows(rows);
         for (const QVariant& r : records)
-            store.append(r.toMap());
+            store().append(r.toMap());
     }
     void hide(const QString& url, const QStringList& guids) {
         for (const QString& guid : guids)
-            plugin->feedStore().hideItem(url, guid, QString());
+            store().hideItem(url, guid, QString());
     }
     // Writes a file into the test's own directory and returns its file URL.
     QString writeFeed(const QByteArray& document, const QString& name = QStringLiteral("feed.xml")) {
@@ -91,6 +95,7 @@ class FeedTest : public PluginTest {
         return textsOf(added);
     }
     QStringList postedTexts() { return textsOf(server.onTicker()); }
+    auto& limits() { return plugin->feedUpdater().fetchLimits(); }
 
     QTemporaryDir dir;
 };
@@ -100,10 +105,10 @@ class HttpFeedTest : public FeedTest {
   protected:
     void SetUp() override {
         FeedTest::SetUp();
-        plugin->feedUpdater().fetchLimits().connectTimeoutMs = 2000;
-        plugin->feedUpdater().fetchLimits().totalTimeoutMs = 3000;
-        plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 1;
-        plugin->feedUpdater().fetchLimits().maxBytes = 64 * 1024;
+        limits().connectTimeoutMs = 2000;
+        limits().totalTimeoutMs = 3000;
+        limits().lowSpeedSeconds = 1;
+        limits().maxBytes = 64 * 1024;
     }
     LoopbackHttpServer http;
 };

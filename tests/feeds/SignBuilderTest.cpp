@@ -85,7 +85,7 @@ TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "2," + url, "3," + url}));
     // A guid written with attributes is hidden by its text.
-    plugin->feedStore().clearHidden();
+    store().clearHidden();
     hide(url, {"g2"});
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));
@@ -97,9 +97,9 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
     const QString other = QStringLiteral("http://other.example/feed.xml");
     auto afterUpdate = [&](const QVariantList& records) {
         setFeeds(records);
-        plugin->feedStore().storeFeeds(plugin->preferences());
+        store().storeFeeds(plugin->preferences());
         runUpdate(url);
-        return plugin->feedStore().records();
+        return store().records();
     };
     plugin->preferences().setUseTTL(false);
     EXPECT_EQ(afterUpdate({record(url, 60, true)}), QVariantList{record(url, 60, true)});
@@ -125,7 +125,7 @@ TEST_F(SignBuilderTest, TimeToLiveIsAdoptedOnlyWhenWanted) {
                       QStringLiteral("odd.xml"));
         setFeeds({record(odd, 60, true)});
         runUpdate(odd);
-        EXPECT_EQ(plugin->feedStore().records(), QVariantList{record(odd, 60, true)});
+        EXPECT_EQ(store().records(), QVariantList{record(odd, 60, true)});
     }
 }
 
@@ -148,9 +148,21 @@ TEST_F(SignBuilderTest, ChannelImageFillsTheTickerHeight) {
     EXPECT_EQ(image->actionString(), QStringLiteral("http://desk.example/"));
     EXPECT_EQ(image->loopCount(), PNEndlessLoopCount);
     EXPECT_EQ(server.calls()[0].kind, RecordingServer::Call::Add);
-    std::optional<FeedDictionary> feed = entry(url);
-    ASSERT_TRUE(feed && feed->tickers);
-    EXPECT_EQ(*feed->tickers, signs());
+    ASSERT_TRUE(entry(url) && entry(url)->tickers);
+    EXPECT_EQ(*entry(url)->tickers, signs());
+    // The next update's signs go up before the earlier ones come off, in posting
+    // order, so the strip is never left empty between the two.
+    const QList<PNSignRef> first = signs();
+    server.clear();
+    runUpdate(url);
+    const QList<RecordingServer::Call> calls = server.calls();
+    ASSERT_EQ(calls.size(), 4);
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NE(calls[i].kind, RecordingServer::Call::Remove);
+        EXPECT_EQ(calls[i + 2].kind, RecordingServer::Call::Remove);
+        EXPECT_EQ(calls[i + 2].sign, first[i]);
+    }
+    EXPECT_EQ(*entry(url)->tickers, signs());
 
     // Without a link: no action. An absolute file URL works for a file feed too.
     // The width keeps the aspect ratio, in single precision.
@@ -192,29 +204,6 @@ TEST_F(SignBuilderTest, NothingToShowLeavesNoTickersList) {
     hide(hidden, {"a"});
     runUpdate(hidden);
     EXPECT_FALSE(entry(hidden)->tickers);
-}
-
-TEST_F(SignBuilderTest, NextUpdateTakesThePreviousSignsOffInPostingOrder) {
-    writeImage(10, 10);
-    const QString url = writeFeed(rss("<title>D</title><image><url>logo.png</url></image>"
-                                      "<item><title>a</title></item><item><title>b</title></item>"
-                                      "<item><title>c</title></item>"));
-    runUpdate(url);
-    const QList<PNSignRef> first = signs();
-    ASSERT_EQ(first.size(), 4);
-    server.clear();
-    runUpdate(url);
-    // The new signs go up before the earlier ones come off, so the strip is
-    // never left empty between the two.
-    const QList<RecordingServer::Call> calls = server.calls();
-    ASSERT_EQ(calls.size(), 8);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_NE(calls[i].kind, RecordingServer::Call::Remove);
-        EXPECT_EQ(calls[i + 4].kind, RecordingServer::Call::Remove);
-        EXPECT_EQ(calls[i + 4].sign, first[i]);
-    }
-    EXPECT_EQ(signs().size(), 4);
-    EXPECT_EQ(*entry(url)->tickers, signs());
 }
 
 TEST(SignText, ShortTitleLengthsAndSurrogatePairs) {

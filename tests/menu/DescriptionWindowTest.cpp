@@ -1,3 +1,4 @@
+#include "menu/DescriptionMarkup.h"
 #include "menu/DescriptionView.h"
 #include "platform/Window.h"
 #include "tests/menu/MenuFixture.h"
@@ -58,7 +59,8 @@ TEST_F(DescriptionTest, CentersOnlyWhenHiddenAndNamesWhatItShows) {
     plugin->infoMenu().descriptionWindow().closeWebWindow(nullptr); // hidden: nothing happens
     EXPECT_EQ(shows, (QList<bool>{true, true, false}));
 
-    plugin->infoMenu().descriptionWindow().showDescription(QString(), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QString(),
+                                                           QStringLiteral("Full Item Description"));
     EXPECT_TRUE(centered());
     EXPECT_TRUE(web().webView->toPlainText().isEmpty());
 }
@@ -68,15 +70,17 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
     const QString path = dir.filePath(QStringLiteral("secret.png"));
     ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(path, "PNG"));
     const QUrl local = QUrl::fromLocalFile(path);
-    plugin->infoMenu().descriptionWindow().showDescription(
+    const QString html =
         QStringLiteral("<script>alert('run')</script><p>Story</p><img src=\"x\" onerror=\"alert('err')\">"
                        "<link rel=\"stylesheet\" href=\"%1\"><img src=\"%1\"><img src=\"secret.png\">"
                        "<img src=\"data:text/plain,inline\"><iframe src=\"%1\"></iframe><object data=\"%1\">"
                        "</object>")
-            .arg(local.toString()),
-        QStringLiteral("Full Item Description"));
+            .arg(local.toString());
+    plugin->infoMenu().descriptionWindow().showDescription(html, QStringLiteral("Full Item Description"));
     auto* view = qobject_cast<DescriptionView*>(web().webView);
     ASSERT_TRUE(view);
+    // It shows the bounded form, and keeps it for whoever shows it elsewhere.
+    EXPECT_EQ(view->property("loadedHTML").toString(), boundedDescription(html));
     EXPECT_EQ(view->window(), web().webWindow);
     EXPECT_TRUE(view->toPlainText().contains(QStringLiteral("Story")));
     EXPECT_FALSE(view->toPlainText().contains(QStringLiteral("alert"))) << view->toPlainText().toStdString();
@@ -99,8 +103,9 @@ TEST_F(DescriptionTest, RunsLoadsAndFollowsNothingTheDescriptionNamesAndShowsEsc
 
     // "&amp;lt;script&amp;gt;" in the feed arrives as "&lt;script&gt;": the author
     // meant the reader to see the tag, not the view to obey it.
-    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
-                            QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(
+        QStringLiteral("&lt;script&gt;alert(1)&lt;/script&gt; &lt;b&gt;x&lt;/b&gt;"),
+        QStringLiteral("Full Item Description"));
     EXPECT_EQ(view->toPlainText(), QStringLiteral("<script>alert(1)</script> <b>x</b>"));
 }
 
@@ -134,7 +139,8 @@ TEST_F(DescriptionTest, HeaderShowsTheTitleDateAndLinkAndEscapeCloses) {
     EXPECT_EQ(recorder->openedURLs().size(), 1);
 
     // A description shown by itself has no header.
-    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("<p>bare</p>"), QStringLiteral("Full Item Description"));
+    plugin->infoMenu().descriptionWindow().showDescription(QStringLiteral("<p>bare</p>"),
+                                                           QStringLiteral("Full Item Description"));
     EXPECT_EQ(line("webTitleLabel"), nullptr);
 
     QApplication::setActiveWindow(web().webWindow);

@@ -9,10 +9,10 @@ class FeedListTest : public MenuTest {
   protected:
     // A disabled feed ahead of the clicked one, as activation leaves them.
     void subscribeTwo(double seconds) {
-        plugin->feedStore().load(QVariantList{record(kOther, 5, false), record(kFeed, seconds / 60, true)},
-                                 plugin->feedStore().ignoredItems());
+        store().load(QVariantList{record(kOther, 5, false), record(kFeed, seconds / 60, true)},
+                     store().ignoredItems());
         // Timers as activation leaves them, without their first updates.
-        plugin->feedSchedule().start(plugin->feedStore().records(), false);
+        plugin->feedSchedule().start(store().records(), false);
     }
     QVariantList storedFeeds() const { return server.settings.value(QStringLiteral("feeds")).toList(); }
 };
@@ -28,20 +28,20 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
             {QVariantMap{{"guid", "plain-0"}},
              QVariantMap{{"guid", attributes({{"isPermaLink", "false"}, {"text", "attr-1"}})}}},
             {image, first, second});
-    plugin->feedStore().hideItem(kFeed, "older", QString());
+    store().hideItem(kFeed, "older", QString());
 
     click(1, kFeed);
     menu().dontShowAgainItem->trigger();
     menu().dontShowAgainItem->trigger();
-    EXPECT_EQ(plugin->feedStore().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1"}));
+    EXPECT_EQ(store().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1"}));
     EXPECT_EQ(server.onTicker(), (QList<PNSignRef>{image, first}));
-    EXPECT_EQ(*plugin->feedStore().feed(kFeed)->tickers, (QList<PNSignRef>{image, first}));
+    EXPECT_EQ(*store().feed(kFeed)->tickers, (QList<PNSignRef>{image, first}));
     EXPECT_EQ(server.settings.value(QStringLiteral("ignored")).toMap().value(kFeed).toList(),
               (QVariantList{"older", "attr-1"}));
 
     click(0, kFeed);
     menu().dontShowAgainItem->trigger();
-    EXPECT_EQ(plugin->feedStore().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
+    EXPECT_EQ(store().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{image});
     EXPECT_EQ(recorder->beeps(), 0);
 }
@@ -55,7 +55,7 @@ TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
     EXPECT_FALSE(menu().infoMenu->actions().contains(menu().dontShowAgainItem));
     menu().dontShowAgainItem->trigger(); // as a menu left from before would
     EXPECT_EQ(recorder->beeps(), 1);
-    EXPECT_TRUE(plugin->feedStore().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().ignoredItems().isEmpty());
     EXPECT_TRUE(server.settings.value(QStringLiteral("ignored")).toMap().isEmpty());
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{sign});
 }
@@ -63,16 +63,16 @@ TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
 TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAndStores) {
     plugin->preferences().setUseTTL(false);
     subscribeTwo(3600);
-    const auto kept = plugin->feedSchedule().timers()->at(1);
+    const auto kept = timers()->at(1);
     addFeed(kFeed, {{"title", "C"}, {"ttl", "60"}}, {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
     menu().setUpdateIntervalToItem->trigger();
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(0), nullptr);
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(1), kept);
+    EXPECT_EQ(timers()->at(0), nullptr);
+    EXPECT_EQ(timers()->at(1), kept);
     EXPECT_TRUE(kept->isValid());
-    EXPECT_EQ(plugin->feedStore().records().at(0).toMap(), record(kOther, 5, false));
-    EXPECT_EQ(plugin->feedStore().records().at(1).toMap(), record(kFeed, 60, true));
-    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
+    EXPECT_EQ(store().records().at(0).toMap(), record(kOther, 5, false));
+    EXPECT_EQ(store().records().at(1).toMap(), record(kFeed, 60, true));
+    EXPECT_EQ(storedFeeds(), store().records());
 
     // A different period replaces the timer in its place, without firing it.
     addFeed(kFeed, {{"title", "C"}, {"ttl", attributes({{"x", "y"}, {"text", "30"}})}},
@@ -80,9 +80,9 @@ TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAn
     click(0, kFeed);
     menu().setUpdateIntervalToItem->trigger();
     EXPECT_FALSE(kept->isValid());
-    ASSERT_EQ(plugin->feedSchedule().timers()->size(), 2);
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->timeInterval(), 1800.0);
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->userInfo(), QVariant(kFeed));
+    ASSERT_EQ(timers()->size(), 2);
+    EXPECT_EQ(timers()->at(1)->timeInterval(), 1800.0);
+    EXPECT_EQ(timers()->at(1)->userInfo(), QVariant(kFeed));
     EXPECT_FALSE(plugin->updatesRunning()) << "changing the period does not fire the timer";
     EXPECT_EQ(storedFeeds().at(1).toMap().value("interval"), QVariant(30));
 
@@ -90,13 +90,13 @@ TEST_F(FeedListTest, SetIntervalKeepsAnEqualTimerPassesOverDisabledFeedsFloorsAn
     addFeed(kFeed, {{"title", "C"}, {"ttl", "-5"}}, {QVariantMap{{"title", "x"}}});
     click(0, kFeed);
     menu().setUpdateIntervalToItem->trigger();
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(1)->timeInterval(), 60.0);
-    EXPECT_EQ(plugin->feedStore().records().at(1).toMap().value("interval"), QVariant(1));
+    EXPECT_EQ(timers()->at(1)->timeInterval(), 60.0);
+    EXPECT_EQ(store().records().at(1).toMap().value("interval"), QVariant(1));
 }
 
 TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
     subscribeTwo(900);
-    const auto timer = plugin->feedSchedule().timers()->at(1);
+    const auto timer = timers()->at(1);
     const PNSignRef sign = postedSign(QStringLiteral("0,") + kFeed);
     const PNSignRef otherSign = postedSign(QStringLiteral("0,") + kOther);
     addFeed(kFeed, {{"title", "C"}}, {QVariantMap{{"title", "x"}}}, {sign});
@@ -104,12 +104,12 @@ TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
     click(0, kFeed);
     menu().unsubscribeFromFeedItem->trigger();
     EXPECT_FALSE(timer->isValid());
-    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 1);
-    EXPECT_EQ(plugin->feedSchedule().timers()->at(0), nullptr);
-    EXPECT_EQ(plugin->feedStore().records(), QVariantList{record(kOther, 5, false)});
-    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
+    EXPECT_EQ(timers()->size(), 1);
+    EXPECT_EQ(timers()->at(0), nullptr);
+    EXPECT_EQ(store().records(), QVariantList{record(kOther, 5, false)});
+    EXPECT_EQ(storedFeeds(), store().records());
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{otherSign});
-    EXPECT_TRUE(plugin->feedStore().feed(kFeed)->tickers->isEmpty());
+    EXPECT_TRUE(store().feed(kFeed)->tickers->isEmpty());
     // A later deactivation has nothing of it left to take off.
     plugin->deactivate();
     EXPECT_TRUE(server.onTicker().isEmpty());
@@ -118,25 +118,25 @@ TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
 TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate) {
     const QString source = QStringLiteral("http://127.0.0.1:9/Source");
     subscribeTwo(900);
-    plugin->feedStore().append(record(source, 10, true));
+    store().append(record(source, 10, true));
     addFeed(kFeed, {{"title", "C"}},
             {QVariantMap{{"source", attributes({{"url", source}, {"text", "S"}})}},
              QVariantMap{{"source", attributes({{"url", "http://127.0.0.1:9/source"}, {"text", "s"}})}}});
     const int changes = server.preferenceChanges.load();
     click(0, kFeed);
     menu().subscribeToSourceItem->trigger();
-    EXPECT_EQ(plugin->feedStore().count(), 3);
-    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 2);
+    EXPECT_EQ(store().count(), 3);
+    EXPECT_EQ(timers()->size(), 2);
     EXPECT_EQ(server.preferenceChanges.load(), changes);
 
     click(1, kFeed);
     menu().subscribeToSourceItem->trigger();
-    ASSERT_EQ(plugin->feedStore().count(), 4);
-    EXPECT_EQ(plugin->feedStore().records().last().toMap(), record("http://127.0.0.1:9/source", 60, true));
-    EXPECT_EQ(storedFeeds(), plugin->feedStore().records());
-    ASSERT_EQ(plugin->feedSchedule().timers()->size(), 3);
-    EXPECT_EQ(plugin->feedSchedule().timers()->last()->timeInterval(), 3600.0);
-    EXPECT_EQ(plugin->feedSchedule().timers()->last()->userInfo(), QVariant("http://127.0.0.1:9/source"));
+    ASSERT_EQ(store().count(), 4);
+    EXPECT_EQ(store().records().last().toMap(), record("http://127.0.0.1:9/source", 60, true));
+    EXPECT_EQ(storedFeeds(), store().records());
+    ASSERT_EQ(timers()->size(), 3);
+    EXPECT_EQ(timers()->last()->timeInterval(), 3600.0);
+    EXPECT_EQ(timers()->last()->userInfo(), QVariant("http://127.0.0.1:9/source"));
     // Fired at once: the first update has started, and it ends.
     EXPECT_TRUE(waitForUpdates());
     EXPECT_GE(server.idleReports.load(), 1);
@@ -165,13 +165,13 @@ TEST_F(FeedListTest, SubscribeTakesOnlyWebSourcesAndBeepsAtTheRest) {
         menu().subscribeToSourceItem->trigger();
     }
     EXPECT_EQ(recorder->beeps(), refused.size());
-    EXPECT_EQ(plugin->feedStore().count(), 2);
-    EXPECT_EQ(plugin->feedSchedule().timers()->size(), 2);
+    EXPECT_EQ(store().count(), 2);
+    EXPECT_EQ(timers()->size(), 2);
     EXPECT_FALSE(server.settings.value(QStringLiteral("feeds")).toList().size() > 0);
 
     click(int(refused.size()), kFeed);
     menu().subscribeToSourceItem->trigger();
-    ASSERT_EQ(plugin->feedStore().count(), 3);
-    EXPECT_EQ(plugin->feedStore().records().last().toMap(), record("http://127.0.0.1:9/feed", 60, true));
+    ASSERT_EQ(store().count(), 3);
+    EXPECT_EQ(store().records().last().toMap(), record("http://127.0.0.1:9/feed", 60, true));
     EXPECT_TRUE(waitForUpdates());
 }

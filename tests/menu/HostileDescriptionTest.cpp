@@ -2,8 +2,7 @@
 // layout is bounded before it is laid out (how fast that then is, bench_hostile
 // measures), and what is shown runs, loads and submits nothing.
 #include "menu/DescriptionMarkup.h"
-#include "menu/DescriptionView.h"
-#include "tests/menu/MenuFixture.h"
+#include "tests/support/PluginFixture.h"
 
 #include <QRegularExpression>
 
@@ -111,15 +110,4 @@ TEST(HostileDescription, ShownFormRunsLoadsAndSubmitsNothing) {
                              "<a href=\"mailto:ann@example.org\">mail</a>", "<a>bad mail</a>",
                              "a &lt; b &lt;i&gt;c&lt;/i&gt;", "end"})
         EXPECT_TRUE(shown.contains(QLatin1String(kept))) << kept << "\n" << shown.toStdString();
-}
-
-// The view shows the bounded form and keeps it for whoever shows it elsewhere.
-TEST_F(MenuTest, DescriptionViewShowsAndKeepsTheBoundedForm) {
-    const QString hostile = QStringLiteral("<table><tr><td>").repeated(30) + QStringLiteral("deep") +
-                            QStringLiteral("<script>x()</script>");
-    plugin->infoMenu().descriptionWindow().showDescription(hostile, QStringLiteral("Full Item Description"));
-    auto* view = qobject_cast<DescriptionView*>(web().webView);
-    ASSERT_TRUE(view);
-    EXPECT_EQ(view->property("loadedHTML").toString(), boundedDescription(hostile));
-    EXPECT_EQ(view->toPlainText().trimmed(), QStringLiteral("deep"));
 }

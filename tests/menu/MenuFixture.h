@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/ContextMenu.h"
 #include "menu/MenuEntryUpdater.h"
+#include "platform/ContextMenu.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QAction>
@@ -24,16 +24,15 @@ class MenuTest : public PluginTest {
                  const QList<PNSignRef>& tickers = {}) {
         // Published as an update would; a feed the test does not list is listed
         // for the moment, so its signs are recorded.
-        FeedStore& store = plugin->feedStore();
-        const bool listed = store.isListed(url);
-        if (!listed) store.append(record(url, 60, true));
-        store.prepareEntry(url, nullptr);
+        const bool listed = store().isListed(url);
+        if (!listed) store().append(record(url, 60, true));
+        store().prepareEntry(url, nullptr);
         FeedDictionary feed;
         feed.channel = channel;
         feed.items = items;
         feed.tickers = tickers;
-        store.publish(url, std::move(feed), false, nullptr);
-        if (!listed) store.removeRows({int(store.count()) - 1});
+        store().publish(url, std::move(feed), false, nullptr);
+        if (!listed) store().removeRows({int(store().count()) - 1});
     }
 
     // A text sign as the sign builder posts it, already on the ticker.

@@ -7,18 +7,6 @@ namespace {
 
 const QUrl kURL(QStringLiteral("https://site.example/blog/"));
 
-// Feeds piece after piece while the reader wants more; returns the bytes taken.
-qsizetype feedWhileWanted(FeedDocumentParser& reader, const QByteArray& head, const QByteArray& piece,
-                          qsizetype total) {
-    qsizetype fed = head.size();
-    if (!reader.parseChunk(head.constData(), std::size_t(head.size()))) return fed;
-    while (fed < total) {
-        fed += piece.size();
-        if (!reader.parseChunk(piece.constData(), std::size_t(piece.size()))) break;
-    }
-    return fed;
-}
-
 } // namespace
 
 TEST(FormatReader, StopsTakingAPageOnceItsHeadHasCome) {
@@ -32,7 +20,7 @@ TEST(FormatReader, StopsTakingAPageOnceItsHeadHasCome) {
 
     // A head that never ends is read as far as its first mebibyte.
     FeedDocumentParser endless(kURL);
-    const qsizetype fed = feedWhileWanted(
+    const qsizetype fed = feedStream(
         endless, "<html><head><link rel=\"alternate\" type=\"application/atom+xml\" href=\"/a.xml\">",
         QByteArray(4096, 'x'), qsizetype(64) << 20);
     EXPECT_LT(fed, qsizetype(2) << 20);
@@ -42,8 +30,8 @@ TEST(FormatReader, StopsTakingAPageOnceItsHeadHasCome) {
 
 TEST(FormatReader, StopsTakingADocumentThatIsNoFeed) {
     FeedDocumentParser reader(kURL);
-    const qsizetype fed = feedWhileWanted(reader, "<?xml version=\"1.0\"?><svg><g>", QByteArray(4096, ' '),
-                                          qsizetype(16) << 20);
+    const qsizetype fed =
+        feedStream(reader, "<?xml version=\"1.0\"?><svg><g>", QByteArray(4096, ' '), qsizetype(16) << 20);
     EXPECT_LT(fed, 10000);
     EXPECT_EQ(reader.finish(), FeedDocumentParser::Outcome::NotAFeed);
     EXPECT_EQ(reader.error(), QStringLiteral("the root element is <svg>"));
@@ -52,7 +40,7 @@ TEST(FormatReader, StopsTakingADocumentThatIsNoFeed) {
 TEST(FormatReader, JsonDocumentsKeepTheFetchBoundAndQtsNestingLimit) {
     FeedDocumentParser large(kURL);
     const QByteArray head = "{\"version\":\"https://jsonfeed.org/version/1.1\",\"title\":\"";
-    const qsizetype fed = feedWhileWanted(large, head, QByteArray(1 << 16, 'a'), qsizetype(64) << 20);
+    const qsizetype fed = feedStream(large, head, QByteArray(1 << 16, 'a'), qsizetype(64) << 20);
     EXPECT_LE(fed, (qsizetype(16) << 20) + (1 << 16));
     EXPECT_EQ(large.finish(), FeedDocumentParser::Outcome::ParseError);
     EXPECT_TRUE(large.error().startsWith(QStringLiteral("larger than"))) << large.error().toStdString();

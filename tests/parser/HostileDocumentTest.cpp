@@ -32,19 +32,6 @@ struct CountingDelegate : platform::XmlEventDelegate {
     void parserDidEndDocument() override { ended = true; }
 };
 
-// Feeds a generated stream in pieces until the parser stops or the stream ends;
-// returns the bytes fed.
-std::size_t feedStream(platform::XmlEventParser& parser, const QByteArray& head, const QByteArray& piece,
-                       std::size_t total) {
-    parser.parseChunk(head.constData(), std::size_t(head.size()));
-    std::size_t fed = std::size_t(head.size());
-    while (fed < total && !parser.failed()) {
-        parser.parseChunk(piece.constData(), std::size_t(piece.size()));
-        fed += std::size_t(piece.size());
-    }
-    return fed;
-}
-
 } // namespace
 
 TEST(ParserLimits, ExternalEntitiesNamingLocalFilesAreNeverOpened) {
@@ -135,7 +122,7 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
         bool ended = false;
         handlers.documentDidEnd = [&] { ended = true; };
         platform::XmlEventParser parser(handlers);
-        const std::size_t fed = feedStream(parser, c.head, c.piece, c.total);
+        const std::size_t fed = std::size_t(feedStream(parser, c.head, c.piece, qsizetype(c.total)));
         EXPECT_TRUE(parser.failed());
         EXPECT_LE(fed, platform::XmlParseLimits().maxDocumentBytes + std::size_t(c.piece.size()));
         EXPECT_TRUE(parser.errorDescription().contains(QLatin1String(c.error)))
@@ -152,8 +139,7 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
 std::pair<ParsedFeed, QString> parsedInPieces(const QByteArray& document, qsizetype piece) {
     RssHandlers handlers;
     platform::XmlEventParser parser(handlers);
-    for (qsizetype at = 0; at < document.size() && !parser.failed(); at += piece)
-        parser.parseChunk(document.constData() + at, std::size_t(std::min(piece, document.size() - at)));
+    parseInPieces(parser, document, piece);
     parser.finish();
     return {handlers.feedDictionary(), parser.errorDescription()};
 }

@@ -3,51 +3,25 @@
 #include "parser/RssHandlers.h"
 #include "tests/parser/ParserTestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 namespace {
 
-QString fixtureDir() {
-    return QStringLiteral(TEST_SOURCE_DIR "/parser/fixtures");
-}
-
-struct ParseOutcome {
-    QJsonObject dump;
-    QStringList messages;
-};
-
-// The feed dictionary as JSON, plus how the parse ended.
-ParseOutcome parseFixture(const QByteArray& document, int chunkSize) {
+// The feed dictionary as JSON, plus how the parse ended; the handlers only record
+// an error and print nothing: the update that knows the feed logs it.
+QJsonObject parseFixture(const QByteArray& document, int chunkSize) {
     MessageRecorder recorder;
     RssHandlers handlers;
     bool ended = false;
     handlers.documentDidEnd = [&] { ended = true; };
     platform::XmlEventParser parser(handlers);
-    for (qsizetype at = 0; at < document.size() && !parser.failed(); at += chunkSize)
-        parser.parseChunk(document.constData() + at,
-                          std::size_t(std::min<qsizetype>(chunkSize, document.size() - at)));
+    parseInPieces(parser, document, chunkSize);
     parser.finish();
-    const ParsedFeed feed = handlers.feedDictionary();
-    QJsonObject dump;
-    if (feed.channel) dump.insert(QStringLiteral("channel"), QJsonObject::fromVariantMap(*feed.channel));
-    if (feed.items) dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(*feed.items));
+    QJsonObject dump = feedDump(handlers.feedDictionary());
     dump.insert(QStringLiteral("ended"), ended);
     if (parser.failed()) dump.insert(QStringLiteral("error"), true);
     EXPECT_EQ(handlers.parseFailed, parser.failed());
     EXPECT_EQ(handlers.errorDescription, parser.errorDescription());
-    return {dump, recorder.messages()};
-}
-
-std::vector<std::string> fixtureNames() {
-    std::vector<std::string> names;
-    for (const QString& file :
-         QDir(fixtureDir()).entryList({QStringLiteral("*.xml")}, QDir::Files, QDir::Name))
-        names.push_back(file.chopped(4).toStdString());
-    return names;
+    EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.messages().join(u'\n').toStdString();
+    return dump;
 }
 
 class ParserFixture : public ::testing::TestWithParam<std::string> {};
@@ -55,36 +29,17 @@ class ParserFixture : public ::testing::TestWithParam<std::string> {};
 } // namespace
 
 TEST_P(ParserFixture, MatchesExpectedDump) {
-    const QString name = QString::fromStdString(GetParam());
-    const QByteArray document = readTestData(QStringLiteral("fixtures/") + name + QStringLiteral(".xml"));
+    const QString file = QStringLiteral("fixtures/") + QString::fromStdString(GetParam());
+    const QByteArray document = readTestData(file);
     ASSERT_FALSE(document.isEmpty());
-    const QString expectedPath = fixtureDir() + u'/' + name + QStringLiteral(".expected.json");
-    const ParseOutcome outcome = parseFixture(document, 7);
-    if (qEnvironmentVariableIsSet("NEWSREEL_WRITE_EXPECTED")) {
-        QFile out(expectedPath);
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write(QJsonDocument(outcome.dump).toJson(QJsonDocument::Indented));
-        GTEST_SKIP() << "wrote " << expectedPath.toStdString();
-    }
-    QJsonParseError error;
-    const QJsonDocument expected = QJsonDocument::fromJson(
-        readTestData(QStringLiteral("fixtures/") + name + QStringLiteral(".expected.json")), &error);
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << expectedPath.toStdString();
-    EXPECT_EQ(outcome.dump, expected.object()) << "got:\n"
-                                               << QJsonDocument(outcome.dump).toJson().toStdString();
-
-    // The handlers only record an error and print nothing: the update that knows
-    // the feed logs it.
-    EXPECT_TRUE(outcome.messages.isEmpty()) << outcome.messages.join(u'\n').toStdString();
-
+    const QJsonObject dump = parseFixture(document, 7);
+    expectDumpMatchesFile(dump, file.chopped(4) + QStringLiteral(".expected.json"));
     // The chunking of the bytes never shows in the result.
-    EXPECT_EQ(parseFixture(document, 1 << 16).dump, outcome.dump);
-    EXPECT_EQ(parseFixture(document, 1).dump, outcome.dump);
+    EXPECT_EQ(parseFixture(document, 1 << 16), dump);
+    EXPECT_EQ(parseFixture(document, 1), dump);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, ParserFixture, ::testing::ValuesIn(fixtureNames()),
-                         [](const ::testing::TestParamInfo<std::string>& info) {
-                             std::string name = info.param;
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Fixtures, ParserFixture,
+                         ::testing::ValuesIn(fixtureFiles(QStringLiteral("fixtures"),
+                                                          QStringLiteral("*.xml"))),
+                         fixtureTestName);

@@ -24,7 +24,9 @@ class FeedListButtons : public PluginTest {
             return path;
         });
     }
-    QPushButton* button(const char* name) { return plugin->pane().outlets().prefPaneView->findChild<QPushButton*>(name); }
+    QPushButton* button(const char* name) {
+        return plugin->pane().outlets().prefPaneView->findChild<QPushButton*>(name);
+    }
     QList<platform::FileChoice> asked;
     QTemporaryDir dir;
 };
@@ -34,6 +36,7 @@ class FeedListButtons : public PluginTest {
 TEST_F(FeedListButtons, ImportAddsToTheTableAndExportWritesTheList) {
     server.settings.insert("feeds", QVariantList{record("https://listed.example/rss", 30, true)});
     NewsreelPlugin& p = setUpPlugin();
+    const auto& ui = p.pane().outlets();
     p.willSelect();
     const QString in = dir.filePath("in.opml");
     QFile file(in);
@@ -51,15 +54,16 @@ TEST_F(FeedListButtons, ImportAddsToTheTableAndExportWritesTheList) {
     EXPECT_EQ(asked, QList<platform::FileChoice>{platform::FileChoice::Open});
     ASSERT_EQ(p.feedStore().count(), 2);
     EXPECT_EQ(p.feedStore().records().at(1).toMap(), record("https://example.org/new", 60, true));
-    EXPECT_EQ(p.pane().outlets().feedTable->model()->rowCount(), 2);
+    EXPECT_EQ(ui.feedTable->model()->rowCount(), 2);
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 2) << "the settings are saved";
-    EXPECT_EQ(p.pane().outlets().feedListReportLabel->text(), QStringLiteral("imported 1 feeds, 1 already listed, 0 skipped"));
+    EXPECT_EQ(ui.feedListReportLabel->text(),
+              QStringLiteral("imported 1 feeds, 1 already listed, 0 skipped"));
 
     const QString out = dir.filePath("out.opml");
     answerDialogs(out);
     button("exportFeedsButton")->click();
     EXPECT_EQ(asked.value(0), platform::FileChoice::Save);
-    EXPECT_EQ(p.pane().outlets().feedListReportLabel->text(), QStringLiteral("exported 2 feeds to ") + out);
+    EXPECT_EQ(ui.feedListReportLabel->text(), QStringLiteral("exported 2 feeds to ") + out);
     EXPECT_TRUE(QFile::exists(out));
 
     // A file that is no OPML: a beep, the reason, and the list as it was.
@@ -67,6 +71,6 @@ TEST_F(FeedListButtons, ImportAddsToTheTableAndExportWritesTheList) {
     const int beeps = recorder->beeps();
     button("importFeedsButton")->click();
     EXPECT_EQ(recorder->beeps(), beeps + 1);
-    EXPECT_TRUE(p.pane().outlets().feedListReportLabel->text().startsWith(QStringLiteral("cannot import ")));
+    EXPECT_TRUE(ui.feedListReportLabel->text().startsWith(QStringLiteral("cannot import ")));
     EXPECT_EQ(p.feedStore().count(), 2);
 }

@@ -15,101 +15,94 @@ namespace {
 
 class FeedTableOnScreen : public PluginTest {
   protected:
-    NewsreelPlugin& showPane(const QStringList& urls) {
+    void showPane(const QStringList& urls) {
         QVariantList feeds;
         for (const QString& url : urls)
             feeds.append(record(url, 30, true));
         server.settings.insert("feeds", feeds);
-        NewsreelPlugin& p = setUpPlugin();
-        p.willSelect();
+        setUpPlugin().willSelect();
         // Shown in a window of its own, as the host's preferences window shows it.
         window = std::make_unique<QWidget>();
-        auto* layout = new QVBoxLayout(window.get());
-        layout->addWidget(p.pane().outlets().prefPaneView);
+        (new QVBoxLayout(window.get()))->addWidget(ui().prefPaneView);
         window->resize(700, 400);
         window->show();
         QApplication::setActiveWindow(window.get());
         EXPECT_TRUE(waitUntil([this] { return window->isActiveWindow(); }));
-        return p;
     }
     void TearDown() override {
         // The view is the plug-in's: it goes back before the window goes.
-        if (plugin && plugin->pane().outlets().prefPaneView) plugin->pane().outlets().prefPaneView->setParent(nullptr);
+        if (plugin && ui().prefPaneView) ui().prefPaneView->setParent(nullptr);
         window.reset();
         PluginTest::TearDown();
     }
-    QStringList urls() const {
+    QStringList urls() {
         QStringList list;
-        for (const QVariant& f : plugin->feedStore().records())
+        for (const QVariant& f : store().records())
             list << f.toMap().value("url").toString();
         return list;
     }
     void selectRows(const QList<int>& rows) {
-        QTableView* table = plugin->pane().outlets().feedTable;
-        table->clearSelection();
+        table()->clearSelection();
         for (int row : rows)
-            table->selectionModel()->select(table->model()->index(row, 0),
-                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        table->setFocus();
+            table()->selectionModel()->select(table()->model()->index(row, 0),
+                                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table()->setFocus();
     }
+    const PaneController::Outlets& ui() const { return plugin->pane().outlets(); }
+    QTableView* table() const { return ui().feedTable; }
     int addressColumn() const {
-        return int(plugin->pane().outlets().feedTable->property("columnIdentifiers").toStringList().indexOf("url"));
+        return int(table()->property("columnIdentifiers").toStringList().indexOf("url"));
     }
+    // The line editor that has the focus.
+    static QLineEdit* editor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
     std::unique_ptr<QWidget> window;
 };
 
 } // namespace
 
-TEST_F(FeedTableOnScreen, PlusOpensTheNewAddressForTypingAndItsTipIsTheWholeAddress) {
-    NewsreelPlugin& p = showPane({"http://127.0.0.1/a.xml"});
-    p.pane().outlets().addFeedButton->click();
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->selectedText(), QStringLiteral("http://")) << "typing replaces the placeholder";
+TEST_F(FeedTableOnScreen, AddressColumnTakesTheSpareWidthAndPlusOpensTheNewAddressForTyping) {
+    showPane({"http://127.0.0.1/a.xml"});
+    const int column = addressColumn();
+    const int before = table()->columnWidth(column);
+    const int others = table()->horizontalHeader()->length() - before;
+    window->resize(window->width() + 300, window->height());
+    ASSERT_TRUE(waitUntil([&] { return table()->columnWidth(column) >= before + 300; }));
+    EXPECT_EQ(table()->horizontalHeader()->length() - table()->columnWidth(column), others);
+
+    ui().addFeedButton->click();
+    ASSERT_NE(editor(), nullptr);
+    EXPECT_EQ(editor()->selectedText(), QStringLiteral("http://")) << "typing replaces the placeholder";
     const QString typed = QStringLiteral("https://127.0.0.1:28080/a/rather/long/path/to/the/news/feed.xml");
-    QTest::keyClicks(editor, typed);
-    QTest::keyClick(editor, Qt::Key_Return);
+    QTest::keyClicks(editor(), typed);
+    QTest::keyClick(editor(), Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return urls() == QStringList{"http://127.0.0.1/a.xml", typed}; }));
-    EXPECT_EQ(p.pane().outlets().feedTable->selectionModel()->selectedRows().value(0).row(), 1);
-    const QModelIndex cell = p.pane().outlets().feedTable->model()->index(1, addressColumn());
-    EXPECT_EQ(cell.data(Qt::ToolTipRole).toString(), typed);
+    EXPECT_EQ(table()->selectionModel()->selectedRows().value(0).row(), 1);
+    EXPECT_EQ(table()->model()->index(1, column).data(Qt::ToolTipRole).toString(), typed)
+        << "the whole address";
 }
 
 TEST_F(FeedTableOnScreen, DeleteAndBackspaceRemoveTheSelectedRowsAndTabLeavesTheTable) {
-    NewsreelPlugin& p =
-        showPane({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c", "http://127.0.0.1/d"});
+    showPane({"http://127.0.0.1/a", "http://127.0.0.1/b", "http://127.0.0.1/c", "http://127.0.0.1/d"});
     selectRows({0, 2});
     restartRecorder();
-    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Delete);
+    QTest::keyClick(table(), Qt::Key_Delete);
     EXPECT_EQ(urls(), (QStringList{"http://127.0.0.1/b", "http://127.0.0.1/d"}));
     EXPECT_EQ(recorder->logLines().filter("remove feed").size(), 1);
     selectRows({1});
-    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Backspace);
+    QTest::keyClick(table(), Qt::Key_Backspace);
     EXPECT_EQ(urls(), QStringList{"http://127.0.0.1/b"});
 
     // Inside an open cell the keys edit the text; nothing is removed.
     selectRows({0});
-    p.pane().outlets().feedTable->edit(p.pane().outlets().feedTable->model()->index(0, addressColumn()));
-    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
-    ASSERT_NE(editor, nullptr);
-    QTest::keyClick(editor, Qt::Key_End);
-    QTest::keyClick(editor, Qt::Key_Backspace);
-    QTest::keyClick(editor, Qt::Key_Return);
+    table()->edit(table()->model()->index(0, addressColumn()));
+    ASSERT_NE(editor(), nullptr);
+    for (const Qt::Key key : {Qt::Key_End, Qt::Key_Backspace, Qt::Key_Return})
+        QTest::keyClick(editor(), key);
     EXPECT_TRUE(waitUntil([&] { return urls() == QStringList{"http://127.0.0.1/"}; }))
         << urls().join(' ').toStdString();
 
-    p.pane().outlets().feedTable->setFocus();
-    QTest::keyClick(p.pane().outlets().feedTable, Qt::Key_Tab);
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_Tab);
     QWidget* focus = QApplication::focusWidget();
-    EXPECT_TRUE(focus && focus != p.pane().outlets().feedTable && !p.pane().outlets().feedTable->isAncestorOf(focus));
-}
-
-TEST_F(FeedTableOnScreen, AddressColumnTakesTheSpareWidth) {
-    NewsreelPlugin& p = showPane({"http://127.0.0.1/a"});
-    const int column = addressColumn();
-    const int before = p.pane().outlets().feedTable->columnWidth(column);
-    const int others = p.pane().outlets().feedTable->horizontalHeader()->length() - before;
-    window->resize(window->width() + 300, window->height());
-    ASSERT_TRUE(waitUntil([&] { return p.pane().outlets().feedTable->columnWidth(column) >= before + 300; }));
-    EXPECT_EQ(p.pane().outlets().feedTable->horizontalHeader()->length() - p.pane().outlets().feedTable->columnWidth(column), others);
+    EXPECT_TRUE(focus && focus != table() && !table()->isAncestorOf(focus));
 }

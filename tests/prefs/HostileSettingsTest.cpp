@@ -30,22 +30,21 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
     server.settings.insert("titleLength", QVariantMap{{"x", 1}});
     server.settings.insert("useTTL", QVariantList{});
     NewsreelPlugin& p = setUpPlugin();
+    const auto& ui = p.pane().outlets();
     p.preferences().setUseTTL(true);
 
     // Activation: one timer, for the one record that asks for it.
     p.activate();
     ASSERT_TRUE(waitForUpdates());
-    ASSERT_EQ(p.feedSchedule().timers()->size(), feeds.size());
+    ASSERT_EQ(timers()->size(), feeds.size());
     for (qsizetype i = 0; i < feeds.size(); ++i)
-        EXPECT_EQ(bool(p.feedSchedule().timers()->at(i)), i == 2) << i;
+        EXPECT_EQ(bool(timers()->at(i)), i == 2) << i;
     ASSERT_EQ(server.onTicker().size(), 1);
 
     // The sign builder's time-to-live scan changed only the good record.
-    ASSERT_TRUE(waitUntil([&] {
-        return p.feedStore().records().at(2).toMap().value("interval") == QVariant(7);
-    }));
+    ASSERT_TRUE(waitUntil([&] { return store().records().at(2).toMap().value("interval") == QVariant(7); }));
     auto junkKept = [&] {
-        QVariantList rest = p.feedStore().records();
+        QVariantList rest = store().records();
         rest.removeIf([](const QVariant& v) {
             const QString url = v.toMap().value("url").toString();
             return url.startsWith("file:") || url == QLatin1String("http://127.0.0.1:9/new");
@@ -66,16 +65,16 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
 
     // The preferences table shows every row, junk as blanks, and edits the good one.
     p.willSelect();
-    QAbstractItemModel* model = p.pane().outlets().feedTable->model();
-    ASSERT_EQ(model->rowCount(), p.feedStore().count());
-    const QStringList columns = p.pane().outlets().feedTable->property("columnIdentifiers").toStringList();
+    QAbstractItemModel* model = ui.feedTable->model();
+    ASSERT_EQ(model->rowCount(), store().count());
+    const QStringList columns = ui.feedTable->property("columnIdentifiers").toStringList();
     for (int row = 0; row < model->rowCount(); ++row)
         for (int column = 0; column < model->columnCount(); ++column)
             for (int role :
                  {int(Qt::DisplayRole), int(Qt::EditRole), int(Qt::CheckStateRole), int(Qt::ToolTipRole)})
                 model->data(model->index(row, column), role);
     model->setData(model->index(2, int(columns.indexOf("interval"))), 15, Qt::EditRole);
-    EXPECT_EQ(p.feedStore().records().at(2).toMap().value("interval"), QVariant(15));
+    EXPECT_EQ(store().records().at(2).toMap().value("interval"), QVariant(15));
     p.willUnselect();
     EXPECT_EQ(junkKept(), QString());
 

@@ -54,6 +54,16 @@ class PluginTest : public ::testing::Test {
     // Waits until no update runs and the update lock is free.
     bool waitForUpdates(int timeoutMs = 10000);
 
+    FeedStore& store() { return plugin->feedStore(); }
+    // The feed's entry shows signs, as after an update of the listed feed.
+    bool publishSigns(const QString& url, const QList<PNSignRef>& signs) {
+        store().prepareEntry(url, nullptr);
+        FeedDictionary shown;
+        shown.tickers = signs;
+        return store().publish(url, std::move(shown), true, nullptr);
+    }
+    const std::optional<FeedSchedule::Timers>& timers() { return plugin->feedSchedule().timers(); }
+
     // Drops what was recorded so far.
     void restartRecorder() {
         recorder.reset();
