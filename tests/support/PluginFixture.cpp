@@ -88,7 +88,9 @@ NewsreelPlugin& PluginTest::setUpPlugin() {
 }
 
 bool PluginTest::waitForUpdates(int timeoutMs) {
-    return waitUntil([this] { return !plugin->updatesRunning() && !plugin->feedUpdater().updateLock().isHeld(); }, timeoutMs);
+    return waitUntil(
+        [this] { return !plugin->updatesRunning() && !plugin->feedUpdater().updateLock().isHeld(); },
+        timeoutMs);
 }
 
 QVariantMap PluginTest::record(const QString& url, QVariant interval, QVariant enabled) {
