@@ -200,6 +200,7 @@ double updateMedianSeconds(const QString& path, int rounds) {
 
 struct ManyFeeds {
     double wallSeconds = 0;
+    double cpuSeconds = 0; // the whole process's, the loopback server's included
     double longestStallSeconds = 0;
     int signs = 0;
     qint64 residentIdle = 0;         // bytes, once the first round is done
@@ -251,6 +252,7 @@ ManyFeeds manyFeeds(const QByteArray& doc, const QByteArray& logo, int count) {
     plugin.initWithBundle(bundle());
     QElapsedTimer clock;
     clock.start();
+    const double cpuAtStart = cpuSeconds();
     // Set-up (the interface file, the settings) is start-up, not the round.
     plugin.setupWithServer(&server);
     QElapsedTimer activation;
@@ -260,6 +262,7 @@ ManyFeeds manyFeeds(const QByteArray& doc, const QByteArray& logo, int count) {
     out.longestStallSeconds = double(activation.nsecsElapsed()) / 1e9;
     out.longestStallSeconds = std::max(out.longestStallSeconds, spinUntilIdle(server, 1));
     out.wallSeconds = double(clock.nsecsElapsed()) / 1e9;
+    out.cpuSeconds = cpuSeconds() - cpuAtStart;
     out.signs = server.signs.load();
     out.residentIdle = statusBytes("VmRSS:");
     printResidentMappings("idle");
@@ -304,20 +307,32 @@ void row(const char* figure, const QString& value, const char* target, bool met)
 
 } // namespace
 
-ManyFeeds manyFeedsInChild(const QString& typicalPath, int count) {
+ManyFeeds oneManyFeedsChild(const QString& typicalPath, int count) {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
                 {QStringLiteral("--feeds-child"), typicalPath, QString::number(count)});
     child.waitForFinished(1800000);
     const QList<QByteArray> f = child.readAllStandardOutput().trimmed().split(' ');
     ManyFeeds out;
-    if (child.exitCode() != 0 || f.size() != 5) return out;
+    if (child.exitCode() != 0 || f.size() != 6) return out;
     out.wallSeconds = f[0].toDouble();
     out.longestStallSeconds = f[1].toDouble();
     out.signs = f[2].toInt();
     out.residentIdle = f[3].toLongLong();
     out.residentAfterRefresh = f[4].toLongLong();
+    out.cpuSeconds = f[5].toDouble();
     return out;
+}
+
+// The run of three whose time to idle is the middle one: a single run on a busy
+// machine moves the 1000-to-200 ratio by a whole unit.
+ManyFeeds manyFeedsInChild(const QString& typicalPath, int count) {
+    std::vector<ManyFeeds> runs;
+    for (int i = 0; i < 3; ++i)
+        runs.push_back(oneManyFeedsChild(typicalPath, count));
+    std::sort(runs.begin(), runs.end(),
+              [](const ManyFeeds& a, const ManyFeeds& b) { return a.wallSeconds < b.wallSeconds; });
+    return runs[1];
 }
 
 int main(int argc, char** argv) {
@@ -330,8 +345,8 @@ int main(int argc, char** argv) {
         QFile file(QString::fromLocal8Bit(argv[2]));
         if (!file.open(QIODevice::ReadOnly)) return 1;
         const ManyFeeds m = manyFeeds(file.readAll(), logoPng(), std::atoi(argv[3]));
-        std::printf("%f %f %d %lld %lld\n", m.wallSeconds, m.longestStallSeconds, m.signs, m.residentIdle,
-                    m.residentAfterRefresh);
+        std::printf("%f %f %d %lld %lld %f\n", m.wallSeconds, m.longestStallSeconds, m.signs, m.residentIdle,
+                    m.residentAfterRefresh, m.cpuSeconds);
         return 0;
     }
     // For profilers: writes a generated document (then --memory-child parses it once).
@@ -422,8 +437,10 @@ int main(int argc, char** argv) {
     row("5d longest main-thread stall, 1000-feed round",
         QStringLiteral("%1 ms").arg(thousand.longestStallSeconds * 1e3, 0, 'f', 1), "< 16 ms",
         thousand.signs > 0 && thousand.longestStallSeconds < 0.016);
-    row("5e 1000 feeds: wall to idle vs 200",
-        QStringLiteral("%1x").arg(thousand.wallSeconds / many.wallSeconds, 0, 'f', 2), "<= 5.5x",
-        thousand.wallSeconds / many.wallSeconds <= 5.5);
+    const double wallRatio = thousand.wallSeconds / many.wallSeconds;
+    const double cpuRatio = thousand.cpuSeconds / many.cpuSeconds;
+    row("5e 1000 feeds vs 200: time and CPU to idle",
+        QStringLiteral("%1x wall, %2x CPU").arg(wallRatio, 0, 'f', 2).arg(cpuRatio, 0, 'f', 2), "<= 5.5x",
+        wallRatio <= 5.5 && cpuRatio <= 5.5);
     return 0;
 }
