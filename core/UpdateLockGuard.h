@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/UpdateLock.h"
 
-// Holds the update lock that tick took for one update and gives it back exactly
-// once: when the sign builder releases it, or when the update ends on any path.
+// Holds the update lock that the queue's job took for one update and gives it
+// back exactly once: when the update's signs are out, or when it ends on any path.
 class UpdateLockGuard {
   public:
     explicit UpdateLockGuard(platform::UpdateLock& lock) : lock_(lock) {}

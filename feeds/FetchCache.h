@@ -59,7 +59,8 @@ class FetchCache {
     static std::optional<std::chrono::seconds> retryAfterDelay(const QByteArray& value, const QDateTime& now);
     static constexpr std::chrono::seconds kLongestDeferral{24 * 60 * 60};
 
-    // What deferrals are measured against; tests move it instead of waiting.
+    // What deferrals are measured against; tests move it instead of waiting. Set
+    // before any update runs: the clock itself is not guarded.
     void setClock(std::function<Clock::time_point()> clock) { clock_ = std::move(clock); }
 
   private:
