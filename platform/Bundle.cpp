@@ -1,6 +1,6 @@
 #include "platform/Bundle.h"
 
-#include "platform/InterfacePart.h"
+#include "platform/InterfaceSlice.h"
 
 #include <QAbstractButton>
 #include <QAction>

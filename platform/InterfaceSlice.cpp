@@ -1,4 +1,4 @@
-#include "platform/InterfacePart.h"
+#include "platform/InterfaceSlice.h"
 
 #include <QSet>
 #include <QXmlStreamReader>
