@@ -1,5 +1,7 @@
 #include "core/FeedSchedule.h"
 
+#include "core/FeedRecordAddress.h"
+
 #include "core/SettingsKeys.h"
 #include "platform/SystemLog.h"
 #include "platform/Values.h"
@@ -48,11 +50,12 @@ void FeedSchedule::start(const QVariantList& records, bool firstUpdateNow) {
     timers_->reserve(records.size());
     for (qsizetype i = 0; i < records.size(); ++i) {
         const QVariantMap record = records.at(i).toMap();
-        if (!platform::boolValue(record.value(recordkeys::kEnabled))) {
+        if (!platform::boolValue(record.value(recordkeys::kEnabled)) ||
+            awaitsAddress(platform::textValue(record.value(recordkeys::kURL)))) {
             timers_->append(nullptr);
             continue;
         }
-        platform::systemLog(QStringLiteral("adding timer for feed #%1").arg(i));
+        platform::systemNote(QStringLiteral("adding timer for feed #%1").arg(i));
         const double seconds =
             timerPeriodForInterval(platform::doubleValue(record.value(recordkeys::kInterval)));
         // A record whose "url" is absent or not text is keyed by the empty text.

@@ -23,11 +23,18 @@ FeedStatusBoard::Status FeedStatusBoard::status(const QString& url) const {
     return statuses_.value(url);
 }
 
-void FeedStatusBoard::begin(const QString& url, const QDateTime& now) {
+FeedStatusBoard::Status FeedStatusBoard::begin(const QString& url, const QDateTime& now) {
     std::lock_guard guard(mutex_);
     Status& s = statuses_[url];
+    const Status before = s;
     s.state = State::Updating;
     s.lastAttempt = now;
+    return before;
+}
+
+void FeedStatusBoard::restore(const QString& url, const Status& before) {
+    std::lock_guard guard(mutex_);
+    statuses_[url] = before;
 }
 
 void FeedStatusBoard::fail(const QString& url, State state, const QString& message, const QDateTime& now) {
@@ -39,11 +46,11 @@ void FeedStatusBoard::fail(const QString& url, State state, const QString& messa
 }
 
 void FeedStatusBoard::succeed(const QString& url, State state, int items, const QString& title,
-                              const QString& link, const QDateTime& now) {
+                              const QString& link, const QDateTime& now, const QString& message) {
     std::lock_guard guard(mutex_);
     Status& s = statuses_[url];
     s.state = state;
-    s.message.clear();
+    s.message = message;
     s.items = items;
     s.title = title;
     s.link = link;

@@ -24,13 +24,19 @@ class FeedStatusBoard {
     static QString stateName(State state);
 
     Status status(const QString& url) const;
-    // An attempt begins: the state becomes updating, the rest stays.
-    void begin(const QString& url, const QDateTime& now);
+    // An attempt begins: the state becomes updating, the rest stays. Returns the
+    // status it had, for restore().
+    Status begin(const QString& url, const QDateTime& now);
+    // An attempt that was called off (the plug-in deactivated): the feed is shown
+    // as it was before, since nothing was learnt of it.
+    void restore(const QString& url, const Status& before);
     // An attempt ended in failure or deferral; title and items stay as they were.
     void fail(const QString& url, State state, const QString& message, const QDateTime& now);
-    // An attempt ended well: with a new document (Ok) or none (NotModified).
+    // An attempt ended well: with a new document (Ok) or none (NotModified). The
+    // message is empty, or says what was repaired in a document that was not
+    // well formed and what of it was left out.
     void succeed(const QString& url, State state, int items, const QString& title, const QString& link,
-                 const QDateTime& now);
+                 const QDateTime& now, const QString& message = {});
 
   private:
     mutable std::mutex mutex_;

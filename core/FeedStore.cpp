@@ -4,6 +4,8 @@
 #include "core/SettingsKeys.h"
 #include "platform/Values.h"
 
+#include <algorithm>
+
 using recordkeys::kURL;
 
 namespace {
@@ -118,6 +120,13 @@ QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
     return signs;
 }
 
+bool FeedStore::reinstate(qsizetype row, const QVariantMap& record) {
+    std::lock_guard lock(mutex_);
+    if (rowOfLocked(platform::textValue(record.value(kURL))) >= 0) return false;
+    feeds_.insert(std::clamp<qsizetype>(row, 0, feeds_.size()), record);
+    return true;
+}
+
 bool FeedStore::adoptTimeToLive(const QString& feedURL, int minutes) {
     std::lock_guard lock(mutex_);
     for (qsizetype i = 0; i < feeds_.size(); ++i) {
@@ -201,6 +210,12 @@ PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& marker, con
 void FeedStore::clearHidden() {
     std::lock_guard lock(mutex_);
     ignored_.clear();
+}
+
+void FeedStore::restoreHidden(const QString& feedURL, const QVariantList& markers) {
+    if (markers.isEmpty()) return;
+    std::lock_guard lock(mutex_);
+    ignored_.insert(feedURL, markers);
 }
 
 std::optional<FeedDictionary> FeedStore::feed(const QString& feedURL) const {

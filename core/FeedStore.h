@@ -51,6 +51,9 @@ class FeedStore {
     bool subscribe(const QString& feedURL, int minutes);
     // The feed's record leaves the list; its signs are handed back to be taken off.
     QList<PNSignRef> unsubscribe(const QString& feedURL);
+    // Puts a record that left back at row (or at the end, when the list has
+    // become shorter), unless its URL is listed again meanwhile.
+    bool reinstate(qsizetype row, const QVariantMap& record);
     // The channel's time-to-live becomes the feed's interval. True when the record changed.
     bool adoptTimeToLive(const QString& feedURL, int minutes);
     // A page that named its feed: the record takes the feed's URL, and the hidden
@@ -69,6 +72,9 @@ class FeedStore {
     // string is action out of the feed's signs; returns that sign, if any.
     PNSignRef hideItem(const QString& feedURL, const QString& marker, const QString& action);
     void clearHidden();
+    // The feed's hidden items become markers again (a record that comes back
+    // brings them); nothing when markers is empty.
+    void restoreHidden(const QString& feedURL, const QVariantList& markers);
 
     // ---- Feed dictionaries and their signs ----
     // The feed's dictionary as published; none before any update made its entry.

@@ -16,6 +16,9 @@ namespace recordkeys {
 inline const QString kURL = QStringLiteral("url");
 inline const QString kInterval = QStringLiteral("interval");
 inline const QString kEnabled = QStringLiteral("enabled");
+// True while the address's https was added to what the user typed and no update
+// has shown yet whether the site speaks TLS.
+inline const QString kSchemeGuessed = QStringLiteral("schemeGuessed");
 } // namespace recordkeys
 
 namespace limits {

@@ -1,5 +1,6 @@
 #include "core/SourceStatusReport.h"
 
+#include "core/FeedRecordAddress.h"
 #include "core/FeedSchedule.h"
 #include "core/FeedStatus.h"
 #include "core/FeedStore.h"
@@ -25,7 +26,9 @@ QVariantMap SourceStatusReport::statusMap(const QVariantMap& record) const {
         // A disabled feed is not updated: whatever it did before, it now waits.
         {QStringLiteral("state"),
          enabled ? FeedStatusBoard::stateName(status.state) : FeedStatusBoard::stateName({})},
-        {QStringLiteral("message"), enabled ? status.message : QString()},
+        {QStringLiteral("message"), !enabled             ? QString()
+                                    : awaitsAddress(url) ? QStringLiteral("no address yet")
+                                                         : status.message},
         {QStringLiteral("items"), status.items},
         {QStringLiteral("title"), status.title},
         {QStringLiteral("link"), status.link},

@@ -5,13 +5,34 @@ UpdateQueue::~UpdateQueue() {
 }
 
 void UpdateQueue::enqueue(Job job) {
+    enqueue(QString(), std::move(job));
+}
+
+bool UpdateQueue::enqueue(const QString& key, Job job) {
     std::lock_guard guard(mutex_);
-    if (stopping_) return;
+    if (stopping_) return false;
+    if (!key.isEmpty())
+        for (const Waiting& waiting : jobs_)
+            if (waiting.key == key) return false;
     ++outstanding_;
-    jobs_.push_back(std::move(job));
+    jobs_.push_back({key, std::move(job)});
     // The worker is started lazily: a plug-in that never updates owns no thread.
     if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
     wake_.notify_one();
+    return true;
+}
+
+void UpdateQueue::dropWaiting() {
+    std::function<void()> idle;
+    {
+        std::lock_guard guard(mutex_);
+        if (jobs_.empty()) return;
+        outstanding_ -= int(jobs_.size());
+        jobs_.clear();
+        // Nothing runs to end the stretch of work: whoever waits for idle hears it now.
+        if (outstanding_ == 0 && !stopping_) idle = idleHandler_;
+    }
+    if (idle) idle();
 }
 
 void UpdateQueue::setIdleHandler(std::function<void()> handler) {
@@ -40,7 +61,7 @@ void UpdateQueue::run() {
             std::unique_lock guard(mutex_);
             wake_.wait(guard, [this] { return stopping_ || !jobs_.empty(); });
             if (stopping_) return;
-            job = std::move(jobs_.front());
+            job = std::move(jobs_.front().job);
             jobs_.pop_front();
         }
         job();

@@ -23,6 +23,15 @@ class UpdateQueue {
     // Queues a job behind the ones already waiting. The worker starts with the
     // first job. Ignored once shutdown has begun.
     void enqueue(Job job);
+    // The same for the update of one feed, which waits in the queue at most once:
+    // while a job of that key waits, asking again adds nothing (false). A job of
+    // the key that already runs does not count: what changed since it began is
+    // still to be read.
+    bool enqueue(const QString& key, Job job);
+
+    // Drops the jobs that wait; the one that runs goes on. Reports idle at once
+    // when nothing is left.
+    void dropWaiting();
 
     // Whether a job runs or waits.
     bool busy() const { return outstanding_.load() > 0; }
@@ -42,7 +51,11 @@ class UpdateQueue {
 
     mutable std::mutex mutex_;
     std::condition_variable wake_;
-    std::deque<Job> jobs_;
+    struct Waiting {
+        QString key; // empty for a job without one
+        Job job;
+    };
+    std::deque<Waiting> jobs_;
     std::function<void()> idleHandler_;
     std::thread worker_;
     bool stopping_ = false;

@@ -3,12 +3,14 @@
 #include "core/SettingsKeys.h"
 #include "feeds/FeedAddress.h"
 #include "parser/XmlEventParser.h"
+#include "platform/FileGuard.h"
 #include "platform/TypedAddress.h"
+#include "platform/UrlFetcher.h"
 #include "platform/Values.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
+#include <QDir>
 #include <QHash>
 #include <QLocale>
 #include <QSaveFile>
@@ -42,8 +44,33 @@ class OutlineCollector : public platform::XmlEventDelegate {
     void parserDidEndDocument() override {}
 };
 
+// Text as XML 1.0 may hold it: an unpaired surrogate or a character XML forbids
+// (controls but tab and line breaks, U+FFFE, U+FFFF) becomes U+FFFD. A writer
+// given either would otherwise break the document off at it.
+QString xmlText(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += text.at(i);
+            out += text.at(++i);
+            continue;
+        }
+        const bool allowed = !QChar::isSurrogate(c) && c != 0xFFFE && c != 0xFFFF &&
+                             (c >= 0x20 || c == u'\t' || c == u'\n' || c == u'\r');
+        out += allowed ? QChar(c) : QChar(QChar::ReplacementCharacter);
+    }
+    return out;
+}
+
+// A channel's page as another reader may open it: only a web address.
+bool isWebPage(const QString& link) {
+    return isUsableAddress(QUrl(link, QUrl::StrictMode), false);
+}
+
 QString feedsCount(qsizetype n) {
-    return QStringLiteral("%1 feeds").arg(n);
+    return QCoreApplication::translate("FeedListOpml", "%1 feeds").arg(n);
 }
 
 // The address an imported outline names, if a feed can be read from it.
@@ -62,12 +89,14 @@ OpmlOutlines readOpml(const QByteArray& document) {
     limits.maxDocumentBytes = std::size_t(kMaxOpmlBytes);
     platform::XmlEventParser parser(collector, limits);
     if (!parser.parse(document)) {
-        outlines.error = QStringLiteral("not a readable OPML file: %1").arg(parser.errorDescription());
+        outlines.error = QCoreApplication::translate("FeedListOpml", "not a readable OPML file: %1")
+                             .arg(parser.errorDescription());
         return outlines;
     }
     if (collector.rootName != u"opml") {
         outlines.error =
-            QStringLiteral("not an OPML file (its root element is <%1>)").arg(collector.rootName);
+            QCoreApplication::translate("FeedListOpml", "not an OPML file (its root element is <%1>)")
+                .arg(collector.rootName);
         return outlines;
     }
     outlines.feedURLs = std::move(collector.urls);
@@ -101,7 +130,7 @@ OpmlReport importOpml(const QByteArray& document, QVariantList& feeds) {
     }
     feeds.append(added);
     report.ok = true;
-    report.message = QStringLiteral("imported %1, %2 already listed, %3 skipped")
+    report.message = QCoreApplication::translate("FeedListOpml", "imported %1, %2 already listed, %3 skipped")
                          .arg(feedsCount(added.size()))
                          .arg(already)
                          .arg(skipped);
@@ -110,23 +139,31 @@ OpmlReport importOpml(const QByteArray& document, QVariantList& feeds) {
 
 OpmlReport importOpmlFile(const QString& path, QVariantList& feeds) {
     OpmlReport report;
-    QFile file(path);
-    const QFileInfo info(path);
-    if (!info.isFile()) {
-        report.message = QStringLiteral("cannot import %1: not a file").arg(path);
+    const QString refused = platform::whyNotReadable(path);
+    if (!refused.isEmpty()) {
+        report.message = QCoreApplication::translate("FeedListOpml", "cannot import %1: %2")
+                             .arg(platform::shownPath(path), refused);
         return report;
     }
-    if (info.size() > kMaxOpmlBytes) {
+    // Read as a local feed is: opening never waits for a pipe's writer, and what is
+    // checked (a regular file, its size) is the very file then read, whatever the
+    // path names by then.
+    platform::FetchLimits limits;
+    limits.maxBytes = std::size_t(kMaxOpmlBytes);
+    platform::UrlFetcher reader(limits);
+    reader.setAllowedSchemes({QStringLiteral("file")});
+    platform::FetchResult result;
+    const std::optional<QByteArray> document =
+        reader.fetchAll(QUrl::fromLocalFile(QDir::current().absoluteFilePath(path)), &result);
+    if (!document) {
         report.message =
-            QStringLiteral("cannot import %1: larger than %2 bytes").arg(path).arg(kMaxOpmlBytes);
+            QCoreApplication::translate("FeedListOpml", "cannot import %1: %2").arg(path, result.reason);
         return report;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        report.message = QStringLiteral("cannot import %1: %2").arg(path, file.errorString());
-        return report;
-    }
-    report = importOpml(file.read(kMaxOpmlBytes + 1), feeds);
-    if (!report.ok) report.message = QStringLiteral("cannot import %1: %2").arg(path, report.message);
+    report = importOpml(*document, feeds);
+    if (!report.ok)
+        report.message =
+            QCoreApplication::translate("FeedListOpml", "cannot import %1: %2").arg(path, report.message);
     return report;
 }
 
@@ -154,15 +191,16 @@ QByteArray opmlOfFeeds(const QVariantList& feeds, const QVariantList& statuses, 
         const QString url = platform::textValue(record.toMap().value(recordkeys::kURL));
         if (!feedAddress(url)) continue; // the table's "http://" placeholder and the like
         const QVariantMap status = statusOf.value(url);
-        QString title = platform::textValue(status.value(QStringLiteral("title"))).trimmed();
-        if (title.isEmpty()) title = url;
+        QString title = xmlText(platform::textValue(status.value(QStringLiteral("title"))).trimmed());
+        if (title.isEmpty()) title = xmlText(url);
         const QString link = platform::textValue(status.value(QStringLiteral("link"))).trimmed();
         xml.writeEmptyElement(QStringLiteral("outline"));
         xml.writeAttribute(QStringLiteral("type"), QStringLiteral("rss"));
         xml.writeAttribute(QStringLiteral("text"), title);
         xml.writeAttribute(QStringLiteral("title"), title);
-        xml.writeAttribute(QStringLiteral("xmlUrl"), url);
-        if (!link.isEmpty()) xml.writeAttribute(QStringLiteral("htmlUrl"), link);
+        xml.writeAttribute(QStringLiteral("xmlUrl"), xmlText(url));
+        // A javascript:, data: or file: "page" would be opened by the reader it goes to.
+        if (isWebPage(link)) xml.writeAttribute(QStringLiteral("htmlUrl"), xmlText(link));
         ++count;
     }
     xml.writeEndDocument();
@@ -173,13 +211,29 @@ QByteArray opmlOfFeeds(const QVariantList& feeds, const QVariantList& statuses, 
 OpmlReport exportOpmlFile(const QString& path, const QVariantList& feeds, const QVariantList& statuses) {
     OpmlReport report;
     qsizetype count = 0;
+    const QString refused = platform::whyNotWritable(path);
+    if (!refused.isEmpty()) {
+        report.message = QCoreApplication::translate("FeedListOpml", "cannot export to %1: %2")
+                             .arg(platform::shownPath(path), refused);
+        return report;
+    }
     const QByteArray document = opmlOfFeeds(feeds, statuses, &count);
+    // What is written must read back whole: a file that another reader (or our
+    // own import) refuses is no export, whatever the writer thought of it.
+    const OpmlOutlines check = readOpml(document);
+    if (!check.error.isEmpty() || check.feedURLs.size() != count) {
+        report.message =
+            QStringLiteral("cannot export to %1: the list could not be written as OPML").arg(path);
+        return report;
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(document) != document.size() || !file.commit()) {
-        report.message = QStringLiteral("cannot export to %1: %2").arg(path, file.errorString());
+        report.message = QCoreApplication::translate("FeedListOpml", "cannot export to %1: %2")
+                             .arg(path, file.errorString());
         return report;
     }
     report.ok = true;
-    report.message = QStringLiteral("exported %1 to %2").arg(feedsCount(count), path);
+    report.message =
+        QCoreApplication::translate("FeedListOpml", "exported %1 to %2").arg(feedsCount(count), path);
     return report;
 }

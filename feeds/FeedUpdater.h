@@ -42,8 +42,22 @@ class FeedUpdater {
     platform::FetchLimits& fetchLimits() { return limits_; }
     FetchCache& fetchCache() { return cache_; }
     const FeedStatusBoard& statusBoard() const { return status_; }
-    // The plug-in goes away: a running fetch gives up at once.
-    void cancel() { cancelled_ = true; }
+    // The plug-in goes away: a running fetch gives up at once, and so does every
+    // later update.
+    void cancel() {
+        goingAway_ = true;
+        cancelled_ = true;
+    }
+    // Deactivation: the running update stops at its next piece of the document
+    // (or of its image) and leaves the feed as it was.
+    void stopRunningUpdate() { cancelled_ = true; }
+    // An update is about to begin: a stop asked for before now was meant for an
+    // earlier one. Called before the caller checks that the update is still
+    // wanted, so that a stop between the two is not lost.
+    void beginUpdate() {
+        cancelled_ = false;
+        if (goingAway_.load()) cancelled_ = true;
+    }
 
     // One whole update of a feed on the calling thread, holding the update lock,
     // which it gives back.
@@ -57,12 +71,21 @@ class FeedUpdater {
     struct Attempt;
     void run(Attempt& attempt);
     void fail(Attempt& attempt, FeedStatusBoard::State state, const QString& message, bool beep);
+    // The update was stopped: nothing is shown or stored, the status is as before.
+    void abandon(Attempt& attempt);
+    // fileAllowed: whether target may be a local file (a record's own address,
+    // or what a page read from a file names).
     platform::FetchResult fetchInto(const QUrl& target, ConditionalFetch& fetch, FeedDocumentParser& parser,
-                                    bool haveParsedCopy);
+                                    bool haveParsedCopy, bool fileAllowed);
     void finishUnchanged(Attempt& attempt, bool onTicker);
     // A web page that names its feed: the feed is read in the page's place, once.
     // False when the attempt ended here.
     bool followNamedFeed(Attempt& attempt);
+    // An address typed without a scheme whose https found no TLS: read over http
+    // once in its place, and the record keeps http when that answers with a feed.
+    void readOverPlainHttp(Attempt& attempt, const QUrl& url, const platform::FetchResult& overTls);
+    bool schemeWasGuessed(const QString& feedURL) const;
+    void forgetSchemeGuess(const QString& feedURL);
     void finishWithDocument(Attempt& attempt);
 
     FeedStore& store_;
@@ -71,6 +94,7 @@ class FeedUpdater {
     platform::UpdateLock lock_;
     platform::FetchLimits limits_;
     std::atomic<bool> cancelled_{false};
+    std::atomic<bool> goingAway_{false};
     FetchCache cache_;
     FeedStatusBoard status_;
     SignBuilder builder_;

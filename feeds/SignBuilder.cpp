@@ -4,6 +4,7 @@
 #include "feeds/ChannelImage.h"
 #include "feeds/FeedAddress.h"
 #include "feeds/SignText.h"
+#include "parser/ItemHeadline.h"
 #include "platform/SystemLog.h"
 
 SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictionary& feed,
@@ -55,6 +56,8 @@ QList<PNSignRef> SignBuilder::itemSigns(const QString& feedURL, const FeedDictio
     for (qsizetype i = 0; i < feed.items->size(); ++i) {
         const QVariantMap item = feed.items->at(i).toMap();
         if (isHiddenItem(item, hiddenMarkers)) continue;
+        // Nothing to read: no title and nothing that stands in for one.
+        if (itemHeadline(item).isEmpty()) continue;
         if (signs.size() == limits::kMaxTextSignsPerFeed) {
             // A feed of millions of empty items would otherwise bury the ticker
             // (and the host's memory) in signs nobody can read.

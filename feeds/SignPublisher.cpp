@@ -34,6 +34,8 @@ int SignPublisher::parserDidEndDocument(const QString& feedURL, FeedDictionary&&
     }
     const SignBuilder::Signs signs = builder_.build(feedURL, parsed, store_.hiddenMarkers(feedURL),
                                                     preferences_.titleLength(), server->viewSize().height);
+    // The image fetch gives up when stopped: signs without it are not the feed.
+    if (stopped_.load()) return kStopped;
     parsed.tickers = signs.all;
     if (!store_.publish(feedURL, std::move(parsed), keepDictionary, &previous)) return -1;
     post(feedURL, signs.all, previous);

@@ -3,6 +3,7 @@
 #include "feeds/SignBuilder.h"
 
 #include <QString>
+#include <atomic>
 #include <functional>
 
 class FeedStore;
@@ -16,15 +17,20 @@ class PNPennantClientProtocol;
 // half built or empty. Runs on the update worker.
 class SignPublisher {
   public:
+    // stopped: set while the update is to give up (the plug-in deactivated).
     SignPublisher(FeedStore& store, const PluginPreferences& preferences, PNPennantClientProtocol* signOwner,
-                  SignBuilder& builder, std::function<void()> feedsDidChange)
+                  SignBuilder& builder, const std::atomic<bool>& stopped,
+                  std::function<void()> feedsDidChange)
         : store_(store), preferences_(preferences), signOwner_(signOwner), builder_(builder),
-          feedsDidChange_(std::move(feedsDidChange)) {}
+          stopped_(stopped), feedsDidChange_(std::move(feedsDidChange)) {}
+
+    static constexpr int kStopped = -2;
 
     // Adopts the channel's time-to-live, makes the image and item signs and swaps
     // them for the feed's earlier ones (with keepDictionary, only the signs are
     // made again, from the kept dictionary). Returns the number of item signs
-    // shown, or -1 when the feed left the list.
+    // shown, -1 when the feed left the list, or kStopped when the update was
+    // stopped before anything was published.
     int parserDidEndDocument(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary);
 
   private:
@@ -37,5 +43,6 @@ class SignPublisher {
     const PluginPreferences& preferences_;
     PNPennantClientProtocol* signOwner_;
     SignBuilder& builder_;
+    const std::atomic<bool>& stopped_;
     std::function<void()> feedsDidChange_;
 };

@@ -1,6 +1,7 @@
 #include "feeds/SignText.h"
 
 #include "core/TitleShortening.h"
+#include "parser/ItemHeadline.h"
 #include "platform/Values.h"
 
 #include <QColor>
@@ -21,11 +22,9 @@ bool isHiddenItem(const QVariantMap& item, const QVariantList& markers) {
 }
 
 PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength) {
-    const QString title = QStringLiteral("title");
-    const QVariant itemSource =
-        item.contains(title) ? item.value(title) : item.value(QStringLiteral("description"));
-    const QString itemPart = shortenedTitle(entryText(itemSource), titleLength);
-    const QString channelPart = shortenedTitle(entryText(channel.value(title)), titleLength);
+    const QString itemPart = shortenedTitle(itemHeadline(item), titleLength);
+    const QString channelPart =
+        shortenedTitle(entryText(channel.value(QStringLiteral("title"))), titleLength);
 
     PNAttributedString text(itemPart + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
     const int divider = int(itemPart.size());
@@ -39,11 +38,8 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
 }
 
 QString signToolTip(const QVariantMap& item, const QVariantMap& channel) {
-    const QString title = QStringLiteral("title");
-    const QVariant itemSource =
-        item.contains(title) ? item.value(title) : item.value(QStringLiteral("description"));
-    const QString itemPart = entryText(itemSource).simplified();
-    const QString channelPart = entryText(channel.value(title)).simplified();
+    const QString itemPart = itemHeadline(item).simplified();
+    const QString channelPart = entryText(channel.value(QStringLiteral("title"))).simplified();
     if (channelPart.isEmpty()) return itemPart;
     return itemPart.isEmpty() ? channelPart : itemPart + u'\n' + channelPart;
 }

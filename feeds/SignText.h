@@ -12,10 +12,10 @@ QString entryText(const QVariant& entry);
 // Whether the user hid this item: its guid text is among the feed's markers.
 bool isHiddenItem(const QVariantMap& item, const QVariantList& markers);
 
-// A text sign's text: the item part T (title, or description when the item has no
-// title) and the channel part C, each shortened to titleLength, as T + " (" + C +
-// ") ". T is in the standard font, the rest in the small one; T is blue and
-// underlined when the item has a link.
+// A text sign's text: the item part T (its headline: the title, or for an item
+// without one the plain text of what stands in for it, see itemHeadline) and the
+// channel part C, each shortened to titleLength, as T + " (" + C + ") ". T is in the standard font, the rest
+// in the small one; T is blue and underlined when the item has a link.
 PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength);
 
 // A text sign's tool tip: the item part and the channel's title whole, one line

@@ -6,8 +6,10 @@ PNTickerServer::~PNTickerServer() = default;
 void PNTickerServer::preferencesDidChange(const QString&) {}
 void PNTickerServer::pluginDidBecomeIdle(PNPennantPluginProtocol*) {}
 void PNTickerServer::sourceStatusDidChange(PNPennantPluginProtocol*) {}
+void PNTickerServer::offerUndo(const QString&, std::function<void()>) {}
 PNPennantPluginProtocol::~PNPennantPluginProtocol() = default;
 PNPennantClientProtocol::~PNPennantClientProtocol() = default;
+PNActionLinkOpener::~PNActionLinkOpener() = default;
 PNPrefPaneProtocol::~PNPrefPaneProtocol() = default;
 PNUpdateActivity::~PNUpdateActivity() = default;
 PNSourceStatus::~PNSourceStatus() = default;

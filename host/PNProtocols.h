@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <QtPlugin>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -38,6 +39,11 @@ class PNTickerServer {
     // Called from any thread when the state of one of the plug-in's sources changed
     // (see PNSourceStatus); the host reads the new states on its main thread.
     virtual void sourceStatusDidChange(PNPennantPluginProtocol* plugin);
+    // Main thread: offers the user, for a short while, to take back what the
+    // plug-in has just done (text says what, as one line). undo runs at most once,
+    // on the main thread, and only if the user asks before the offer ends; a host
+    // that cannot offer it drops it.
+    virtual void offerUndo(const QString& text, std::function<void()> undo);
 };
 
 class PNPennantPluginProtocol {
@@ -52,6 +58,17 @@ class PNPennantClientProtocol {
   public:
     virtual ~PNPennantClientProtocol();
     virtual void performAction(const QString& action) = 0;
+};
+
+// Optional, on a client: opens the link of what one of its signs shows (the
+// item's page for a headline) straight away, the way the client itself opens
+// links, for a host that offers to skip the sign's menu (a middle click).
+// Main thread. False when the sign names nothing with a link that could be opened;
+// the client has already told the user so.
+class PNActionLinkOpener {
+  public:
+    virtual ~PNActionLinkOpener();
+    virtual bool openLinkForAction(const QString& action) = 0;
 };
 
 class PNPrefPaneProtocol {

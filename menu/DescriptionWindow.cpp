@@ -36,7 +36,8 @@ void DescriptionWindow::showDescription(const QString& html, const QString& labe
     if (!platform::isVisible(outlets_.webWindow)) platform::center(outlets_.webWindow);
     outlets_.webNameLabel->setTextFormat(Qt::PlainText);
     outlets_.webNameLabel->setText(label);
-    platform::orderFront(outlets_.webWindow);
+    // Opened by a menu choice, it is what the user works with next: Escape closes it.
+    platform::makeKeyAndOrderFront(outlets_.webWindow);
 }
 
 void DescriptionWindow::closeWebWindow(QObject*) {

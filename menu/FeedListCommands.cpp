@@ -8,6 +8,7 @@
 #include "platform/AlertSound.h"
 #include "platform/Values.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 
 void FeedListCommands::dontShowAgain(const QString& feedURL, int index, const QVariantMap& item) {
@@ -37,18 +38,51 @@ void FeedListCommands::setUpdateIntervalTo(const QString& feedURL, const QString
 }
 
 void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
+    qsizetype row = -1;
+    QVariantMap record;
+    for (qsizetype i = 0; i < store_.count() && row < 0; ++i)
+        if (const auto candidate = store_.recordAt(i);
+            candidate && platform::textValue(candidate->value(recordkeys::kURL)) == feedURL) {
+            row = i;
+            record = *candidate;
+        }
+    const QVariantList hidden = store_.hiddenMarkers(feedURL);
     schedule_.remove(feedURL);
     const QList<PNSignRef> signs = store_.unsubscribe(feedURL);
-    if (PNTickerServer* s = preferences_.server())
+    PNTickerServer* server = preferences_.server();
+    if (server)
         for (const PNSignRef& sign : signs)
-            s->removeSign(sign);
+            server->removeSign(sign);
     // An unsubscribed feed stays unsubscribed after the next set-up.
     store_.storeFeeds(preferences_);
+    if (listDidChange_) listDidChange_();
+    if (!server || row < 0) return;
+    const QVariantMap channel =
+        store_.feed(feedURL).value_or(FeedDictionary()).channel.value_or(QVariantMap());
+    QString name = fieldText(channel.value(QStringLiteral("title"))).value_or(QString()).simplified();
+    if (name.isEmpty()) name = feedURL;
+    server->offerUndo(QCoreApplication::translate("FeedListCommands", "Unsubscribed from %1").arg(name),
+                      [this, row, record, hidden] { undoUnsubscribe(row, record, hidden); });
+}
+
+void FeedListCommands::undoUnsubscribe(qsizetype row, const QVariantMap& record, const QVariantList& hidden) {
+    const QString feedURL = platform::textValue(record.value(recordkeys::kURL));
+    // Subscribed again meanwhile: the user's newer record stays.
+    if (!store_.reinstate(row, record)) return platform::beep();
+    if (store_.hiddenMarkers(feedURL).isEmpty()) store_.restoreHidden(feedURL, hidden);
+    store_.storeFeeds(preferences_);
+    store_.storeIgnored(preferences_);
+    if (listDidChange_) listDidChange_();
+    // Its headlines come back with its first update, which starts now.
+    if (platform::boolValue(record.value(recordkeys::kEnabled)))
+        schedule_.add(feedURL, FeedSchedule::timerPeriodForInterval(
+                                   platform::intValue(record.value(recordkeys::kInterval))));
 }
 
 void FeedListCommands::subscribeToSource(const QString& sourceURL) {
     if (!store_.subscribe(sourceURL, limits::kDefaultInterval)) return;
     store_.storeFeeds(preferences_);
+    if (listDidChange_) listDidChange_();
     // An inactive plug-in has no timers; activation makes the new feed's. The
     // first update starts now.
     schedule_.add(sourceURL, FeedSchedule::timerPeriodForInterval(limits::kDefaultInterval));

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QVariantMap>
+#include <functional>
 
 class FeedSchedule;
 class FeedStore;
@@ -17,11 +18,18 @@ class FeedListCommands {
     // Hides the item (by its guid's text) for good and takes its sign off.
     void dontShowAgain(const QString& feedURL, int index, const QVariantMap& item);
     void setUpdateIntervalTo(const QString& feedURL, const QString& ttl);
+    // Takes the feed out of the list and offers, through the host, to put it back
+    // as it was (its place, interval and hidden items) for a short while.
     void unsubscribeFromFeed(const QString& feedURL);
     void subscribeToSource(const QString& sourceURL);
+    // Called whenever a command changed which feeds are listed.
+    void setListDidChange(std::function<void()> listDidChange) { listDidChange_ = std::move(listDidChange); }
 
   private:
+    void undoUnsubscribe(qsizetype row, const QVariantMap& record, const QVariantList& hidden);
+
     FeedStore& store_;
     FeedSchedule& schedule_;
     PluginPreferences& preferences_;
+    std::function<void()> listDidChange_;
 };

@@ -6,11 +6,15 @@
 #include "menu/FeedFields.h"
 #include "menu/MenuEntryUpdater.h"
 #include "menu/MenuText.h"
+#include "menu/SafeOpener.h"
 #include "menu/SubmenuLookup.h"
+#include "parser/ItemHeadline.h"
+#include "platform/AlertSound.h"
 #include "platform/ContextMenu.h"
 #include "platform/Values.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 #include <functional>
 
@@ -26,7 +30,8 @@ void setShortenedTitle(QAction* entry, const QString& text, int titleLength) {
 }
 
 // One row of a submenu: its entry (null: the fixed separator between the
-// commands and the values), the key it shows, and the prefix of a value's title.
+// commands and the values), the key it shows, and the prefix of a value's title
+// (the interface file's text, so translated as the file is).
 struct Row {
     QAction* entry;
     const char* key;
@@ -48,7 +53,8 @@ void updateRows(QMenu* menu, const QVariantMap& dictionary, std::initializer_lis
             menu->removeAction(row.entry);
             continue;
         }
-        const QString prefix = row.prefix ? QString::fromLatin1(row.prefix) : QString();
+        const QString prefix =
+            row.prefix ? QCoreApplication::translate("NewsreelPane", row.prefix) : QString();
         if (updateMenuItem(row.entry, menu, place, dictionary, QString::fromLatin1(row.key),
                            row.prefix ? &prefix : nullptr))
             ++place;
@@ -138,24 +144,41 @@ bool InfoMenuController::load() {
     return true;
 }
 
-void InfoMenuController::performAction(const QString& action) {
+std::optional<InfoMenuController::Click> InfoMenuController::clickFor(const QString& action) const {
     // A click that names nothing current (a malformed string, a feed or item an
-    // update has since dropped) pops up nothing and leaves the menu as it was.
+    // update has since dropped) names nothing.
     const qsizetype comma = action.indexOf(u',');
-    if (comma < 0) return;
+    if (comma < 0) return std::nullopt;
     Click click;
     click.index = platform::intValueOfText(action.left(comma));
     click.feedURL = action.mid(comma + 1);
     const std::optional<FeedDictionary> feed = store_.feed(click.feedURL);
-    if (!feed || !feed->items || click.index < 0 || click.index >= feed->items->size()) return;
+    if (!feed || !feed->items || click.index < 0 || click.index >= feed->items->size()) return std::nullopt;
     click.item = feed->items->at(click.index).toMap();
     click.channel = feed->channel.value_or(QVariantMap());
-    if (!load()) return;
-    showClick(click);
-    updateItemInfo(click.item);
-    updateFeedInfo(click.channel);
+    return click;
+}
+
+void InfoMenuController::performAction(const QString& action) {
+    // Nothing current pops up nothing and leaves the menu as it was.
+    const std::optional<Click> click = clickFor(action);
+    if (!click || !load()) return;
+    showClick(*click);
+    updateItemInfo(click->item);
+    updateFeedInfo(click->channel);
     PNTickerServer* s = preferences_.server();
     platform::popUpContextMenu(outlets_.infoMenu, s ? s->tickerView() : nullptr);
+}
+
+bool InfoMenuController::openItemLink(const QString& action) {
+    const std::optional<Click> click = clickFor(action);
+    const std::optional<QString> link =
+        click ? fieldText(click->item.value(QStringLiteral("link"))) : std::nullopt;
+    if (!link) {
+        platform::beep();
+        return false;
+    }
+    return openWebLink(*link);
 }
 
 void InfoMenuController::showClick(const Click& click) {
@@ -166,9 +189,7 @@ void InfoMenuController::showClick(const Click& click) {
     o.feedTitleItem->setData(click.feedURL);
 
     const int length = preferences_.titleLength();
-    const QString titleKey = click.item.contains(QStringLiteral("title")) ? QStringLiteral("title")
-                                                                          : QStringLiteral("description");
-    setShortenedTitle(o.itemTitleItem, fieldText(click.item.value(titleKey)).value_or(QString()), length);
+    setShortenedTitle(o.itemTitleItem, itemHeadline(click.item), length);
     setShortenedTitle(o.feedTitleItem,
                       fieldText(click.channel.value(QStringLiteral("title"))).value_or(QString()), length);
 
@@ -185,35 +206,37 @@ void InfoMenuController::updateItemInfo(const QVariantMap& item) {
     const QVariant source = item.value(QStringLiteral("source"));
     const bool sourceHasURL =
         platform::isDictionary(source) && source.toMap().contains(QStringLiteral("url"));
-    updateRows(submenuTitled(o.infoMenu, QStringLiteral("Item Info")), item,
-               {{o.showFullItemDescriptionItem, "description", nullptr},
-                {o.openItemLinkInBrowserItem, "link", nullptr},
-                {o.emailAuthorItem, "author", nullptr},
-                {o.openCommentsPageItem, "comments", nullptr},
-                {o.downloadEnclosureItem, "enclosure", nullptr},
-                {o.subscribeToSourceItem, "source", nullptr},
-                {nullptr, nullptr, nullptr},
-                {o.itemPublicationDateItem, "pubDate", "Publication Date: "},
-                {o.sourceItem, "source", "Source: "},
-                {o.itemCategoryItem, "categories", "Category: "}},
-               [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
+    updateRows(
+        submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Item Info")), item,
+        {{o.showFullItemDescriptionItem, "description", nullptr},
+         {o.openItemLinkInBrowserItem, "link", nullptr},
+         {o.emailAuthorItem, "author", nullptr},
+         {o.openCommentsPageItem, "comments", nullptr},
+         {o.downloadEnclosureItem, "enclosure", nullptr},
+         {o.subscribeToSourceItem, "source", nullptr},
+         {nullptr, nullptr, nullptr},
+         {o.itemPublicationDateItem, "pubDate", QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
+         {o.sourceItem, "source", QT_TRANSLATE_NOOP("NewsreelPane", "Source: ")},
+         {o.itemCategoryItem, "categories", QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")}},
+        [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
 }
 
 void InfoMenuController::updateFeedInfo(const QVariantMap& channel) {
     const Outlets& o = outlets_;
     const bool adoptsTTL = preferences_.useTTL();
-    updateRows(submenuTitled(o.infoMenu, QStringLiteral("Feed Info")), channel,
-               {{o.showFullFeedDescriptionItem, "description", nullptr},
-                {o.openFeedLinkInBrowserItem, "link", nullptr},
-                {o.setUpdateIntervalToItem, "ttl", "Set Update Interval to "},
-                {o.emailManagingEditorItem, "managingEditor", nullptr},
-                {o.emailWebmasterItem, "webMaster", nullptr},
-                {nullptr, nullptr, nullptr},
-                {o.languageItem, "language", "Language: "},
-                {o.copyrightItem, "copyright", "Copyright: "},
-                {o.feedPublicationDateItem, "pubDate", "Publication Date: "},
-                {o.lastBuildDateItem, "lastBuildDate", "Last Build Date: "},
-                {o.feedCategoryItem, "categories", "Category: "},
-                {o.generatorItem, "generator", "Generator: "}},
-               [&](QAction* entry) { return entry != o.setUpdateIntervalToItem || !adoptsTTL; });
+    updateRows(
+        submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Feed Info")), channel,
+        {{o.showFullFeedDescriptionItem, "description", nullptr},
+         {o.openFeedLinkInBrowserItem, "link", nullptr},
+         {o.setUpdateIntervalToItem, "ttl", QT_TRANSLATE_NOOP("NewsreelPane", "Set Update Interval to ")},
+         {o.emailManagingEditorItem, "managingEditor", nullptr},
+         {o.emailWebmasterItem, "webMaster", nullptr},
+         {nullptr, nullptr, nullptr},
+         {o.languageItem, "language", QT_TRANSLATE_NOOP("NewsreelPane", "Language: ")},
+         {o.copyrightItem, "copyright", QT_TRANSLATE_NOOP("NewsreelPane", "Copyright: ")},
+         {o.feedPublicationDateItem, "pubDate", QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
+         {o.lastBuildDateItem, "lastBuildDate", QT_TRANSLATE_NOOP("NewsreelPane", "Last Build Date: ")},
+         {o.feedCategoryItem, "categories", QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")},
+         {o.generatorItem, "generator", QT_TRANSLATE_NOOP("NewsreelPane", "Generator: ")}},
+        [&](QAction* entry) { return entry != o.setUpdateIntervalToItem || !adoptsTTL; });
 }

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QVariantMap>
 #include <memory>
+#include <optional>
 
 class FeedSchedule;
 class FeedStore;
@@ -63,6 +64,9 @@ class InfoMenuController : public QObject {
 
     // A click on an item's sign: action is "index,feedURL".
     void performAction(const QString& action);
+    // Opens the link of the item the action names, without the menu; an item
+    // that is gone or has no web link sounds the alert. Returns whether it opened.
+    bool openItemLink(const QString& action);
 
   public slots:
     // Every command entry sends this, with itself as sender.
@@ -70,6 +74,8 @@ class InfoMenuController : public QObject {
 
   private:
     struct Click;
+    // What an action string names now, if the store still has it.
+    std::optional<Click> clickFor(const QString& action) const;
     void showClick(const Click& click);
     void updateItemInfo(const QVariantMap& item);
     void updateFeedInfo(const QVariantMap& channel);

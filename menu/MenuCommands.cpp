@@ -108,7 +108,9 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
     if (sender == o.showFullFeedDescriptionItem)
         return withText(textOf(context.channel, "description"),
                         show("Full Feed Description", context.channel));
-    if (sender == o.openItemLinkInBrowserItem) return withText(textOf(context.item, "link"), openWebLink);
+    // The headline at the menu's top stands for its page, as a click on a link does.
+    if (sender == o.openItemLinkInBrowserItem || sender == o.itemTitleItem)
+        return withText(textOf(context.item, "link"), openWebLink);
     if (sender == o.openFeedLinkInBrowserItem) return withText(textOf(context.channel, "link"), openWebLink);
     if (sender == o.openCommentsPageItem) return withText(textOf(context.item, "comments"), openWebLink);
     if (sender == o.downloadEnclosureItem) {

@@ -3,6 +3,7 @@
 #include "menu/MenuText.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 namespace {
@@ -76,7 +77,9 @@ bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantM
                 submenu->addAction(literalMenuTitle(*text));
                 ++shown;
             }
-            if (more > 0) submenu->addAction(QStringLiteral("and %1 more").arg(more))->setEnabled(false);
+            if (more > 0)
+                submenu->addAction(QCoreApplication::translate("MenuEntryUpdater", "and %1 more").arg(more))
+                    ->setEnabled(false);
             if (submenu->actions().isEmpty())
                 delete submenu;
             else

@@ -5,8 +5,10 @@
 
 namespace {
 
-void openOrBeep(const QUrl& url) {
-    if (!platform::openURL(url)) platform::beep();
+bool openOrBeep(const QUrl& url) {
+    if (platform::openURL(url)) return true;
+    platform::beep();
+    return false;
 }
 
 // Letters and digits, of any script: nothing a mail program reads as syntax.
@@ -51,26 +53,58 @@ bool isWebURL(const QUrl& url) {
     return scheme == QLatin1String("http") || scheme == QLatin1String("https");
 }
 
-void openWebLink(const QString& text) {
+bool openWebLink(const QString& text) {
     // Feeds often wrap a link in the blanks and line breaks of their layout.
     const QUrl url(text.trimmed(), QUrl::StrictMode);
-    if (!isWebURL(url)) return platform::beep();
-    openOrBeep(url);
+    if (!isWebURL(url)) {
+        platform::beep();
+        return false;
+    }
+    return openOrBeep(url);
 }
 
+namespace {
+
+bool holdsControlCharacter(QStringView text) {
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || c.category() == QChar::Other_Control) return true;
+    return false;
+}
+
+// The address a mail field names, as written (see mailURLForField).
+QStringView addressOfField(QStringView field) {
+    const qsizetype open = field.indexOf(u'<');
+    if (open >= 0) {
+        const qsizetype close = field.indexOf(u'>', open + 1);
+        return close < 0 ? QStringView() : field.sliced(open + 1, close - open - 1).trimmed();
+    }
+    for (qsizetype i = 0; i < field.size();) {
+        while (i < field.size() && (field[i] == u' ' || field[i] == u'(' || field[i] == u')'))
+            ++i;
+        qsizetype end = i;
+        while (end < field.size() && field[end] != u' ' && field[end] != u'(' && field[end] != u')')
+            ++end;
+        const QStringView word = field.sliced(i, end - i);
+        if (word.contains(u'@')) return word;
+        i = end;
+    }
+    return {};
+}
+
+} // namespace
+
 QString mailURLForField(const QString& field) {
-    QString text;
-    text.reserve(7);
-    const QString prefix = QStringLiteral("mailto:");
-    if (!field.startsWith(prefix)) text += prefix;
-    const qsizetype space = field.indexOf(u' ');
-    text += space >= 0 ? field.left(space) : field;
-    const qsizetype query = text.indexOf(u'?');
-    if (query >= 0) text.truncate(query);
+    const QStringView trimmed = QStringView(field).trimmed();
+    if (holdsControlCharacter(trimmed)) return {};
+    QStringView address = addressOfField(trimmed);
+    const QLatin1String prefix("mailto:");
+    if (address.startsWith(prefix, Qt::CaseInsensitive)) address = address.sliced(prefix.size());
+    const qsizetype query = address.indexOf(u'?');
+    if (query >= 0) address.truncate(query);
     // Only a plain address goes on: "&attach=", "%3F" or a second recipient would
     // ride along to the mail program, whatever its own rules for them.
-    if (!isPlainAddress(QStringView(text).mid(prefix.size()))) return {};
-    return text;
+    if (!isPlainAddress(address)) return {};
+    return prefix + address.toString();
 }
 
 void openMailField(const QString& field) {

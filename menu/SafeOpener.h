@@ -9,15 +9,20 @@
 
 // A web address the system may open: a well-formed http or https URL with a host.
 bool isWebURL(const QUrl& url);
-// Opens a link, comments page, enclosure or image link given as text.
-void openWebLink(const QString& text);
+// Opens a link, comments page, enclosure or image link given as text; returns
+// whether it was opened.
+bool openWebLink(const QString& text);
 
-// The "mailto:" URL for a mail field (an address, usually followed by a blank
-// and the person's name), or an empty text when the field cannot make a safe one:
-// the address is cut at the first "?", so no header or body rides along, and what
-// is left must be a plain address (a local part and a domain of letters, digits
-// and the few marks addresses use), so no other recipient, header, attachment or
-// percent-encoded character reaches the mail program.
+// The "mailto:" URL for a mail field, or an empty text when the field cannot make
+// a safe one. Feeds write the address as "me@example.com (Name)",
+// "Name (me@example.com)", "Name <me@example.com>" or "mailto:me@example.com":
+// the address is the text in angle brackets, else the first word (parted by
+// blanks and brackets) that holds an "@". It is cut at the first "?", so no header
+// or body rides along, and what is left must be a plain address (a local part and
+// a domain of letters, digits and the few marks addresses use), so no other
+// recipient, header, attachment or percent-encoded character reaches the mail
+// program. A field holding a line break or another control character within it
+// makes none.
 QString mailURLForField(const QString& field);
 void openMailField(const QString& field);
 

@@ -3,7 +3,10 @@
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 
+#include <QHash>
+
 const QString AtomHandlers::kNamespace = QStringLiteral("http://www.w3.org/2005/Atom");
+const QString AtomHandlers::kNamespace03 = QStringLiteral("http://purl.org/atom/ns#");
 
 namespace {
 
@@ -36,6 +39,15 @@ bool isVoidElement(const QString& name) {
     return kVoid.contains(name);
 }
 
+// Atom 0.3's names for the elements Atom 1.0 renamed.
+QString atom10Name(const QString& localName) {
+    static const QHash<QString, QString> kRenamed{{QStringLiteral("modified"), QStringLiteral("updated")},
+                                                  {QStringLiteral("issued"), QStringLiteral("published")},
+                                                  {QStringLiteral("tagline"), QStringLiteral("subtitle")},
+                                                  {QStringLiteral("copyright"), QStringLiteral("rights")}};
+    return kRenamed.value(localName, localName);
+}
+
 } // namespace
 
 AtomHandlers::Role AtomHandlers::parentRole() const {
@@ -45,8 +57,10 @@ AtomHandlers::Role AtomHandlers::parentRole() const {
 void AtomHandlers::didStartElementNs(const QString& name, const QString& namespaceURI,
                                      const QString& localName, const QVariantMap& attributes) {
     Frame frame;
-    frame.localName = localName;
-    frame.atom = namespaceURI == kNamespace;
+    const bool atom03 = namespaceURI == kNamespace03;
+    frame.localName = atom03 && !capturing_ ? atom10Name(localName) : localName;
+    frame.atom = namespaceURI == kNamespace || atom03;
+    frame.atom03 = atom03;
     frame.base = frames_.empty() ? documentURL_ : frames_.back().base;
     const auto xmlBase = attributes.constFind(QStringLiteral("xml:base"));
     if (xmlBase != attributes.cend()) {
@@ -68,7 +82,7 @@ void AtomHandlers::didStartElementNs(const QString& name, const QString& namespa
         }
         (void)name;
     } else if (frame.atom) {
-        startAtomElement(localName, attributes, frame);
+        startAtomElement(frame.localName, attributes, frame);
     }
     frames_.push_back(std::move(frame));
 }
@@ -96,7 +110,12 @@ void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap&
     }
     if (localName == u"entry" && parent == Role::Feed) {
         frame.role = Role::Entry;
-        entries_.emplace_back();
+        if (qsizetype(entries_.size()) < kMaxItemsPerFeed) {
+            entries_.emplace_back();
+        } else {
+            ++entriesLeftOut_;
+            leftOut_ = {};
+        }
         return;
     }
     if (localName == u"source" && parent == Role::Entry) {
@@ -123,7 +142,30 @@ void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap&
     // Content kept elsewhere (src) or not text at all (a base64 image) has no text
     // for the description window.
     if (localName == u"content" && !attribute(attributes, "src").isEmpty()) return;
+    if (!chooseTextKind(attributes, frame.atom03)) return;
+    frame.role = Role::TextConstruct;
+    capturing_ = true;
+    captureDepth_ = 0;
+    captured_.clear();
+}
+
+// How the text of an element with these attributes is written; false when it is
+// no text to read (base64, or a type that is not text).
+bool AtomHandlers::chooseTextKind(const QVariantMap& attributes, bool atom03) {
     const QString type = attribute(attributes, "type").trimmed().toLower();
+    if (atom03) {
+        // Types are MIME types there, text/plain when absent; the mode says whether
+        // markup is escaped or inline.
+        const QString mode = attribute(attributes, "mode").trimmed().toLower();
+        if (mode == u"base64") return false;
+        const bool html = type.contains(QLatin1String("html"));
+        if (!type.isEmpty() && !type.startsWith(QLatin1String("text/")) && !html) return false;
+        if (mode == u"escaped")
+            captureKind_ = html ? TextKind::Html : TextKind::Text;
+        else
+            captureKind_ = html ? TextKind::Xhtml : TextKind::Text;
+        return true;
+    }
     if (type.isEmpty() || type == u"text" || type.startsWith(QLatin1String("text/")))
         captureKind_ = type == u"text/html" ? TextKind::Html : TextKind::Text;
     else if (type == u"html")
@@ -131,11 +173,16 @@ void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap&
     else if (type == u"xhtml" || type.endsWith(QLatin1String("xml")))
         captureKind_ = TextKind::Xhtml;
     else
-        return;
-    frame.role = Role::TextConstruct;
-    capturing_ = true;
-    captureDepth_ = 0;
-    captured_.clear();
+        return false;
+    return true;
+}
+
+void AtomHandlers::dropUnfinishedEntry() {
+    for (const Frame& frame : frames_)
+        if (frame.role == Role::Entry) {
+            entries_.pop_back();
+            return;
+        }
 }
 
 void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
@@ -145,12 +192,12 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
     const QString type = attribute(attributes, "type");
     const Role parent = parentRole();
     if (parent == Role::Source) {
-        if (rel == u"self" && entries_.back().sourceSelf.isEmpty()) entries_.back().sourceSelf = href;
+        if (rel == u"self" && currentEntry().sourceSelf.isEmpty()) currentEntry().sourceSelf = href;
         return;
     }
     if (rel == u"alternate") {
-        int& rank = parent == Role::Feed ? channelLinkRank_ : entries_.back().linkRank;
-        QVariantMap& owner = parent == Role::Feed ? channel_ : entries_.back().item;
+        int& rank = parent == Role::Feed ? channelLinkRank_ : currentEntry().linkRank;
+        QVariantMap& owner = parent == Role::Feed ? channel_ : currentEntry().item;
         if (pageRank(type) > rank) {
             rank = pageRank(type);
             owner.insert(QStringLiteral("link"), href);
@@ -158,7 +205,7 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
         return;
     }
     if (parent != Role::Entry) return;
-    Entry& entry = entries_.back();
+    Entry& entry = currentEntry();
     if (rel == u"enclosure" && !entry.item.contains(QStringLiteral("enclosure"))) {
         QVariantMap enclosure{{QStringLiteral("url"), href}};
         for (const char* key : {"length", "type"})
@@ -177,7 +224,7 @@ void AtomHandlers::addCategory(const QVariantMap& attributes) {
     if (parentRole() == Role::Feed)
         channelCategories_.append(term);
     else
-        entries_.back().categories.append(term);
+        currentEntry().categories.append(term);
 }
 
 void AtomHandlers::foundCharacters(QStringView text) {
@@ -225,9 +272,9 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
         if (parent == Role::Feed && !hasFeedAuthor_) {
             feedAuthor_ = person_;
             hasFeedAuthor_ = true;
-        } else if (parent == Role::Entry && !entries_.back().hasAuthor) {
-            entries_.back().author = person_;
-            entries_.back().hasAuthor = true;
+        } else if (parent == Role::Entry && !currentEntry().hasAuthor) {
+            currentEntry().author = person_;
+            currentEntry().hasAuthor = true;
         }
         return;
     }
@@ -239,7 +286,7 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     if (parent == Role::Person) {
         (name == u"name" ? person_.name : person_.email) = text;
     } else if (parent == Role::Source) {
-        entries_.back().sourceTitle = text;
+        currentEntry().sourceTitle = text;
     } else if (parent == Role::Feed) {
         if (name == u"title")
             channel_.insert(QStringLiteral("title"), text);
@@ -256,7 +303,7 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
         else if (name == u"icon")
             icon_ = resolvedLink(frame.base, text);
     } else if (parent == Role::Entry) {
-        Entry& entry = entries_.back();
+        Entry& entry = currentEntry();
         if (name == u"title")
             entry.item.insert(QStringLiteral("title"), text);
         else if (name == u"id")
@@ -315,5 +362,6 @@ ParsedFeed AtomHandlers::feedDictionary() const {
             items.append(itemOf(entry));
         feed.items = std::move(items);
     }
+    feed.itemsLeftOut = entriesLeftOut_;
     return feed;
 }

@@ -16,10 +16,14 @@
 // "pubDate", author, categories, the enclosure and the replies link as
 // "comments"). Links are resolved against xml:base and the document's URL; HTML
 // and XHTML texts stay HTML in descriptions and become plain text elsewhere.
-// Elements of other namespaces are passed over.
+// Elements of other namespaces are passed over. Atom 0.3 documents, in their own
+// namespace, are read the same way: modified, issued, tagline and copyright are
+// its names for updated, published, subtitle and rights, and a text's mode
+// ("escaped", "xml", "base64") says how its type is written.
 class AtomHandlers : public platform::XmlEventDelegate {
   public:
     static const QString kNamespace;
+    static const QString kNamespace03;
 
     explicit AtomHandlers(QUrl documentURL) : documentURL_(std::move(documentURL)) {}
 
@@ -35,6 +39,8 @@ class AtomHandlers : public platform::XmlEventDelegate {
 
     // What has been read so far; complete once the parser has finished.
     ParsedFeed feedDictionary() const;
+    // A document cut off inside an entry: that entry, still open, goes.
+    void dropUnfinishedEntry();
 
   private:
     // Where an open element stands: which Atom element it is and what it belongs to.
@@ -43,6 +49,7 @@ class AtomHandlers : public platform::XmlEventDelegate {
     struct Frame {
         QString localName;
         bool atom = false;
+        bool atom03 = false; // in Atom 0.3's namespace
         Role role = Role::Other;
         QUrl base;
         bool wrapper = false; // the div around an XHTML text
@@ -66,13 +73,15 @@ class AtomHandlers : public platform::XmlEventDelegate {
 
     void startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame);
     void endAtomElement(const Frame& frame);
-    void startCapture(const QVariantMap& attributes);
+    bool chooseTextKind(const QVariantMap& attributes, bool atom03);
     void addLink(const QVariantMap& attributes, const QUrl& base);
     void addCategory(const QVariantMap& attributes);
     QString capturedPlainText() const;
     QString capturedHtml() const;
     Role parentRole() const;
     QVariantMap itemOf(const Entry& entry) const;
+    // The entry being read: past the bound, a scratch one that is not kept.
+    Entry& currentEntry() { return entriesLeftOut_ > 0 ? leftOut_ : entries_.back(); }
 
     QUrl documentURL_;
     std::vector<Frame> frames_;
@@ -92,4 +101,6 @@ class AtomHandlers : public platform::XmlEventDelegate {
     bool hasFeedAuthor_ = false;
     Person person_; // the author being read
     std::vector<Entry> entries_;
+    Entry leftOut_;
+    qsizetype entriesLeftOut_ = 0;
 };

@@ -2,12 +2,18 @@
 
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
+#include "parser/ItemHeadline.h"
+#include "parser/JsonItemBound.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 namespace {
+
+// Ten thousand items with an author, tags and an attachment each hold some
+// sixty thousand; a document that holds more is built to cost memory.
+constexpr qsizetype kMaxJsonContainers = 200'000;
 
 // A member that is a text; anything else (a number, an object) counts as absent.
 QString textOf(const QJsonObject& object, const char* key) {
@@ -51,6 +57,13 @@ QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
         item.insert(QStringLiteral("description"), platform::htmlOfPlainText(text.trimmed()));
     else if (!summary.trimmed().isEmpty())
         item.insert(QStringLiteral("description"), platform::htmlOfPlainText(summary.trimmed()));
+    // An untitled item reads as its summary, then its text, then its HTML's text.
+    if (!item.contains(QStringLiteral("title"))) {
+        QString standIn = summary.simplified();
+        if (standIn.isEmpty()) standIn = text.simplified();
+        if (standIn.isEmpty()) standIn = platform::plainTextOfHtml(html);
+        if (!standIn.isEmpty()) item.insert(kHeadlineStandInKey, standIn);
+    }
     QString date = textOf(object, "date_published");
     if (date.trimmed().isEmpty()) date = textOf(object, "date_modified");
     putText(item, "pubDate", date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
@@ -90,9 +103,15 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
         result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(maxBytes));
         return result;
     }
-    const QByteArray body = document.startsWith("\xEF\xBB\xBF") ? document.mid(3) : document;
+    const JsonItemBound bound =
+        boundJsonItems(document.startsWith("\xEF\xBB\xBF") ? document.mid(3) : document, kMaxItemsPerFeed,
+                       kMaxJsonContainers);
+    if (bound.tooManyContainers) {
+        result.reason = QStringLiteral("more than %1 JSON objects and arrays").arg(kMaxJsonContainers);
+        return result;
+    }
     QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(body, &error);
+    const QJsonDocument json = QJsonDocument::fromJson(bound.document, &error);
     if (error.error != QJsonParseError::NoError) {
         result.reason = QStringLiteral("%1 (at byte %2)").arg(error.errorString()).arg(error.offset);
         return result;
@@ -127,6 +146,7 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
             if (!item.isEmpty()) list.append(item); // nothing of it could be read
         }
     if (!list.isEmpty()) result.feed.items = std::move(list);
+    result.feed.itemsLeftOut = bound.itemsLeftOut;
     result.kind = JsonFeedResult::Feed;
     return result;
 }

@@ -9,13 +9,16 @@ bool isUsableAddress(const QUrl& url, bool fileAllowed) {
 }
 
 std::optional<QUrl> linkedAddress(const QString& text, const QUrl& documentURL) {
+    return linkedAddress(text, documentURL, documentURL.scheme().toLower() == QLatin1String("file"));
+}
+
+std::optional<QUrl> linkedAddress(const QString& text, const QUrl& base, bool fromFile) {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty()) return std::nullopt;
     const QUrl given(trimmed, QUrl::TolerantMode);
     if (!given.isValid()) return std::nullopt;
     // A relative address names a file beside the feed (the bundled demo feeds).
-    const QUrl url = given.isRelative() ? documentURL.resolved(given) : given;
-    const bool fromFile = documentURL.scheme().toLower() == QLatin1String("file");
+    const QUrl url = given.isRelative() ? base.resolved(given) : given;
     if (!isUsableAddress(url, fromFile)) return std::nullopt;
     return url;
 }

@@ -60,6 +60,7 @@ ParsedFeed RssHandlers::feedDictionary() const {
             items.append(QVariant(*item));
         feed.items = std::move(items);
     }
+    feed.itemsLeftOut = itemsLeftOut_;
     return feed;
 }
 
@@ -75,8 +76,14 @@ void RssHandlers::didStartElement(const QString& name, const QVariantMap& attrib
         stack.push_back(channel_);
     } else if (name == kItem) {
         hasItems_ = true;
-        items_.push_back(newContainer());
-        stack.push_back(items_.back());
+        if (qsizetype(items_.size()) < kMaxItemsPerFeed) {
+            items_.push_back(newContainer());
+            stack.push_back(items_.back());
+        } else {
+            ++itemsLeftOut_;
+            leftOut_.clear();
+            stack.push_back(&leftOut_);
+        }
     } else if (name == kImage) {
         // Before any channel an image has nowhere to go: it and its children are
         // collected into a container that nothing keeps.
@@ -135,6 +142,12 @@ void RssHandlers::didEndElement(const QString& name) {
         }
     }
     if (container && !stack.empty()) stack.pop_back();
+}
+
+void RssHandlers::dropUnfinishedItem() {
+    if (items_.empty() || std::find(stack.begin(), stack.end(), items_.back()) == stack.end()) return;
+    items_.pop_back();
+    hasItems_ = hasItems_ && !items_.empty();
 }
 
 void RssHandlers::parseErrorOccurred(const QString& description) {

@@ -37,6 +37,10 @@ class TextAccumulator {
         return QString(reinterpret_cast<const QChar*>(buffer_ ? buffer_.get() : kNothing), length_);
     }
     void reset() { active_ = false; }
+    // The text so far, valid until the next change.
+    QStringView view() const {
+        return active_ && buffer_ ? QStringView(buffer_.get(), length_) : QStringView();
+    }
 
   private:
     void grow(qsizetype needed);
@@ -71,6 +75,9 @@ class RssHandlers : public platform::XmlEventDelegate {
     ParsedFeed feedDictionary() const;
     // The document's first element as written; null before it.
     const QString& rootElement() const { return rootElement_; }
+    // A document cut off inside an item: that item, still open, goes (its index
+    // was the last one, so no other item moves).
+    void dropUnfinishedItem();
 
     // The element stack: the open containers, the current one last.
     std::vector<QVariantMap*> stack;
@@ -78,7 +85,10 @@ class RssHandlers : public platform::XmlEventDelegate {
 
   private:
     QVariantMap* newContainer();
-    QVariantMap* lastItem() const { return items_.empty() ? nullptr : items_.back(); }
+    QVariantMap* lastItem() const {
+        if (itemsLeftOut_ > 0) return &leftOut_;
+        return items_.empty() ? nullptr : items_.back();
+    }
     QVariantMap* categoryOwner() const;
     // Every container made, at stable addresses: the element stack points into it.
     // One replaced (a second channel or image) stays until the parse ends.
@@ -87,5 +97,9 @@ class RssHandlers : public platform::XmlEventDelegate {
     QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
     std::vector<QVariantMap*> items_;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
+    // Items past the bound are read into this one scratch container, emptied at
+    // each, so that what they hold goes nowhere.
+    mutable QVariantMap leftOut_;
+    qsizetype itemsLeftOut_ = 0;
     QString rootElement_;
 };

@@ -113,6 +113,8 @@ class AttributeExpander {
 
     // libxml2's own bound on entities nested in entities.
     static constexpr int kMaxNesting = 40;
+    // The longest entity name looked up; longer ones stay as written.
+    static constexpr qsizetype kMaxReferenceName = 64;
 
   private:
     bool append(QByteArrayView text, int depth) {
@@ -121,9 +123,13 @@ class AttributeExpander {
             const qsizetype plainEnd = amp < 0 ? text.size() : amp;
             if (!appendPlain(text.sliced(i, plainEnd - i), depth > 0)) return false;
             if (amp < 0) break;
-            const qsizetype semicolon = text.indexOf(';', amp);
+            // The ";" is looked for no further than the longest name allowed, so a
+            // value of a million "&" costs a million short looks.
+            const qsizetype window = std::min<qsizetype>(text.size() - amp, kMaxReferenceName + 2);
+            const qsizetype found = text.sliced(amp, window).indexOf(';');
+            const qsizetype semicolon = found < 0 ? -1 : amp + found;
             const qsizetype nameLength = semicolon - amp - 1;
-            if (semicolon < 0 || nameLength < 1 || nameLength > 64) {
+            if (semicolon < 0 || nameLength < 1 || nameLength > kMaxReferenceName) {
                 if (!appendPlain(QByteArrayView("&"), false)) return false;
                 i = amp + 1;
                 continue;
@@ -231,6 +237,76 @@ QByteArray xmlDeclaration(const QByteArray& head) {
 }
 
 constexpr qsizetype kMaxHeldBack = 4096;
+
+// The encoding the XML declaration names, lower case; empty when it names none.
+QByteArray declaredEncoding(const QByteArray& head) {
+    const QByteArray declaration = xmlDeclaration(head);
+    const qsizetype key = declaration.indexOf("encoding");
+    if (key < 0) return {};
+    qsizetype at = declaration.indexOf('=', key);
+    if (at < 0) return {};
+    at = firstNonBlank(declaration, at + 1);
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\'')) return {};
+    const qsizetype close = declaration.indexOf(declaration[at], at + 1);
+    if (close < 0) return {};
+    return declaration.mid(at + 1, close - at - 1).trimmed().toLower();
+}
+
+// The names under which servers and documents mean the web's Latin-1, which is
+// Windows-1252.
+bool meansWindows1252(const QByteArray& lowerName) {
+    static const char* const kNames[] = {"iso-8859-1",   "iso8859-1", "iso_8859-1", "latin1",
+                                         "latin-1",      "l1",        "cp819",      "ibm819",
+                                         "iso-ir-100",   "us-ascii",  "ascii",      "ansi_x3.4-1968",
+                                         "windows-1252", "cp1252",    "x-cp1252"};
+    for (const char* name : kNames)
+        if (lowerName == name) return true;
+    return false;
+}
+
+bool meansUtf8(const QByteArray& lowerName) {
+    return lowerName == "utf-8" || lowerName == "utf8";
+}
+
+// Windows-1252 as UTF-8. The five bytes it leaves undefined stay the C1
+// controls they are in Latin-1, as browsers read them.
+void appendWindows1252AsUtf8(const char* data, std::size_t size, QByteArray& out) {
+    static const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    out.reserve(out.size() + qsizetype(size) * 3 / 2 + 16);
+    for (std::size_t i = 0; i < size; ++i) {
+        const auto byte = static_cast<unsigned char>(data[i]);
+        const char16_t c = byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : char16_t(byte);
+        if (c < 0x80) {
+            out.append(char(c));
+        } else if (c < 0x800) {
+            out.append(char(0xC0 | (c >> 6)));
+            out.append(char(0x80 | (c & 0x3F)));
+        } else {
+            out.append(char(0xE0 | (c >> 12)));
+            out.append(char(0x80 | ((c >> 6) & 0x3F)));
+            out.append(char(0x80 | (c & 0x3F)));
+        }
+    }
+}
+
+// What libxml2 reports when it has run into a bound of its own (depth, name or
+// text length, entity amplification, memory): those refuse the document even
+// when recovering.
+bool isLibxmlBound(const xmlError& error, const char* message) {
+    return error.code == XML_ERR_INTERNAL_ERROR || error.code == XML_ERR_NO_MEMORY ||
+           error.code == XML_ERR_ENTITY_LOOP || error.code == XML_ERR_USER_STOP ||
+           std::strstr(message, "XML_PARSE_HUGE") || std::strstr(message, "huge") ||
+           std::strstr(message, "Huge");
+}
+
+// Bytes that are not the UTF-8 being read.
+bool isEncodingFault(const xmlError& error, const char* message) {
+    return (error.code == XML_ERR_INVALID_CHAR && std::strstr(message, "not proper UTF-8")) ||
+           error.code == XML_ERR_INVALID_ENCODING;
+}
 
 } // namespace
 
@@ -415,10 +491,12 @@ struct XmlEventParser::Context {
             if (!current->countText(bytes)) return;
             if (!attributesOf(ctx, namespaceCount, namespaces, attributeCount, attributes, map)) return;
         }
-        if (d->wantsNamespaces())
-            d->didStartElementNs(c.name(prefix, localName), uri ? c.name(nullptr, uri) : QString(),
-                                 c.name(nullptr, localName), map);
-        else
+        if (d->wantsNamespaces()) {
+            // Most names have no prefix: the local name is the name, found once.
+            const QString& name = c.name(prefix, localName);
+            d->didStartElementNs(name, uri ? c.name(nullptr, uri) : QString(),
+                                 prefix ? c.name(nullptr, localName) : name, map);
+        } else
             d->didStartElement(c.name(prefix, localName), map);
     }
 
@@ -496,11 +574,11 @@ struct XmlEventParser::Context {
 
     // Ends the parse at the first fatal error, in the context that reported it
     // (an entity's own, perhaps) and in the document's.
-    static void stop(void* ctx, const QString& description) {
+    static void stop(void* ctx, const QString& description, Failure failure = Failure::Bound) {
         if (ctx) xmlStopParser(static_cast<xmlParserCtxtPtr>(ctx));
         if (!current) return;
         if (current->context_ && current->context_->ctxt != ctx) xmlStopParser(current->context_->ctxt);
-        if (!current->failed_) current->noteFatalError(description);
+        if (!current->failed_) current->noteFatalError(description, failure);
     }
 
     static xmlParserInputPtr resolveEntity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
@@ -518,10 +596,28 @@ struct XmlEventParser::Context {
     }
 
     static void structuredError(void* ctx, xmlErrorPtr error) {
-        if (!error || error->level != XML_ERR_FATAL) return;
-        QString message = QString::fromUtf8(error->message ? error->message : "unknown error").trimmed();
+        if (!error || error->level != XML_ERR_FATAL || !current || current->failed_) return;
+        const char* raw = error->message ? error->message : "unknown error";
+        Failure failure = Failure::Syntax;
+        if (isLibxmlBound(*error, raw))
+            failure = Failure::Bound;
+        else if (isEncodingFault(*error, raw))
+            failure = Failure::Encoding;
+        // A recovering parse may meet a fault at every byte: past the first, the
+        // message is not even made.
+        if (current->recovering_ && failure == Failure::Syntax && !current->firstRepair_.isEmpty()) return;
+        // libxml2's messages may hold a line break (the bytes of an encoding fault).
+        QString message = QString::fromUtf8(raw).simplified();
+        // libxml2 says this of a document cut off inside its elements too.
+        if (error->code == XML_ERR_DOCUMENT_END && current->context_ && current->context_->depth > 0)
+            message =
+                QStringLiteral("Premature end of data: %1 elements not closed").arg(current->context_->depth);
         if (error->line > 0) message += QStringLiteral(" (line %1)").arg(error->line);
-        stop(ctx, message);
+        if (current->recovering_ && failure == Failure::Syntax) {
+            current->firstRepair_ = message;
+            return;
+        }
+        stop(ctx, message, failure);
     }
 };
 
@@ -536,8 +632,9 @@ XmlEventParser::XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits
 
 XmlEventParser::~XmlEventParser() = default;
 
-void XmlEventParser::noteFatalError(const QString& description) {
+void XmlEventParser::noteFatalError(const QString& description, Failure failure) {
     failed_ = true;
+    failure_ = failure;
     error_ = description;
     delegate_.parseErrorOccurred(description);
 }
@@ -550,24 +647,43 @@ bool XmlEventParser::countText(std::size_t bytes) {
     return false;
 }
 
-// libxml2 detects the encoding from the first four bytes; the charset of the
-// transport needs the whole XML declaration to know that it does not name one.
+// libxml2 detects the encoding from the first four bytes; what the XML
+// declaration names (or does not) is judged here, on the whole declaration.
 bool XmlEventParser::headIsComplete() const {
     if (head_.size() < 4) return false;
     if (isWideEncoding(head_) || head_.size() >= kMaxHeldBack) return true;
     const qsizetype start = firstNonBlank(head_, utf8MarkLength(head_));
     if (start + 4 > head_.size()) return false;
-    if (fallbackEncoding_.isEmpty() || start > 0 || !head_.startsWith("<?xml")) return true;
-    return head_.contains("?>");
+    const QByteArrayView rest = QByteArrayView(head_).sliced(start);
+    if (rest.size() < 5 && QByteArrayView("<?xml").startsWith(rest)) return false;
+    if (!rest.startsWith("<?xml")) return true;
+    return head_.indexOf("?>", start) >= 0;
 }
 
-void XmlEventParser::applyFallbackEncoding(const QByteArray& head) {
-    if (fallbackEncoding_.isEmpty() || isWideEncoding(head) || utf8MarkLength(head) > 0) return;
-    if (xmlDeclaration(head).contains("encoding")) return;
-    const QByteArray name = fallbackEncoding_.toLower();
-    if (name == "utf-8" || name == "utf8" || name == "us-ascii") return; // libxml2's default already
-    if (xmlCharEncodingHandlerPtr handler = xmlFindCharEncodingHandler(fallbackEncoding_.constData()))
-        xmlSwitchToEncoding(context_->ctxt, handler);
+// head: the first bytes, leading blanks gone. Sets the parser's options too,
+// which depend on the encoding.
+void XmlEventParser::chooseEncoding(const QByteArray& head) {
+    int options =
+        XML_PARSE_NONET; // no network, no DTD loading, no entity substitution beyond the document's own
+    if (recovering_) options |= XML_PARSE_RECOVER;
+    const bool marked = isWideEncoding(head) || utf8MarkLength(head) > 0;
+    const QByteArray declared = marked ? QByteArray() : declaredEncoding(head);
+    const QByteArray fallback = fallbackEncoding_.toLower();
+    xmlCharEncodingHandlerPtr handler = nullptr;
+    if (!marked) {
+        if (!declared.isEmpty()) {
+            windows1252_ = meansWindows1252(declared);
+        } else if (meansWindows1252(fallback)) {
+            windows1252_ = true;
+        } else if (!fallback.isEmpty() && !meansUtf8(fallback)) {
+            handler = xmlFindCharEncodingHandler(fallbackEncoding_.constData());
+        }
+        encodingAssumed_ = declared.isEmpty() && !windows1252_ && !handler && !meansUtf8(fallback);
+    }
+    // The declaration is not heard: these bytes reach libxml2 as UTF-8.
+    if (windows1252_) options |= XML_PARSE_IGNORE_ENC;
+    xmlCtxtUseOptions(context_->ctxt, options);
+    if (handler) xmlSwitchToEncoding(context_->ctxt, handler);
 }
 
 bool XmlEventParser::ensureContext(bool terminate) {
@@ -603,8 +719,6 @@ bool XmlEventParser::ensureContext(bool terminate) {
         noteFatalError(QStringLiteral("cannot create the XML parser"));
         return false;
     }
-    // No network, no DTD loading, no entity substitution beyond the document's own.
-    xmlCtxtUseOptions(context_->ctxt, XML_PARSE_NONET);
     return true;
 }
 
@@ -635,7 +749,7 @@ bool XmlEventParser::parseChunk(const char* data, std::size_t size) {
         head_.append(data, qsizetype(size));
         if (!ensureContext(false)) return !failed_;
         head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
-        applyFallbackEncoding(head);
+        chooseEncoding(head);
         guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
         data = head.constData();
         size = std::size_t(head.size());
@@ -647,6 +761,12 @@ bool XmlEventParser::parseChunk(const char* data, std::size_t size) {
 // libxml2 gets the bytes up to a start tag the guard refuses, then the parse ends
 // with the guard's reason.
 void XmlEventParser::feedGuarded(const char* data, std::size_t size) {
+    QByteArray converted;
+    if (windows1252_) {
+        appendWindows1252AsUtf8(data, size, converted);
+        data = converted.constData();
+        size = std::size_t(converted.size());
+    }
     const std::size_t passed = guard_.scan(data, size);
     for (std::size_t fed = 0; fed < passed && !failed_;) {
         const int piece = int(std::min<std::size_t>(passed - fed, 1 << 20));
@@ -665,14 +785,16 @@ bool XmlEventParser::finish() {
         ensureContext(true);
         if (failed_) return false;
         const QByteArray head = withoutLeadingBlanks(std::exchange(head_, QByteArray()));
-        applyFallbackEncoding(head);
+        chooseEncoding(head);
         guard_.setEncodingFromHead(head.constData(), std::size_t(head.size()));
         if (!head.isEmpty()) feedGuarded(head.constData(), std::size_t(head.size()));
     }
     if (!failed_) context_->feed(nullptr, 0, true);
     finished_ = true;
-    if (failed_ || !context_->ctxt->wellFormed) {
-        if (!failed_) noteFatalError(QStringLiteral("the document is not well formed"));
+    if (!failed_ && !context_->ctxt->wellFormed && recovering_ && firstRepair_.isEmpty())
+        firstRepair_ = QStringLiteral("the document is not well formed");
+    if (failed_ || (!context_->ctxt->wellFormed && !recovering_)) {
+        if (!failed_) noteFatalError(QStringLiteral("the document is not well formed"), Failure::Syntax);
         return false;
     }
     delegate_.parserDidEndDocument();

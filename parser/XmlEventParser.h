@@ -35,7 +35,8 @@ class XmlEventDelegate {
     virtual void didEndElement(const QString& name) = 0;
     // The first fatal error; no event follows it.
     virtual void parseErrorOccurred(const QString& description) = 0;
-    // Only after a complete, well-formed document.
+    // Only after a complete, well-formed document (or, recovering, one read to
+    // its end within every bound).
     virtual void parserDidEndDocument() = 0;
 };
 
@@ -64,8 +65,15 @@ struct XmlParseLimits {
 // used without a declaration resolve to their characters, a byte-order mark or
 // white space before the XML declaration is accepted, and the encoding comes from
 // the byte-order mark, else the declaration, else the charset the server named.
+// ISO-8859-1 and US-ASCII, declared or named, are read as Windows-1252, as
+// browsers read them: servers that say Latin-1 send curly quotes as 0x91-0x94.
 class XmlEventParser {
   public:
+    // Why a parse stopped: a bound (ours, the start-tag guard's or libxml2's own),
+    // bytes that are not in the encoding being read, or any other fault of the
+    // document's XML.
+    enum class Failure { None, Bound, Encoding, Syntax };
+
     explicit XmlEventParser(XmlEventDelegate& delegate, XmlParseLimits limits = {});
     ~XmlEventParser();
     XmlEventParser(const XmlEventParser&) = delete;
@@ -82,8 +90,20 @@ class XmlEventParser {
     // the first bytes go to libxml2; unknown names are ignored.
     void setFallbackEncoding(const QByteArray& charset) { fallbackEncoding_ = charset.trimmed(); }
 
+    // With recovery (set before the first bytes), faults of the XML that libxml2
+    // can read past no longer stop the parse: the document is read to its end as
+    // libxml2's recovery makes it out, and finish() succeeds. Bounds and bytes
+    // that are not in the document's encoding still stop it.
+    void setRecovering(bool recovering) { recovering_ = recovering; }
+    // The first fault read past, "REASON (line N)"; empty when there was none.
+    const QString& firstRepair() const { return firstRepair_; }
+
     bool failed() const { return failed_; }
+    Failure failure() const { return failure_; }
     QString errorDescription() const { return error_; }
+    // Whether the encoding was taken as UTF-8 for want of any sign: no byte-order
+    // mark, no declared encoding and no charset from the transport.
+    bool encodingWasAssumed() const { return encodingAssumed_; }
 
     // Parses a whole buffer: parseChunk then finish.
     bool parse(const QByteArray& document);
@@ -93,8 +113,8 @@ class XmlEventParser {
   private:
     bool headIsComplete() const;
     bool ensureContext(bool terminate);
-    void applyFallbackEncoding(const QByteArray& head);
-    void noteFatalError(const QString& description);
+    void chooseEncoding(const QByteArray& head);
+    void noteFatalError(const QString& description, Failure failure = Failure::Bound);
     bool countText(std::size_t bytes);
     void feedGuarded(const char* data, std::size_t size);
 
@@ -109,7 +129,12 @@ class XmlEventParser {
     int attributeDeclarations_ = 0;
     bool failed_ = false;
     bool finished_ = false;
+    bool recovering_ = false;
+    bool windows1252_ = false; // bytes are turned into UTF-8 here, ahead of the guard
+    bool encodingAssumed_ = false;
+    Failure failure_ = Failure::None;
     QString error_;
+    QString firstRepair_;
     friend struct Context;
 };
 

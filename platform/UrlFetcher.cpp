@@ -304,6 +304,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
         result.outcome = FetchResult::StoppedByReceiver;
         return result;
     }
+    result.tlsHandshakeFailed = code == CURLE_SSL_CONNECT_ERROR;
     if (transfer.tooLarge)
         result.reason = QStringLiteral("larger than %1 bytes").arg(qulonglong(limits_.maxBytes));
     else if (code == CURLE_ABORTED_BY_CALLBACK)

@@ -31,6 +31,8 @@ struct FetchResult {
     QByteArray etag;
     QByteArray lastModified;
     QByteArray retryAfter;
+    // The TLS handshake failed: the server may speak plain http on that port.
+    bool tlsHandshakeFailed = false;
     bool ok() const { return outcome == Complete; }
 };
 

@@ -22,11 +22,12 @@ void center(QWidget* window) {
     window->move(frame.topLeft());
 }
 
-void orderFront(QWidget* window) {
+void makeKeyAndOrderFront(QWidget* window) {
     if (!window) return;
-    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, false);
     window->show();
     window->raise();
+    window->activateWindow();
     if (observer) observer(window, true);
 }
 

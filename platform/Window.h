@@ -9,8 +9,8 @@ namespace platform {
 // so a host can report every show and close.
 bool isVisible(QWidget* window);
 void center(QWidget* window);
-// Shows the window in front without making it active.
-void orderFront(QWidget* window);
+// Shows the window in front and makes it the active one, with the keyboard.
+void makeKeyAndOrderFront(QWidget* window);
 void orderOut(QWidget* window);
 
 using WindowObserver = std::function<void(QWidget* window, bool visible)>;

@@ -3,6 +3,17 @@
 #include "core/SettingsKeys.h"
 #include "platform/Values.h"
 
+#include <QCoreApplication>
+
+namespace {
+
+// Localizable.json's texts, for the translation catalogues.
+[[maybe_unused]] const char* const kStringTableTexts[] = {QT_TRANSLATE_NOOP(
+    "Localizable",
+    "Newsreel shows the items of your RSS feeds on the ticker. Click an item for its details and commands.")};
+
+} // namespace
+
 NewsreelPlugin::NewsreelPlugin(QObject* parent)
     : QObject(parent), schedule_([this](const QString& feedURL) { tick(feedURL); }),
       updater_(store_, preferences_, this,
@@ -15,6 +26,8 @@ NewsreelPlugin::NewsreelPlugin(QObject* parent)
       pane_(store_, preferences_, status_, [this] { return myBundle_; },
             {[this](const QString& path, bool* ok) { return importSources(path, nullptr, ok); },
              [this](const QString& path, bool* ok) { return exportSources(path, nullptr, ok); }}) {
+    // The host's notice on an empty strip follows the list (the last feed gone).
+    menu_.commands().setListDidChange([this] { statusDidChange(); });
     queue_.setIdleHandler([this] {
         if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
     });
@@ -55,6 +68,13 @@ void NewsreelPlugin::activate() {
 
 void NewsreelPlugin::deactivate() {
     active_ = false;
+    // Updates that have not begun never will: they would post signs that nothing
+    // takes off while the plug-in is off. The running one stops at its next piece
+    // of the document; it may still post, as a last update may, and the store
+    // records whatever it posts for the next update or deactivation to take off.
+    ++activation_;
+    queue_.dropWaiting();
+    updater_.stopRunningUpdate();
     const QList<PNSignRef> signs = store_.takeShownSigns();
     if (PNTickerServer* s = preferences_.server())
         for (const PNSignRef& sign : signs)
@@ -64,8 +84,12 @@ void NewsreelPlugin::deactivate() {
 
 void NewsreelPlugin::tick(const QString& feedURL) {
     // The main thread only hands the update over: updates run one at a time, in
-    // the order their timers fired, on the queue's worker.
-    queue_.enqueue([this, feedURL] {
+    // the order their timers fired, on the queue's worker. A feed waits there
+    // once: a refresh while it waits already would only fetch it twice.
+    const quint64 activation = activation_.load();
+    queue_.enqueue(feedURL, [this, feedURL, activation] {
+        updater_.beginUpdate();
+        if (activation_.load() != activation) return;
         updater_.updateLock().lock();
         updater_.updateFeed(feedURL);
     });
@@ -84,7 +108,10 @@ QString NewsreelPlugin::exportSources(const QString& path, const QVariantMap* se
 QString NewsreelPlugin::userInfo() const {
     if (!myBundle_) return {};
     // A missing key gives the key itself back, as the string table lookup does.
-    return myBundle_->localizedStringForKey(QStringLiteral("userInfo"), QString());
+    // The table's text is translated through the bundle's catalogues, which know it
+    // from kStringTableTexts.
+    return QCoreApplication::translate(
+        "Localizable", myBundle_->localizedStringForKey(QStringLiteral("userInfo"), QString()).toUtf8());
 }
 
 void NewsreelPlugin::willSelect() {
@@ -92,11 +119,13 @@ void NewsreelPlugin::willSelect() {
         deactivate();
         active_ = true;
     }
+    pane_.setFeedsHeldForPane(active_);
     pane_.willSelect();
 }
 
 void NewsreelPlugin::willUnselect() {
     store_.storeFeeds(preferences_);
+    pane_.setFeedsHeldForPane(false);
     if (active_) activate();
 }
 

@@ -15,11 +15,13 @@
 #include "prefs/PaneController.h"
 
 #include <QObject>
+#include <atomic>
 #include <memory>
 
 class NewsreelPlugin : public QObject,
                        public PNPennantPluginProtocol,
                        public PNPennantClientProtocol,
+                       public PNActionLinkOpener,
                        public PNPrefPaneProtocol,
                        public PNUpdateActivity,
                        public PNSourceStatus,
@@ -51,6 +53,7 @@ class NewsreelPlugin : public QObject,
 
     // ---- Sign interaction ----
     void performAction(const QString& action) override { menu_.performAction(action); }
+    bool openLinkForAction(const QString& action) override { return menu_.openItemLink(action); }
 
     // ---- Preferences pane ----
     bool hasPrefsPane() const override { return true; }
@@ -84,6 +87,8 @@ class NewsreelPlugin : public QObject,
 
     std::shared_ptr<platform::Bundle> myBundle_;
     bool active_ = false;
+    // Counts deactivations: an update asked for before the latest one is not run.
+    std::atomic<quint64> activation_{0};
     PluginPreferences preferences_;
     FeedStore store_;
     // Work the update worker hands to the main thread (settings, timers, the pane).

@@ -9,6 +9,7 @@
 #include "platform/TypedAddress.h"
 #include "prefs/FeedTableModel.h"
 
+#include <QCoreApplication>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
@@ -37,48 +38,61 @@ QList<int> selectedRows(QTableView* table) {
 } // namespace
 
 int PaneController::numberOfRowsInTableView(QTableView*) {
-    platform::systemLog(QStringLiteral("count feeds"));
+    platform::systemNote(QStringLiteral("count feeds"));
     return int(store_.count());
 }
 
 QVariant PaneController::tableViewObjectValueForTableColumn(QTableView*, const QString& column, int row) {
-    platform::systemLog(QStringLiteral("get value"));
+    platform::systemNote(QStringLiteral("get value"));
     const std::optional<QVariantMap> record = store_.recordAt(row);
     return record ? record->value(column) : QVariant();
 }
 
 void PaneController::tableViewSetObjectValue(QTableView*, const QVariant& value, const QString& column,
                                              int row) {
-    platform::systemLog(QStringLiteral("set value to %1").arg(value.toString()));
-    bool refused = false;
+    platform::systemNote(QStringLiteral("set value to %1").arg(value.toString()));
+    QString refusal;
     // The record is replaced by a copy: the settings' own list keeps its record.
     const bool changed = store_.updateRecord(row, [&](QVariantMap& record) {
-        QVariant stored = value;
-        if (column == recordkeys::kURL && record.value(column) != value) {
-            // A typed address is made whole ("example.org/feed" is https); what is
-            // no URL at all leaves the cell as it was.
-            const std::optional<QString> address = platform::typedFeedAddress(value.toString());
-            refused = !address;
-            stored = address.value_or(QString());
+        if (column != recordkeys::kURL) {
+            record.insert(column, value);
+            return true;
         }
-        if (refused) return false;
-        record.insert(column, stored);
+        if (record.value(column) == value) return false;
+        // A typed address is made whole ("example.org/feed" is https); what is no
+        // URL at all is not stored, and the one who typed it is told why.
+        const std::optional<QString> address = platform::typedFeedAddress(value.toString(), &refusal);
+        if (!address) return false;
+        record.insert(column, *address);
+        // An https the user did not type may give way to http if the site has no TLS.
+        if (platform::typedWithoutScheme(value.toString()))
+            record.insert(recordkeys::kSchemeGuessed, true);
+        else
+            record.remove(recordkeys::kSchemeGuessed);
         return true;
     });
-    if (refused) {
-        platform::beep();
-        return;
-    }
+    if (!refusal.isEmpty()) return refuseAddress(row, value.toString(), refusal);
+    if (column == recordkeys::kURL) showTableMessage({});
     if (changed) store_.feedsDidChange(preferences_);
 }
 
+void PaneController::refuseAddress(int row, const QString& typed, const QString& reason) {
+    // The log keeps its own words; the user reads them in the pane's language.
+    platform::systemLog(QStringLiteral("\"%1\" is not a feed address: %2").arg(typed, reason));
+    platform::beep();
+    showTableMessage(
+        QCoreApplication::translate("PaneController", "\"%1\" is not a feed address: %2").arg(typed, reason));
+    // The text comes back in its cell, open for correcting.
+    if (model_) model_->editAddress(row, typed);
+}
+
 void PaneController::tableViewSelectionDidChange(QTableView* table) {
-    platform::systemLog(QStringLiteral("selection changed"));
+    platform::systemNote(QStringLiteral("selection changed"));
     if (outlets_.removeFeedButton) outlets_.removeFeedButton->setEnabled(selectedRow(table) >= 0);
 }
 
 void PaneController::addFeedToTable(QObject*) {
-    platform::systemLog(QStringLiteral("add feed"));
+    platform::systemNote(QStringLiteral("add feed"));
     const qsizetype row = store_.append(QVariantMap{{recordkeys::kURL, QStringLiteral("http://")},
                                                     {recordkeys::kInterval, limits::kDefaultInterval},
                                                     {recordkeys::kEnabled, true}});
@@ -90,7 +104,7 @@ void PaneController::addFeedToTable(QObject*) {
 }
 
 void PaneController::removeFeedFromTable(QObject*) {
-    platform::systemLog(QStringLiteral("remove feed"));
+    platform::systemNote(QStringLiteral("remove feed"));
     const QList<int> rows = selectedRows(outlets_.feedTable);
     if (rows.isEmpty()) return;
     store_.removeRows(rows);
@@ -99,12 +113,14 @@ void PaneController::removeFeedFromTable(QObject*) {
 }
 
 namespace {
-const QString kOpmlFilter = QStringLiteral("OPML files (*.opml *.xml);;All files (*)");
+const char* const kOpmlFilter = QT_TRANSLATE_NOOP("FeedTable", "OPML files (*.opml *.xml);;All files (*)");
 } // namespace
 
 void PaneController::importFeedList(QObject*) {
-    const std::optional<QString> path = platform::chooseFile(
-        platform::FileChoice::Open, outlets_.prefPaneView, QStringLiteral("Import Feeds"), kOpmlFilter);
+    const std::optional<QString> path =
+        platform::chooseFile(platform::FileChoice::Open, outlets_.prefPaneView,
+                             QCoreApplication::translate("FeedTable", "Import Feeds"),
+                             QCoreApplication::translate("FeedTable", kOpmlFilter));
     if (!path || !transfer_.importFeeds) return;
     bool ok = false;
     showFeedListReport(transfer_.importFeeds(*path, &ok), ok);
@@ -113,14 +129,19 @@ void PaneController::importFeedList(QObject*) {
 void PaneController::exportFeedList(QObject*) {
     const std::optional<QString> path =
         platform::chooseFile(platform::FileChoice::Save, outlets_.prefPaneView,
-                             QStringLiteral("Export Feeds"), kOpmlFilter, QStringLiteral("opml"));
+                             QCoreApplication::translate("FeedTable", "Export Feeds"),
+                             QCoreApplication::translate("FeedTable", kOpmlFilter), QStringLiteral("opml"));
     if (!path || !transfer_.exportFeeds) return;
     bool ok = false;
     showFeedListReport(transfer_.exportFeeds(*path, &ok), ok);
 }
 
 void PaneController::showFeedListReport(const QString& message, bool ok) {
-    platform::systemLog(message);
-    if (outlets_.feedListReportLabel) outlets_.feedListReportLabel->setText(message);
+    platform::systemLog(message, ok ? platform::LogKind::Note : platform::LogKind::Problem);
+    showTableMessage(message);
     if (!ok) platform::beep();
+}
+
+void PaneController::showTableMessage(const QString& message) {
+    if (outlets_.feedListReportLabel) outlets_.feedListReportLabel->setText(message);
 }

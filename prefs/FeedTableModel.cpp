@@ -1,5 +1,7 @@
 #include "prefs/FeedTableModel.h"
 
+#include "core/FeedRecordAddress.h"
+#include "core/FeedStatus.h"
 #include "core/SettingsKeys.h"
 #include "platform/Values.h"
 #include "prefs/PaneController.h"
@@ -12,10 +14,13 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <QSpinBox>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTimer>
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -48,7 +53,7 @@ class IntervalDelegate : public QStyledItemDelegate {
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* spin = new IntervalBox(parent);
         spin->setRange(limits::kMinIntervalMinutes, limits::kMaxIntervalMinutes);
-        spin->setSuffix(QStringLiteral(" min"));
+        spin->setSuffix(QCoreApplication::translate("FeedTableModel", " min"));
         return spin;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override {
@@ -75,31 +80,81 @@ class IntervalDelegate : public QStyledItemDelegate {
     static constexpr const char* kShownProperty = "newsreelShownInterval";
 };
 
+} // namespace
+
+// The address column's editor; it may be handed the text to open with.
+class FeedTableModel::AddressDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    std::optional<std::pair<int, QString>> pending;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        QStyledItemDelegate::setEditorData(editor, index);
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (!line || !pending || pending->first != index.row()) return;
+        line->setText(pending->second);
+        line->selectAll();
+    }
+};
+
+namespace {
+
 QString timeText(const QVariant& iso) {
-    if (iso.isNull()) return QStringLiteral("never");
+    if (iso.isNull()) return QCoreApplication::translate("FeedTableModel", "never");
     return QDateTime::fromString(iso.toString(), Qt::ISODate)
         .toLocalTime()
         .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+// The states as the Status cell names them; the status report keeps the words.
+[[maybe_unused]] const char* const kStateNames[] = {
+    QT_TRANSLATE_NOOP("FeedTableModel", "pending"), QT_TRANSLATE_NOOP("FeedTableModel", "updating"),
+    QT_TRANSLATE_NOOP("FeedTableModel", "ok"),      QT_TRANSLATE_NOOP("FeedTableModel", "not-modified"),
+    QT_TRANSLATE_NOOP("FeedTableModel", "failed"),  QT_TRANSLATE_NOOP("FeedTableModel", "deferred")};
+
+// When the feed is fetched next, as the tool tip says it. While the pane is shown
+// the feeds are held, so there is no time: they are fetched when it is put away.
+QString nextText(const QVariantMap& status, bool heldForPane) {
+    const QVariant next = status.value(QStringLiteral("next"));
+    if (!next.isNull()) {
+        const QDateTime at = QDateTime::fromString(next.toString(), Qt::ISODate);
+        const qint64 minutes = (QDateTime::currentDateTimeUtc().secsTo(at) + 59) / 60;
+        const QString when = timeText(next);
+        if (minutes <= 0) return when + QCoreApplication::translate("FeedTableModel", " (now)");
+        return when + (minutes == 1
+                           ? QCoreApplication::translate("FeedTableModel", " (in a minute)")
+                           : QCoreApplication::translate("FeedTableModel", " (in %1 minutes)").arg(minutes));
+    }
+    if (!status.value(QStringLiteral("enabled")).toBool()) return {};
+    return heldForPane
+               ? QCoreApplication::translate("FeedTableModel", "as soon as the preferences are closed")
+               : QCoreApplication::translate("FeedTableModel", "not while the plug-in is off");
+}
+
 // What the Status cell says, and its tool tip: the message and the times.
-QVariant statusCell(const QVariantMap& status, int role) {
+QVariant statusCell(const QVariantMap& status, int role, bool heldForPane) {
     const QString state = status.value(QStringLiteral("state")).toString();
     const bool failed = state == QLatin1String("failed");
     switch (role) {
     case Qt::DisplayRole:
-        return state;
+        // Never fetched, so "pending" would promise an update that never comes.
+        if (awaitsAddress(status.value(QStringLiteral("url")).toString()))
+            return QCoreApplication::translate("FeedTableModel", "no address yet");
+        return QCoreApplication::translate("FeedTableModel", state.toUtf8().constData());
     case Qt::ToolTipRole: {
         QStringList lines;
         const QString message = status.value(QStringLiteral("message")).toString();
         if (!message.isEmpty()) lines << message;
-        lines << QStringLiteral("Items shown: %1").arg(status.value(QStringLiteral("items")).toInt());
-        lines
-            << QStringLiteral("Last attempt: %1").arg(timeText(status.value(QStringLiteral("lastAttempt"))));
-        lines
-            << QStringLiteral("Last success: %1").arg(timeText(status.value(QStringLiteral("lastSuccess"))));
-        if (!status.value(QStringLiteral("next")).isNull())
-            lines << QStringLiteral("Next update: %1").arg(timeText(status.value(QStringLiteral("next"))));
+        lines << QCoreApplication::translate("FeedTableModel", "Items shown: %1")
+                     .arg(status.value(QStringLiteral("items")).toInt());
+        lines << QCoreApplication::translate("FeedTableModel", "Last attempt: %1")
+                     .arg(timeText(status.value(QStringLiteral("lastAttempt"))));
+        lines << QCoreApplication::translate("FeedTableModel", "Last success: %1")
+                     .arg(timeText(status.value(QStringLiteral("lastSuccess"))));
+        // A feed that failed is tried again then, which is what its user wants to know.
+        if (const QString next = nextText(status, heldForPane); !next.isEmpty())
+            lines << (failed ? QCoreApplication::translate("FeedTableModel", "Tried again: %1")
+                             : QCoreApplication::translate("FeedTableModel", "Next update: %1"))
+                         .arg(next);
         return lines.join(u'\n');
     }
     case Qt::ForegroundRole:
@@ -116,6 +171,24 @@ QVariant statusCell(const QVariantMap& status, int role) {
     }
 }
 
+// As wide as the widest state, in bold as a failure shows, with the cell's margins.
+int statusWidth(const QTableView* table) {
+    QFont bold = table->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    int widest = 0;
+    using State = FeedStatusBoard::State;
+    for (State state :
+         {State::Pending, State::Updating, State::Ok, State::NotModified, State::Failed, State::Deferred})
+        widest =
+            std::max(widest, metrics.horizontalAdvance(QCoreApplication::translate(
+                                 "FeedTableModel", FeedStatusBoard::stateName(state).toUtf8().constData())));
+    widest = std::max(
+        widest, metrics.horizontalAdvance(QCoreApplication::translate("FeedTableModel", "no address yet")));
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    return widest + 2 * margin + metrics.averageCharWidth() * 2;
+}
+
 } // namespace
 
 bool FeedTableModel::isStatusColumn(const QString& identifier) {
@@ -125,11 +198,17 @@ bool FeedTableModel::isStatusColumn(const QString& identifier) {
 FeedTableModel::FeedTableModel(PaneController* pane, QTableView* table)
     : QAbstractTableModel(table), pane_(pane), table_(table) {
     identifiers_ = table->property("columnIdentifiers").toStringList();
-    titles_ = table->property("columnTitles").toStringList();
+    // The interface file's column titles, translated as its other texts are.
+    for (const QString& title : table->property("columnTitles").toStringList())
+        titles_ << QCoreApplication::translate("NewsreelPane", title.toUtf8().constData());
     // Rows are counted when the pane is shown (reloadData), not at load time.
     table->setModel(this);
     const int interval = columnOf(recordkeys::kInterval);
     if (interval >= 0) table->setItemDelegateForColumn(interval, new IntervalDelegate(table));
+    if (const int address = columnOf(recordkeys::kURL); address >= 0) {
+        addressDelegate_ = new AddressDelegate(table);
+        table->setItemDelegateForColumn(address, addressDelegate_);
+    }
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { pane_->tableViewSelectionDidChange(table_); });
     // The address takes the spare width; the other columns are as wide as their
@@ -143,6 +222,8 @@ FeedTableModel::FeedTableModel(PaneController* pane, QTableView* table)
                                                                    : QHeaderView::Interactive);
         if (column == QStringLiteral("title"))
             header->resizeSection(c, character * 20);
+        else if (column == QStringLiteral("status"))
+            header->resizeSection(c, std::max(header->sectionSizeHint(c), statusWidth(table)));
         else if (column != recordkeys::kURL)
             header->resizeSection(c, header->sectionSizeHint(c) + character * 4);
     }
@@ -177,7 +258,7 @@ QVariant FeedTableModel::data(const QModelIndex& index, int role) const {
             const QString title = status.value(QStringLiteral("title")).toString();
             return role == Qt::DisplayRole || role == Qt::ToolTipRole ? QVariant(title) : QVariant();
         }
-        return statusCell(status, role);
+        return statusCell(status, role, pane_->feedsHeldForPane());
     }
     // A long address is cut in its cell; the tip shows the whole of it.
     const bool addressTip = role == Qt::ToolTipRole && column == recordkeys::kURL;
@@ -244,15 +325,27 @@ void FeedTableModel::refreshStatusColumns() {
         if (isStatusColumn(columnIdentifier(c))) emit dataChanged(index(0, c), index(rows_ - 1, c));
 }
 
-void FeedTableModel::editAddress(int row) {
+void FeedTableModel::editAddress(int row, const QString& text) {
+    // A refused text is handed back while its editor is still closing: the new
+    // editor opens once the view is done with the old one.
+    if (!text.isEmpty()) {
+        QTimer::singleShot(0, table_, [this, row, text] { openAddressEditor(row, text); });
+        return;
+    }
+    openAddressEditor(row, {});
+}
+
+void FeedTableModel::openAddressEditor(int row, const QString& text) {
     const int address = columnOf(recordkeys::kURL);
     if (!table_->isVisible() || address < 0 || row < 0 || row >= rows_) return;
     const QModelIndex cell = index(row, address);
     table_->selectRow(row);
     table_->setCurrentIndex(cell);
     table_->scrollTo(cell);
+    if (addressDelegate_ && !text.isEmpty()) addressDelegate_->pending.emplace(row, text);
     // The view selects an editor's whole text: typing replaces the placeholder.
     table_->edit(cell);
+    if (addressDelegate_) addressDelegate_->pending.reset();
 }
 
 bool FeedTableModel::eventFilter(QObject* watched, QEvent* event) {

@@ -29,15 +29,20 @@ class FeedTableModel : public QAbstractTableModel {
     void refreshStatusColumns();
     static bool isStatusColumn(const QString& identifier);
     // Selects the row and opens its address cell for typing, the text selected, when
-    // the table is on screen.
-    void editAddress(int row);
+    // the table is on screen; with a text, the editor holds that text (what the user
+    // typed and must correct) in place of the record's.
+    void editAddress(int row, const QString& text = {});
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void openAddressEditor(int row, const QString& text);
+
     PaneController* pane_;
     QTableView* table_;
+    class AddressDelegate;
+    AddressDelegate* addressDelegate_ = nullptr;
     QStringList identifiers_;
     QStringList titles_;
     int rows_ = 0;

@@ -14,7 +14,11 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QStyleOptionSpinBox>
 #include <QTableView>
+#include <algorithm>
 
 PaneController::PaneController(FeedStore& store, PluginPreferences& preferences,
                                const SourceStatusReport& status, BundleSource bundle, Transfer transfer)
@@ -41,7 +45,36 @@ bool PaneController::load() {
     o.titleLengthStepper->setRange(limits::kMinTitleLength, limits::kMaxTitleLength);
     o.titleLengthText->setValidator(
         new QIntValidator(limits::kMinTitleLength, limits::kMaxTitleLength, o.titleLengthText));
+    sizeTitleLengthControls();
     return true;
+}
+
+void PaneController::sizeTitleLengthControls() {
+    // Room for the longest length in the field's own font, whatever the screen's
+    // scale; the stepper beside it is its arrows alone.
+    QLineEdit* field = outlets_.titleLengthText;
+    const QString widest = QString(QString::number(limits::kMaxTitleLength).size(), u'0');
+    QStyleOptionFrame frame;
+    frame.initFrom(field);
+    frame.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &frame, field);
+    const QMargins margins = field->textMargins();
+    // The line edit's own inner margin and its cursor.
+    const QSize text(field->fontMetrics().horizontalAdvance(widest) + margins.left() + margins.right() + 6,
+                     field->fontMetrics().height());
+    field->setFixedWidth(field->style()->sizeFromContents(QStyle::CT_LineEdit, &frame, text, field).width());
+    field->setAlignment(Qt::AlignRight);
+
+    QSpinBox* stepper = outlets_.titleLengthStepper;
+    QStyleOptionSpinBox box;
+    box.initFrom(stepper);
+    box.buttonSymbols = stepper->buttonSymbols();
+    box.subControls = QStyle::SC_SpinBoxUp | QStyle::SC_SpinBoxDown | QStyle::SC_SpinBoxFrame;
+    box.rect = QRect(0, 0, 200, field->sizeHint().height());
+    const QRect up =
+        stepper->style()->subControlRect(QStyle::CC_SpinBox, &box, QStyle::SC_SpinBoxUp, stepper);
+    const int stepperWidth = box.rect.right() - up.left() + 1;
+    stepper->setMaximumWidth(QWIDGETSIZE_MAX);
+    stepper->setFixedWidth(std::max(stepperWidth, stepper->fontMetrics().height()));
 }
 
 QWidget* PaneController::mainView() {

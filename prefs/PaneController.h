@@ -40,7 +40,9 @@ class PaneController : public QObject {
         QTableView* feedTable = nullptr;
         QPushButton* addFeedButton = nullptr;
         QPushButton* removeFeedButton = nullptr;
-        QLabel* feedListReportLabel = nullptr; // what the last import or export did
+        // Under the table: what the last import or export did, or why a typed
+        // address was not taken.
+        QLabel* feedListReportLabel = nullptr;
         QCheckBox* useTTLCheckBox = nullptr;
         QLineEdit* titleLengthText = nullptr;
         QSpinBox* titleLengthStepper = nullptr;
@@ -55,6 +57,10 @@ class PaneController : public QObject {
 
     // The pane is about to show: its controls show the settings and the list.
     void willSelect();
+    // Whether the plug-in's feeds wait for the pane to be put away (they are fetched
+    // then), as they do when it was active as the pane was shown.
+    void setFeedsHeldForPane(bool held) { heldForPane_ = held; }
+    bool feedsHeldForPane() const { return heldForPane_; }
     void updateUseTTL();
     void updateTitleLength();
     // The list or the feeds' status changed behind the table's back.
@@ -79,7 +85,10 @@ class PaneController : public QObject {
     void exportFeedList(QObject* sender);
 
   private:
+    void sizeTitleLengthControls();
     void showFeedListReport(const QString& message, bool ok);
+    void showTableMessage(const QString& message);
+    void refuseAddress(int row, const QString& typed, const QString& reason);
 
     FeedStore& store_;
     PluginPreferences& preferences_;
@@ -88,4 +97,5 @@ class PaneController : public QObject {
     Transfer transfer_;
     Outlets outlets_;
     FeedTableModel* model_ = nullptr;
+    bool heldForPane_ = false;
 };

@@ -50,6 +50,8 @@ QByteArray menuItemsJson(const QMenu* menu) {
         if (!name.isEmpty()) item.add("name", name);
         if (const auto tip = givenToolTip(entry)) item.add("toolTip", *tip);
         if (entry->isSeparator()) item.add("separator", true);
+        // Only the exception is written: readers of the older lines see no change.
+        if (!entry->isEnabled()) item.add("enabled", false);
         if (const QMenu* submenu = entry->menu<QMenu*>()) item.addRaw("submenu", menuItemsJson(submenu));
         if (!first) json += ',';
         json += item.text();

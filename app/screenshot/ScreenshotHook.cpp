@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <iostream>
 
 namespace {
@@ -59,9 +60,13 @@ void scheduleScreenshotFromEnvironment(WindowHost& host) {
     if (!ok || delay < 0) delay = 25;
     const bool withMenu = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_MENU") != 0;
     const bool ofPreferences = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_PREFERENCES") != 0;
-    QTimer::singleShot(delay * 1000, &host, [&host, path, withMenu, ofPreferences] {
+    // Which page of the preferences: 0, the first plug-in's; the host's own is last.
+    const int page = qEnvironmentVariableIntValue("PENNANT_SCREENSHOT_PAGE");
+    QTimer::singleShot(delay * 1000, &host, [&host, path, withMenu, ofPreferences, page] {
         if (ofPreferences) {
             host.openPreferences();
+            if (PreferencesWindow* window = host.preferences())
+                window->selectPage(std::min(page, window->pageCount() - 1));
             return QTimer::singleShot(800, &host, [&host, path] { grabAndQuit(host, path); });
         }
         if (withMenu && !clickFirstCustomSign(host)) {

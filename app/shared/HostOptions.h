@@ -2,6 +2,10 @@
 #include <QString>
 #include <optional>
 
+// A command for the ticker in its window: handed to the one running on the same
+// settings file, if any.
+enum class TickerCommand { None, Preferences, Refresh, TogglePause, Quit };
+
 struct HostOptions {
     bool headless = false;
     bool once = false;
@@ -15,6 +19,9 @@ struct HostOptions {
     QString importPath;
     QString exportPath;
     bool version = false; // print the version and exit
+    TickerCommand command = TickerCommand::None;
+    // In the window: every log line on stderr too, not the problems alone.
+    bool verbose = false;
 };
 
 // Parses the command line; on a bad argument returns nothing and sets error.

@@ -46,3 +46,8 @@ void SignRegistry::removeClient(PNPennantClientProtocol* client) {
         at = entries_.erase(at);
     }
 }
+
+bool SignRegistry::isEmpty() const {
+    std::lock_guard guard(mutex_);
+    return entries_.empty();
+}

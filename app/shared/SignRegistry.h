@@ -24,6 +24,7 @@ class SignRegistry {
     int remove(const PNSignRef& sign);
     std::optional<Entry> find(int id) const;
     QList<Entry> snapshot() const;
+    bool isEmpty() const;
     // Drops every sign of a client (the host does so when the client goes away).
     void removeClient(PNPennantClientProtocol* client);
 

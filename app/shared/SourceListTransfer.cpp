@@ -1,5 +1,6 @@
 #include "app/shared/SourceListTransfer.h"
 
+#include <QCoreApplication>
 #include <cstdio>
 
 LoadedPlugin* transferringPlugin(PluginHost& plugins) {
@@ -11,7 +12,10 @@ LoadedPlugin* transferringPlugin(PluginHost& plugins) {
 int runSourceListTransfer(const HostOptions& options, SettingsFile& settings, PluginHost& plugins) {
     LoadedPlugin* p = transferringPlugin(plugins);
     if (!p) {
-        std::fputs("pennant: no plug-in keeps a list of sources\n", stderr);
+        std::fprintf(stderr, "pennant: %s\n",
+                     QCoreApplication::translate("SourceListTransfer", "no plug-in keeps a list of sources")
+                         .toUtf8()
+                         .constData());
         return 1;
     }
     const bool importing = !options.importPath.isEmpty();

@@ -20,9 +20,11 @@ bool hasScheme(const QUrl& url, std::initializer_list<const char*> schemes) {
 
 } // namespace
 
-void installDesktopHooks() {
+void installDesktopHooks(bool verbose) {
     // Besides the system log, where few users look: a terminal that started the
-    // ticker shows why a feed failed.
+    // ticker shows why a feed failed, and not what the feed table and the timers
+    // are doing unless asked.
+    platform::setLogListenerHearsProblemsOnly(!verbose);
     platform::setLogListener([](const QString& message) {
         const QByteArray line = "pennant: " + message.toUtf8() + '\n';
         std::fwrite(line.constData(), 1, std::size_t(line.size()), stderr);
@@ -38,6 +40,7 @@ void installDesktopHooks() {
 
 void removeDesktopHooks() {
     platform::setURLOpener(nullptr);
+    platform::setLogListenerHearsProblemsOnly(false);
 }
 
 bool openSignLink(const QString& link) {

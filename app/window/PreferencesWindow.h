@@ -12,7 +12,8 @@ class QStackedWidget;
 // pane's main view. Showing a page calls the pane's willSelect, putting it away
 // (closing the window or turning to another page) its willUnselect. The views stay
 // the plug-ins': they are lent to the pages and given back before the window goes.
-// Its Close button and the Escape key close it.
+// Its Close button and the Escape key close it. It opens within the free area of
+// its screen, clear of the strip; pages taller than that scroll.
 class PreferencesWindow : public QWidget {
     Q_OBJECT
   public:
@@ -29,6 +30,12 @@ class PreferencesWindow : public QWidget {
     PNPrefPaneProtocol* selectedPane() const { return selected_; }
     // Gives every view back to its plug-in (also done on destruction).
     void returnViews();
+    // The window (the strip's) that this one never covers.
+    void keepClearOf(QWidget* window) { clearOf_ = window; }
+    // Where the window may go: its screen's available area, clear of that window.
+    QRect freeArea() const;
+    // Fits the window, frame and all, into the free area.
+    void fitToFreeArea();
 
   signals:
     // The window was closed and its pane put away.
@@ -54,4 +61,6 @@ class PreferencesWindow : public QWidget {
     QListWidget* list_ = nullptr;
     QStackedWidget* stack_ = nullptr;
     PNPrefPaneProtocol* selected_ = nullptr;
+    QPointer<QWidget> clearOf_;
+    QMargins frame_; // what the window manager's frame adds, once known
 };

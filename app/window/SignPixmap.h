@@ -11,6 +11,8 @@ struct SignLook {
     QFont smallFont;
     QColor textColor;
     QColor background;
+    // What the runs a sign marks blue (its headline) are drawn in.
+    QColor linkColor = QColor(Qt::blue);
     int height = 24; // the strip's height, in logical pixels
     qreal pixelRatio = 1;
 
@@ -18,6 +20,8 @@ struct SignLook {
     static SignLook system();
     // The strip's height for a font: one line and a little air above and below.
     static int stripHeightFor(const QFont& font);
+    // The font of a sign's small runs (its feed's title) beside a standard one.
+    static QFont smallFontFor(const QFont& standard);
 };
 
 // The widest a sign is drawn, in logical pixels; wider signs are cut off there.

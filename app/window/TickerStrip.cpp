@@ -2,9 +2,11 @@
 
 #include "app/window/DesktopHooks.h"
 #include "app/window/HostSettings.h"
+#include "platform/AlertSound.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -14,8 +16,10 @@
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -29,15 +33,24 @@ TickerStrip::TickerStrip(SignRegistry& signs, QWidget* parent) : QWidget(parent)
     // Every pixel is painted by the strip: lets a frame move the painted pixels.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    look_ = SignLook::system();
+    look_ = lookFor(appearance_);
     look_.pixelRatio = devicePixelRatioF();
     setFixedHeight(look_.height);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     clock_.setTimerType(Qt::PreciseTimer);
     connect(&clock_, &QTimer::timeout, this, &TickerStrip::frame);
-    hoverCheck_.setInterval(200);
+    hoverCheck_.setInterval(hoverCheckMs);
     connect(&hoverCheck_, &QTimer::timeout, this, &TickerStrip::checkHover);
+    // A menu or a window that opens over the pointer, or closes under it, may take
+    // the pointer away or bring it back with no enter or leave event the strip sees.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this] {
+        if (hoverPaused_) QTimer::singleShot(0, this, &TickerStrip::checkHover);
+    });
     setSpeed(HostSettings::defaultSpeed);
+    setFocusPolicy(Qt::ClickFocus);
+    setAccessibleName(QCoreApplication::translate("TickerStrip", "News ticker"));
+    for (StripOverlay* overlay : {&speedOverlay_, &undoOverlay_})
+        connect(overlay, &StripOverlay::changed, this, [this, overlay] { overlayChanged(*overlay); });
 }
 
 QSize TickerStrip::sizeHint() const {
@@ -72,12 +85,21 @@ void TickerStrip::syncSigns() {
     for (const Item& i : std::as_const(items_))
         renderedBytes_ += pixmapBytes(i.pixmap);
     // A removed sign leaves at once; the others keep their places.
+    int firstRemoved = std::numeric_limits<int>::max();
     for (qsizetype i = placements_.size() - 1; i >= 0; --i) {
         if (item(placements_[i].id)) continue;
+        firstRemoved = std::min(firstRemoved, placements_[i].x);
         update(placements_[i].x, 0, placements_[i].width, height());
         placements_.removeAt(i);
     }
-    fill(0);
+    if (markedId_ && !onStrip(markedId_)) setMarkedSign(0);
+    // Every sign shown was taken off (a feed's update replaces its headlines): the
+    // new ones take their place at once rather than leave the strip blank until the
+    // first has crossed it.
+    if (placements_.isEmpty() && firstRemoved != std::numeric_limits<int>::max())
+        fill(width() - std::clamp(firstRemoved, 0, width()));
+    else
+        fill(0);
     updateClock();
     noticeMayHaveChanged(noticeWasShown);
 }
@@ -144,6 +166,18 @@ void TickerStrip::setLook(const SignLook& look) {
         x += p.width + gap;
     }
     update();
+    emit lookChanged();
+}
+
+void TickerStrip::setAppearance(const StripAppearance& appearance) {
+    if (appearance == appearance_) return;
+    appearance_ = appearance;
+    refreshLook();
+}
+
+void TickerStrip::setPauseOnHover(bool pause) {
+    pauseOnHover_ = pause;
+    updateClock();
 }
 
 void TickerStrip::setSpeed(double pixelsPerSecond) {
@@ -160,8 +194,8 @@ void TickerStrip::setPaused(bool paused) {
 }
 
 void TickerStrip::updateClock() {
-    const bool run =
-        !paused_ && !hoverPaused_ && isVisible() && (!placements_.isEmpty() || !items_.isEmpty());
+    const bool run = !paused_ && !(hoverPaused_ && pauseOnHover_) && !markedId_ && isVisible() &&
+                     (!placements_.isEmpty() || !items_.isEmpty());
     if (run && !clock_.isActive())
         clock_.start();
     else if (!run && clock_.isActive())
@@ -177,10 +211,14 @@ void TickerStrip::advance(int pixels) {
     for (int left = pixels; left > 0; left -= step_)
         shift(std::min(left, step_));
     scrolled_ += pixels;
-    if (pixels < width())
+    if (pixels < width()) {
         scroll(-pixels, 0);
-    else
+        // The overlays stay put while the signs pass beneath them.
+        for (const StripOverlay* overlay : {&speedOverlay_, &undoOverlay_})
+            if (overlay->isShown()) update(overlayArea(*overlay).adjusted(-pixels, 0, 0, 0));
+    } else {
         update();
+    }
     updateClock();
 }
 
@@ -201,7 +239,7 @@ void TickerStrip::signLeft(int id) {
     ++left->passes;
     const int loops = left->entry.sign ? left->entry.sign->loopCount() : 1;
     if (loops == PNEndlessLoopCount || loops <= 0 || left->passes < loops) {
-        if (renderedBytes_ - onStripPixmapBytes() > offStripPixmapBudget) dropPixmap(*left);
+        if (!onStrip(id) && renderedBytes_ - onStripPixmapBytes() > offStripPixmapBudget) dropPixmap(*left);
         return;
     }
     // Its loops are done: it leaves the ticker for good.
@@ -210,6 +248,15 @@ void TickerStrip::signLeft(int id) {
     items_.removeIf([id](const Item& i) { return i.entry.id == id; });
     signs_.remove(sign);
     noticeMayHaveChanged(false);
+}
+
+bool TickerStrip::mayEnter(const Item& candidate) const {
+    const int loops = candidate.entry.sign ? candidate.entry.sign->loopCount() : 1;
+    if (loops == PNEndlessLoopCount || loops <= 0) return true;
+    // Each copy on the strip is a pass to come.
+    const auto copies = std::count_if(placements_.begin(), placements_.end(),
+                                      [&](const Placement& p) { return p.id == candidate.entry.id; });
+    return candidate.passes + int(copies) < loops;
 }
 
 void TickerStrip::fill(int justExposed) {
@@ -221,11 +268,19 @@ void TickerStrip::fill(int justExposed) {
                           ? entry
                           : std::max(placements_.last().x + placements_.last().width + gap, entry);
         if (x > width()) return;
-        auto next = std::lower_bound(items_.begin(), items_.end(), nextId_,
-                                     [](const Item& i, int wanted) { return i.entry.id < wanted; });
-        if (next == items_.end()) next = items_.begin();
-        // The next sign waits until it has left the strip.
-        if (onStrip(next->entry.id)) return;
+        // The next in posting order, round again after the last: no gap between
+        // rounds. A sign whose passes are all on the strip already is passed over.
+        Item* next = nullptr;
+        for (qsizetype tried = 0; tried < items_.size() && !next; ++tried) {
+            auto at = std::lower_bound(items_.begin(), items_.end(), nextId_,
+                                       [](const Item& i, int wanted) { return i.entry.id < wanted; });
+            if (at == items_.end()) at = items_.begin();
+            if (mayEnter(*at))
+                next = &*at;
+            else
+                nextId_ = at->entry.id + 1;
+        }
+        if (!next) return;
         ensureRendered(*next);
         placements_.append(Placement{next->entry.id, x, next->width});
         nextId_ = next->entry.id + 1;
@@ -238,6 +293,87 @@ int TickerStrip::signIdAt(const QPoint& point) const {
     for (const Placement& p : placements_)
         if (point.x() >= p.x && point.x() < p.x + p.width) return p.id;
     return 0;
+}
+
+bool TickerStrip::isClickable(int id) const {
+    const Item* over = item(id);
+    if (!over || !over->entry.sign) return false;
+    const PNPennantActionType type = over->entry.sign->actionType();
+    return type == PNPennantActionTypeURL || (type == PNPennantActionTypeCustom && over->entry.client);
+}
+
+bool TickerStrip::openSignLinkOf(int id) {
+    const Item* chosen = item(id);
+    const PNTickerSign* sign = chosen ? chosen->entry.sign.get() : nullptr;
+    if (sign && sign->actionType() == PNPennantActionTypeURL) return openSignLink(sign->actionString());
+    // A plug-in's sign names its item; the plug-in opens the item's link by its own
+    // rules for what feeds may open.
+    auto* opener = sign && sign->actionType() == PNPennantActionTypeCustom
+                       ? dynamic_cast<PNActionLinkOpener*>(chosen->entry.client)
+                       : nullptr;
+    if (opener) return opener->openLinkForAction(sign->actionString());
+    platform::beep();
+    return false;
+}
+
+void TickerStrip::setMarkedSign(int id) {
+    if (id && !onStrip(id)) id = 0;
+    if (id == markedId_) return;
+    if (markedId_) update(signRect(markedId_).adjusted(-gap / 2, 0, gap / 2, 0));
+    markedId_ = id;
+    if (markedId_) update(signRect(markedId_).adjusted(-gap / 2, 0, gap / 2, 0));
+    updateClock();
+    emit markedSignChanged(markedId_);
+}
+
+int TickerStrip::neighbourOfMark(int direction) const {
+    QList<int> visible;
+    for (const Placement& p : placements_)
+        if (p.x < width() && p.x + p.width > 0 && !visible.contains(p.id)) visible.append(p.id);
+    if (visible.isEmpty()) return 0;
+    const qsizetype at = visible.indexOf(markedId_);
+    if (at < 0) return direction < 0 ? visible.last() : visible.first();
+    return visible.at(std::clamp<qsizetype>(at + direction, 0, visible.size() - 1));
+}
+
+QRect TickerStrip::signRect(int id) const {
+    // The first place on the strip from the left, if the sign shows more than once.
+    for (const Placement& p : placements_)
+        if (p.id == id && p.x + p.width > 0) return QRect(p.x, 0, p.width, height());
+    return {};
+}
+
+QPair<QString, QString> TickerStrip::spokenText(int id) const {
+    const Item* shown = item(id);
+    if (!shown || !shown->entry.sign) return {};
+    const PNTickerSign& sign = *shown->entry.sign;
+    // The tool tip has the whole headline, then its feed on a line of its own.
+    const QString tip = sign.toolTip().trimmed();
+    if (!tip.isEmpty()) {
+        const qsizetype line = tip.indexOf(u'\n');
+        if (line < 0) return {tip, QString()};
+        return {tip.left(line).trimmed(), tip.mid(line + 1).simplified()};
+    }
+    if (sign.isText()) return {static_cast<const PNTextTickerSign&>(sign).text().string().simplified(), {}};
+    return {QCoreApplication::translate("TickerStrip", "Picture"), {}};
+}
+
+QPoint TickerStrip::menuPosition() const {
+    const QRect marked = signRect(markedId_);
+    if (marked.isEmpty()) return QCursor::pos();
+    return mapToGlobal(QPoint(std::max(0, marked.left()), height() / 2));
+}
+
+void TickerStrip::offerUndo(const QString& text, std::function<void()> undo) {
+    undoOverlay_.show(text, undoOfferMs, QCoreApplication::translate("TickerStrip", "Undo"), std::move(undo));
+}
+
+QRect TickerStrip::overlayArea(const StripOverlay& overlay) const {
+    return overlay.rectIn(rect(), look_.standardFont);
+}
+
+void TickerStrip::overlayChanged(const StripOverlay& overlay) {
+    update(overlayArea(overlay));
 }
 
 void TickerStrip::activateSign(int id) {
@@ -320,35 +456,57 @@ void TickerStrip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRect area = event->rect();
     painter.fillRect(area, look_.background);
-    if (isEmptyNoticeShown()) return paintEmptyNotice(painter);
-    for (const Placement& p : placements_) {
-        if (p.x >= area.right() + 1 || p.x + p.width <= area.left()) continue;
-        if (const Item* i = item(p.id); i && !i->pixmap.isNull()) painter.drawPixmap(p.x, 0, i->pixmap);
+    if (isEmptyNoticeShown()) {
+        paintEmptyNotice(painter);
+    } else {
+        for (const Placement& p : placements_) {
+            if (p.x >= area.right() + 1 || p.x + p.width <= area.left()) continue;
+            if (const Item* i = item(p.id); i && !i->pixmap.isNull()) painter.drawPixmap(p.x, 0, i->pixmap);
+        }
+        paintFocusMark(painter);
     }
+    for (const StripOverlay* overlay : {&speedOverlay_, &undoOverlay_})
+        overlay->paint(painter, rect(), look_.standardFont, look_.textColor, look_.background);
+}
+
+void TickerStrip::paintFocusMark(QPainter& painter) {
+    const QRect marked = signRect(markedId_);
+    if (marked.isEmpty()) return;
+    // Round the sign, in the gap around it: the sign's own pixels stay as drawn.
+    QPen pen(look_.textColor, 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(marked.adjusted(-gap / 4, 1, gap / 4 - 1, -2));
 }
 
 void TickerStrip::enterEvent(QEnterEvent* event) {
     hoverPaused_ = true;
-    hoverCheck_.stop();
+    hoverCheck_.start();
     updateClock();
     QWidget::enterEvent(event);
 }
 
 void TickerStrip::leaveEvent(QEvent* event) {
     // A menu popped up from the strip takes the pointer away: stay still until it has
-    // closed and the pointer is elsewhere.
-    if (QApplication::activePopupWidget())
-        hoverCheck_.start();
-    else
+    // closed and the pointer is elsewhere (the check runs on while the strip waits).
+    if (!QApplication::activePopupWidget()) {
         hoverPaused_ = false;
+        hoverCheck_.stop();
+    }
     updateClock();
     QWidget::leaveEvent(event);
 }
 
 void TickerStrip::checkHover() {
+    // A popup of the strip's (its menu, a headline's menu) keeps it still while open.
     if (QApplication::activePopupWidget()) return;
-    hoverCheck_.stop();
-    hoverPaused_ = rect().contains(mapFromGlobal(QCursor::pos()));
+    const bool over = isVisible() && rect().contains(mapFromGlobal(QCursor::pos()));
+    if (over)
+        hoverCheck_.start();
+    else
+        hoverCheck_.stop();
+    if (over == hoverPaused_) return;
+    hoverPaused_ = over;
     updateClock();
 }
 
@@ -360,31 +518,50 @@ void TickerStrip::wheelEvent(QWheelEvent* event) {
     if (steps == 0) return;
     const double before = speed_;
     setSpeed(HostSettings::steppedSpeed(speed_, steps));
+    // Held still, the strip does not show the new speed by itself.
+    speedOverlay_.show(QCoreApplication::translate("TickerStrip", "Speed: %1 px/s").arg(std::lround(speed_)),
+                       speedOverlayMs);
     if (speed_ != before) emit speedChanged(speed_);
 }
 
 void TickerStrip::mousePressEvent(QMouseEvent* event) {
-    pressedId_ = event->button() == Qt::LeftButton ? signIdAt(event->position().toPoint()) : 0;
+    const Qt::MouseButton button = event->button();
+    pressedId_ =
+        button == Qt::LeftButton || button == Qt::MiddleButton ? signIdAt(event->position().toPoint()) : 0;
     event->accept();
+    if (button == Qt::LeftButton) {
+        // The strip takes the keyboard when clicked, as any window does.
+        activateWindow();
+        setFocus(Qt::MouseFocusReason);
+    }
 }
 
 void TickerStrip::mouseReleaseEvent(QMouseEvent* event) {
     const int id = pressedId_;
     pressedId_ = 0;
     event->accept();
+    const QPoint at = event->position().toPoint();
+    const QRect undoButton = undoOverlay_.buttonRectIn(rect(), look_.standardFont);
+    if (event->button() == Qt::LeftButton && undoButton.contains(at)) {
+        undoOverlay_.trigger();
+        return;
+    }
+    if (overlayArea(undoOverlay_).contains(at) || overlayArea(speedOverlay_).contains(at)) return;
     if (event->button() == Qt::LeftButton && isEmptyNoticeShown()) return emit emptyNoticeClicked();
-    if (event->button() == Qt::LeftButton && id && id == signIdAt(event->position().toPoint()))
+    if (!id || id != signIdAt(at)) return;
+    // A middle click or a Ctrl+click goes straight to the headline's page.
+    const bool straight = event->button() == Qt::MiddleButton ||
+                          (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier));
+    if (straight)
+        openSignLinkOf(id);
+    else if (event->button() == Qt::LeftButton)
         activateSign(id);
 }
 
 void TickerStrip::mouseMoveEvent(QMouseEvent* event) {
-    const Item* over = item(signIdAt(event->position().toPoint()));
-    bool clickable = false;
-    if (over && over->entry.sign) {
-        const PNPennantActionType type = over->entry.sign->actionType();
-        clickable =
-            type == PNPennantActionTypeURL || (type == PNPennantActionTypeCustom && over->entry.client);
-    }
+    const QPoint at = event->position().toPoint();
+    const bool clickable =
+        isClickable(signIdAt(at)) || undoOverlay_.buttonRectIn(rect(), look_.standardFont).contains(at);
     setCursor(clickable || isEmptyNoticeShown() ? Qt::PointingHandCursor : Qt::ArrowCursor);
     QWidget::mouseMoveEvent(event);
 }
@@ -401,15 +578,25 @@ void TickerStrip::resizeEvent(QResizeEvent* event) {
 }
 
 void TickerStrip::refreshLook() {
-    SignLook look = SignLook::system();
+    SignLook look = lookFor(appearance_);
     look.pixelRatio = devicePixelRatioF();
     setLook(look);
 }
 
 void TickerStrip::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ApplicationFontChange || event->type() == QEvent::ApplicationPaletteChange)
+    // A desktop theme changed at run time reaches a child widget as its own palette
+    // or font changing, not as the application's.
+    switch (event->type()) {
+    case QEvent::ApplicationFontChange:
+    case QEvent::ApplicationPaletteChange:
+    case QEvent::FontChange:
+    case QEvent::PaletteChange:
         refreshLook();
+        break;
+    default:
+        break;
+    }
 }
 
 void TickerStrip::showEvent(QShowEvent* event) {
@@ -420,4 +607,10 @@ void TickerStrip::showEvent(QShowEvent* event) {
 void TickerStrip::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     updateClock();
+}
+
+void TickerStrip::focusOutEvent(QFocusEvent* event) {
+    // A headline's menu opened from the keyboard keeps the mark where it was.
+    if (event->reason() != Qt::PopupFocusReason) setMarkedSign(0);
+    QWidget::focusOutEvent(event);
 }

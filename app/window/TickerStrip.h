@@ -1,17 +1,21 @@
 #pragma once
 #include "app/shared/SignRegistry.h"
 #include "app/window/SignPixmap.h"
+#include "app/window/StripAppearance.h"
+#include "app/window/StripOverlay.h"
 
 #include <QList>
 #include <QPainter>
+#include <QPair>
 #include <QTimer>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 
 // The scrolling strip: the signs of the registry pass from right to left in posting
-// order, each followed by a gap, and start over when the last has entered. A sign
-// enters again only once it has left the strip, so a few short signs do not repeat
-// across the screen. A sign is rendered into a pixmap as it enters; a frame moves
+// order, each followed by a gap, and start over right behind the last, so the strip
+// is never blank while it holds signs (a few short signs repeat across it). A sign
+// is rendered into a pixmap as it enters; a frame moves
 // the painted pixels and paints only the column that came into view, and the frame
 // clock runs only while something scrolls. Signs that left keep their pictures
 // only while those fit in a fixed budget: thousands of signs pass in a day, each
@@ -43,7 +47,17 @@ class TickerStrip : public QWidget {
     void setSpeed(double pixelsPerSecond);
     bool isPaused() const { return paused_; }
     void setPaused(bool paused);
-    bool isHoverPaused() const { return hoverPaused_; }
+    // Whether the strip stands still because the pointer rests on it.
+    bool isHoverPaused() const { return hoverPaused_ && pauseOnHover_; }
+    // Whether resting the pointer on the strip stops it (on by default).
+    bool pausesOnHover() const { return pauseOnHover_; }
+    void setPauseOnHover(bool pause);
+    // Checks where the pointer is now: over the strip it holds still, elsewhere it
+    // goes on, whatever enter and leave events came or failed to come. The strip
+    // also checks every hoverCheckMs while it holds still for the pointer, and as
+    // soon as a window of the application opens, closes or takes the focus.
+    void checkHover();
+    static constexpr int hoverCheckMs = 250;
     // Whether the frame clock runs.
     bool isScrolling() const { return clock_.isActive(); }
     int frameInterval() const { return clock_.interval(); }
@@ -59,6 +73,38 @@ class TickerStrip : public QWidget {
     int signIdAt(const QPoint& point) const;
     // Does what a click on the sign asks: the client's custom action or the link.
     void activateSign(int id);
+    // Opens the sign's link at once, skipping its menu: a URL sign's own link, or
+    // what its client opens for it (PNActionLinkOpener). Sounds the alert when the
+    // sign has none. Returns whether a link was opened.
+    bool openSignLinkOf(int id);
+    // Whether a click on the sign does anything.
+    bool isClickable(int id) const;
+
+    // The sign the keyboard's focus mark is on (0: none). The strip holds still
+    // while the mark shows, so the marked sign stays where the user looks.
+    int markedSign() const { return markedId_; }
+    void setMarkedSign(int id);
+    // The sign wholly or partly on the strip next to the marked one in direction
+    // (-1 left, +1 right), or the first from the left when none is marked; 0 when
+    // the strip shows none.
+    int neighbourOfMark(int direction) const;
+    // Where a sign is on the strip (its first place from the left), or an empty rect.
+    QRect signRect(int id) const;
+    // The text a reader of the screen gets for a sign: its headline and, apart,
+    // its feed (from the sign's tool tip, else its text).
+    QPair<QString, QString> spokenText(int id) const;
+    // Where a menu for the strip pops up: under the focus mark when it shows,
+    // else at the pointer (global coordinates).
+    QPoint menuPosition() const;
+
+    // Shown over the strip for a few seconds: the speed the wheel set, and offers
+    // to undo what was just done.
+    StripOverlay& speedOverlay() { return speedOverlay_; }
+    StripOverlay& undoOverlay() { return undoOverlay_; }
+    // Offers undo for undoOfferMs with an "Undo" button (also Ctrl+Z on the strip).
+    void offerUndo(const QString& text, std::function<void()> undo);
+    static constexpr int undoOfferMs = 10000;
+    static constexpr int speedOverlayMs = 1500;
 
     // A quiet line the strip shows while it holds no sign (empty: none); a click on
     // it asks for the preferences.
@@ -73,15 +119,23 @@ class TickerStrip : public QWidget {
 
     const SignLook& look() const { return look_; }
     void setLook(const SignLook& look);
-    // Takes the system's fonts and colours and the screen's pixel ratio again.
+    // The user's choices over the system's look; the strip is drawn anew with them.
+    const StripAppearance& appearance() const { return appearance_; }
+    void setAppearance(const StripAppearance& appearance);
+    // Takes the system's fonts and colours, the user's choices over them and the
+    // screen's pixel ratio again.
     void refreshLook();
     QSize sizeHint() const override;
 
   signals:
     // The wheel changed the speed.
     void speedChanged(double pixelsPerSecond);
+    // The look changed, and the strip's height with it perhaps.
+    void lookChanged();
     void hostMenuRequested(const QPoint& globalPosition);
     void emptyNoticeClicked();
+    // The focus mark moved to another sign, or went (id 0).
+    void markedSignChanged(int id);
 
   protected:
     bool event(QEvent* event) override;
@@ -97,6 +151,7 @@ class TickerStrip : public QWidget {
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     struct Item {
@@ -118,7 +173,11 @@ class TickerStrip : public QWidget {
     void signLeft(int id);
     void updateClock();
     void frame();
-    void checkHover();
+    // Whether the next sign in posting order may enter (its loops allow another pass).
+    bool mayEnter(const Item& item) const;
+    void paintFocusMark(QPainter& painter);
+    void overlayChanged(const StripOverlay& overlay);
+    QRect overlayArea(const StripOverlay& overlay) const;
     // Repaints when the empty notice came or went with the signs.
     void noticeMayHaveChanged(bool wasShown);
     void paintEmptyNotice(QPainter& painter);
@@ -130,14 +189,19 @@ class TickerStrip : public QWidget {
     QList<Placement> placements_; // left to right
     int nextId_ = 0;              // the next sign to enter: the first with an id at least this
     SignLook look_;
+    StripAppearance appearance_;
     QString emptyNotice_;
     double speed_ = 50;
     int step_ = 1;
     bool paused_ = false;
     bool hoverPaused_ = false;
+    bool pauseOnHover_ = true;
+    int markedId_ = 0;
     qint64 scrolled_ = 0;
     int pressedId_ = 0;
     int wheelRemainder_ = 0;
     QTimer clock_;
     QTimer hoverCheck_;
+    StripOverlay speedOverlay_{StripOverlay::Place::Middle};
+    StripOverlay undoOverlay_{StripOverlay::Place::RightEnd};
 };

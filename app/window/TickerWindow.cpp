@@ -1,5 +1,6 @@
 #include "app/window/TickerWindow.h"
 
+#include "app/window/StripKeyboard.h"
 #include "app/window/X11Dock.h"
 
 #include <QActionGroup>
@@ -14,15 +15,26 @@
 #include <QWindow>
 
 TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                          Qt::WindowDoesNotAcceptFocus) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setWindowTitle(QStringLiteral("Pennant"));
-    // No decorations and never the active window; on X11 a dock as well (X11Dock).
+    // No decorations, and active only when clicked or given the focus (for the
+    // keyboard); on X11 a dock as well (X11Dock).
     setAttribute(Qt::WA_ShowWithoutActivating);
     // Tips come only to the active window, which the strip never is.
     setAttribute(Qt::WA_AlwaysShowToolTips);
 
     strip_ = new TickerStrip(signs, this);
+    // Made active by the window manager, the window hands the keyboard to the strip.
+    setFocusProxy(strip_);
+    setFocusPolicy(Qt::StrongFocus);
+    auto* keyboard = new StripKeyboard(strip_);
+    connect(keyboard, &StripKeyboard::preferencesRequested, this, [this] {
+        if (preferencesAvailable_) emit preferencesRequested();
+    });
+    connect(keyboard, &StripKeyboard::refreshRequested, this, &TickerWindow::refreshRequested);
+    connect(keyboard, &StripKeyboard::quitRequested, this, &TickerWindow::quitRequested);
+    connect(keyboard, &StripKeyboard::pauseToggleRequested, strip_,
+            [this] { strip_->setPaused(!strip_->isPaused()); });
 
     noticeBar_ = new QWidget(this);
     noticeBar_->setAutoFillBackground(true);
@@ -36,7 +48,7 @@ TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
     noticeLabel_->setTextFormat(Qt::PlainText);
     noticeLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     dismissButton_ = new QToolButton(noticeBar_);
-    dismissButton_->setText(QStringLiteral("Dismiss"));
+    dismissButton_->setText(tr("Dismiss"));
     dismissButton_->setAutoRaise(true);
     row->addWidget(noticeLabel_, 1);
     row->addWidget(dismissButton_);
@@ -48,6 +60,8 @@ TickerWindow::TickerWindow(SignRegistry& signs, QWidget* parent)
     column->setSpacing(0);
     arrange();
 
+    // A new font or height changes the window's height and the room it reserves.
+    connect(strip_, &TickerStrip::lookChanged, this, &TickerWindow::placeOnScreen);
     connect(strip_, &TickerStrip::hostMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = makeHostMenu();
         menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -136,7 +150,8 @@ void TickerWindow::placeOnScreen() {
     // area keeps clear of the desktop's own panels.
     const bool dock = x11dock::available();
     const QRect area = dock ? screen->geometry() : screen->availableGeometry();
-    const int height = strip_->height() + (isNoticeShown() ? noticeBar_->sizeHint().height() : 0);
+    // The strip's own height may not have reached its geometry yet.
+    const int height = strip_->look().height + (isNoticeShown() ? noticeBar_->sizeHint().height() : 0);
     const int top = dockEdge_ == HostSettings::DockEdge::Top ? area.top() : area.bottom() + 1 - height;
     if (dock && !dockMade_) {
         x11dock::makeDock(this);
@@ -158,17 +173,25 @@ void TickerWindow::placeOnScreen() {
 QMenu* TickerWindow::makeHostMenu() {
     auto* menu = new QMenu(this);
     const bool paused = strip_->isPaused();
-    menu->addAction(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"), strip_,
-                    [this, paused] { strip_->setPaused(!paused); });
+    // The keys are the strip's (StripKeyboard); the menu only shows them.
+    const auto withKey = [](QAction* action, const char* key) {
+        action->setShortcut(QKeySequence(QString::fromLatin1(key)));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
+    withKey(menu->addAction(paused ? tr("Resume") : tr("Pause"), strip_,
+                            [this, paused] { strip_->setPaused(!paused); }),
+            "Ctrl+K");
     QAction* preferences =
-        menu->addAction(QStringLiteral("Preferences…"), this, [this] { emit preferencesRequested(); });
+        withKey(menu->addAction(tr("Preferences…"), this, [this] { emit preferencesRequested(); }), "Ctrl+P");
     preferences->setEnabled(preferencesAvailable_);
-    menu->addAction(QStringLiteral("Refresh now"), this, [this] { emit refreshRequested(); });
+    withKey(menu->addAction(tr("Refresh now"), this, [this] { emit refreshRequested(); }), "Ctrl+R");
     menu->addSeparator();
     auto* edges = new QActionGroup(menu);
-    QAction* top = menu->addAction(QStringLiteral("Dock at Top"), this,
+    QAction* top = menu->addAction(tr("Dock at Top"), this,
                                    [this] { emit dockEdgeChosen(HostSettings::DockEdge::Top); });
-    QAction* bottom = menu->addAction(QStringLiteral("Dock at Bottom"), this,
+    QAction* bottom = menu->addAction(tr("Dock at Bottom"), this,
                                       [this] { emit dockEdgeChosen(HostSettings::DockEdge::Bottom); });
     for (QAction* edge : {top, bottom}) {
         edge->setCheckable(true);
@@ -177,18 +200,18 @@ QMenu* TickerWindow::makeHostMenu() {
     (dockEdge_ == HostSettings::DockEdge::Top ? top : bottom)->setChecked(true);
     addScreenMenu(menu);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Quit"), this, [this] { emit quitRequested(); });
+    withKey(menu->addAction(tr("Quit"), this, [this] { emit quitRequested(); }), "Ctrl+Q");
     return menu;
 }
 
 void TickerWindow::addScreenMenu(QMenu* menu) {
-    QMenu* screens = menu->addMenu(QStringLiteral("Screen"));
+    QMenu* screens = menu->addMenu(tr("Screen"));
     auto* group = new QActionGroup(screens);
     const QScreen* current = targetScreen();
     for (QScreen* screen : QGuiApplication::screens()) {
         const QSize size = screen->size();
         QString text = QStringLiteral("%1 (%2×%3)").arg(screen->name()).arg(size.width()).arg(size.height());
-        if (screen == QGuiApplication::primaryScreen()) text += QStringLiteral(", primary");
+        if (screen == QGuiApplication::primaryScreen()) text += tr(", primary");
         const QString name = screen->name();
         QAction* entry = screens->addAction(text, this, [this, name] { emit screenChosen(name); });
         entry->setCheckable(true);

@@ -1,10 +1,12 @@
 #include "app/window/WindowHost.h"
 
 #include "app/window/StripNotice.h"
+#include "platform/ContextMenu.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEvent>
+#include <QMenu>
 #include <QMetaObject>
 #include <QThread>
 #include <iostream>
@@ -15,6 +17,8 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
     window_ = std::make_unique<TickerWindow>(signs_);
     strip_ = window_->strip();
     strip_->setSpeed(hostSettings_.speed());
+    strip_->setPauseOnHover(hostSettings_.pauseOnHover());
+    strip_->setAppearance(hostSettings_.appearance());
     window_->setDockEdge(hostSettings_.dockEdge());
     window_->setScreenName(hostSettings_.screen());
     window_->setNotice(notice);
@@ -39,14 +43,13 @@ WindowHost::WindowHost(SettingsFile& settings, PluginHost* plugins, const QStrin
         window_->setScreenName(name);
         scheduleSave();
     });
+    tickerPage_ = std::make_unique<TickerPage>(hostSettings_, *strip_);
+    connect(tickerPage_.get(), &TickerPage::changed, this, &WindowHost::scheduleSave);
     connect(window_.get(), &TickerWindow::preferencesRequested, this, &WindowHost::openPreferences);
-    connect(strip_, &TickerStrip::emptyNoticeClicked, this, &WindowHost::openPreferences);
+    // The notice asks for a feed: the page that adds one, whichever was shown last.
+    connect(strip_, &TickerStrip::emptyNoticeClicked, this, &WindowHost::openPluginPreferences);
     connect(window_.get(), &TickerWindow::quitRequested, this, &WindowHost::quit);
-    connect(window_.get(), &TickerWindow::refreshRequested, this, [this] {
-        if (plugins_)
-            for (LoadedPlugin* p : plugins_->plugins())
-                if (p->status) p->status->refreshNow();
-    });
+    connect(window_.get(), &TickerWindow::refreshRequested, this, &WindowHost::refreshNow);
 
     if (plugins_)
         for (LoadedPlugin* p : plugins_->plugins()) {
@@ -71,10 +74,8 @@ void WindowHost::setPanes(const QList<PNPrefPaneProtocol*>& panes) {
         preferences_.reset();
     }
     panes_ = panes;
-    bool any = false;
-    for (PNPrefPaneProtocol* pane : panes_)
-        any = any || (pane && pane->hasPrefsPane());
-    window_->setPreferencesAvailable(any);
+    // The host's own page is always there.
+    window_->setPreferencesAvailable(true);
 }
 
 void WindowHost::setStatusSources(const QList<PNSourceStatus*>& sources) {
@@ -97,7 +98,14 @@ void WindowHost::sourceStatusDidChange(PNPennantPluginProtocol*) {
     QMetaObject::invokeMethod(this, &WindowHost::refreshEmptyNotice, Qt::QueuedConnection);
 }
 
+void WindowHost::offerUndo(const QString& text, std::function<void()> undo) {
+    if (shutDown_ || !undo) return;
+    strip_->offerUndo(text, std::move(undo));
+}
+
 void WindowHost::start() {
+    // A headline's menu opened from the keyboard pops up at its headline.
+    platform::setContextMenuPresenter([this](QMenu* menu, QWidget*) { menu->popup(strip_->menuPosition()); });
     window_->placeOnScreen();
     window_->show();
     recordViewSize();
@@ -119,6 +127,9 @@ bool WindowHost::anyUpdateRunning() const {
 void WindowHost::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
+    // An offer to undo would reach into plug-ins that are going.
+    strip_->undoOverlay().hide();
+    platform::setContextMenuPresenter(nullptr);
     if (preferences_) {
         preferences_->dismiss();
         preferences_->returnViews();
@@ -151,7 +162,9 @@ void WindowHost::quit() {
 
 void WindowHost::openPreferences() {
     if (!preferences_) {
-        preferences_ = std::make_unique<PreferencesWindow>(panes_);
+        preferences_ =
+            std::make_unique<PreferencesWindow>(panes_ + QList<PNPrefPaneProtocol*>{tickerPage_.get()});
+        preferences_->keepClearOf(window_.get());
         if (preferences_->pageCount() == 0) {
             preferences_.reset();
             return;
@@ -160,6 +173,17 @@ void WindowHost::openPreferences() {
         connect(preferences_.get(), &PreferencesWindow::closed, this, &WindowHost::refreshEmptyNotice);
     }
     preferences_->open();
+}
+
+void WindowHost::openPluginPreferences() {
+    if (preferences_ && !preferences_->isVisible()) preferences_->selectPage(0);
+    openPreferences();
+}
+
+void WindowHost::refreshNow() {
+    if (plugins_)
+        for (LoadedPlugin* p : plugins_->plugins())
+            if (p->status) p->status->refreshNow();
 }
 
 QVariantMap* WindowHost::preferencesForIdentifier(const QString& identifier) {
@@ -177,7 +201,11 @@ void WindowHost::addSign(const PNSignRef& sign, PNPennantClientProtocol* client)
 }
 
 void WindowHost::removeSign(const PNSignRef& sign) {
-    if (signs_.remove(sign)) strip_->scheduleSync();
+    if (!signs_.remove(sign)) return;
+    strip_->scheduleSync();
+    // The last sign went (its feed left the list, say): the strip must say why it
+    // is empty, whether or not a source's state changed.
+    if (signs_.isEmpty()) sourceStatusDidChange(nullptr);
 }
 
 QWidget* WindowHost::tickerView() {
@@ -209,8 +237,24 @@ void WindowHost::scheduleSave() {
 
 bool WindowHost::saveSettings() {
     const QString problem = settings_.save();
-    if (problem.isEmpty()) return true;
+    if (problem.isEmpty()) {
+        reloadMergedSettings();
+        return true;
+    }
     std::cerr << "pennant: " << problem.toStdString() << std::endl;
     window_->setNotice(problem);
     return false;
+}
+
+void WindowHost::reloadMergedSettings() {
+    // Another program changed a plug-in's settings and the save took them in: the
+    // running plug-in reads them again, or its next store would undo them. One
+    // whose pane is open keeps its edits; it is left as it is.
+    if (!plugins_ || shutDown_ || (preferences_ && preferences_->isVisible())) return;
+    for (const QString& identifier : settings_.mergedIdentifiers())
+        for (LoadedPlugin* p : plugins_->plugins())
+            if (p->bundle && p->bundle->bundleIdentifier() == identifier) {
+                p->plugin->deactivate();
+                p->plugin->activateWithServer(this);
+            }
 }

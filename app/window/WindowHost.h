@@ -4,6 +4,7 @@
 #include "app/shared/SignRegistry.h"
 #include "app/window/HostSettings.h"
 #include "app/window/PreferencesWindow.h"
+#include "app/window/TickerPage.h"
 #include "app/window/TickerWindow.h"
 #include "host/PNProtocols.h"
 
@@ -33,6 +34,10 @@ class WindowHost : public QObject, public PNTickerServer {
     // Ends the event loop after closing the preferences window.
     void quit();
     void openPreferences();
+    // Opens the preferences on the first plug-in's pane (where feeds are added).
+    void openPluginPreferences();
+    // Updates every feed of every plug-in now.
+    void refreshNow();
 
     // PNTickerServer
     QVariantMap* preferencesForIdentifier(const QString& identifier) override;
@@ -43,6 +48,7 @@ class WindowHost : public QObject, public PNTickerServer {
     PNSize viewSize() override;
     void preferencesDidChange(const QString& identifier) override;
     void sourceStatusDidChange(PNPennantPluginProtocol* plugin) override;
+    void offerUndo(const QString& text, std::function<void()> undo) override;
 
     TickerWindow* window() const { return window_.get(); }
     TickerStrip* strip() const { return strip_; }
@@ -53,7 +59,9 @@ class WindowHost : public QObject, public PNTickerServer {
     bool saveSettings();
     void scheduleSave();
 
-    // The panes the preferences window shows; by default those of the plug-ins.
+    // The host's own page of the preferences, after the plug-ins' panes.
+    TickerPage* tickerPage() const { return tickerPage_.get(); }
+    // The plug-ins' panes the preferences window shows; by default those of the plug-ins.
     void setPanes(const QList<PNPrefPaneProtocol*>& panes);
     // The sources the strip's empty notice reads; by default those of the plug-ins.
     void setStatusSources(const QList<PNSourceStatus*>& sources);
@@ -71,6 +79,7 @@ class WindowHost : public QObject, public PNTickerServer {
   private:
     void recordViewSize();
     bool anyUpdateRunning() const;
+    void reloadMergedSettings();
 
     SettingsFile& settings_;
     PluginHost* plugins_;
@@ -78,6 +87,7 @@ class WindowHost : public QObject, public PNTickerServer {
     HostSettings hostSettings_;
     std::unique_ptr<TickerWindow> window_;
     TickerStrip* strip_ = nullptr; // set once; safe to reach from any thread
+    std::unique_ptr<TickerPage> tickerPage_;
     std::unique_ptr<PreferencesWindow> preferences_;
     QList<PNPrefPaneProtocol*> panes_;
     QList<PNSourceStatus*> statusSources_;

@@ -12,8 +12,8 @@ bool tickerWindowAvailable() {
 }
 
 int runTickerWindow(SettingsFile& settings, PluginHost& plugins, const QString& notice,
-                    const std::function<void(WindowHost&)>& whenShown) {
-    installDesktopHooks();
+                    const std::function<void(WindowHost&)>& whenShown, bool verbose) {
+    installDesktopHooks(verbose);
     int code = 0;
     {
         WindowHost host(settings, &plugins, notice);

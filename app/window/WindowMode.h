@@ -11,6 +11,6 @@ bool tickerWindowAvailable();
 
 // Runs the ticker in its window until it is quit: desktop hooks, the host, the quit
 // signals, then shutting down and unloading the plug-ins. whenShown, if given, is
-// called with the host once its window is shown.
+// called with the host once its window is shown. verbose: every log line on stderr.
 int runTickerWindow(SettingsFile& settings, PluginHost& plugins, const QString& notice,
-                    const std::function<void(WindowHost&)>& whenShown = {});
+                    const std::function<void(WindowHost&)>& whenShown = {}, bool verbose = false);

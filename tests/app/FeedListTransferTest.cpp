@@ -4,11 +4,16 @@
 #include "tests/app/WindowTestSupport.h"
 #include "tests/support/LoopbackHttpServer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <atomic>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -21,15 +26,6 @@ struct PennantRun {
 PennantRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
     const PennantOutput output = runPennantBinary(arguments, input);
     return {output.exitCode, QString::fromUtf8(output.out), output.err};
-}
-
-QStringList feedURLs(const QString& settingsPath) {
-    QStringList urls;
-    const QJsonObject settings = QJsonDocument::fromJson(readFile(settingsPath)).object();
-    for (const QJsonValue& record :
-         settings.value("org.pennant.newsreel").toObject().value("feeds").toArray())
-        urls << record.toObject().value("url").toString();
-    return urls;
 }
 
 const QByteArray kOpml = "<?xml version=\"1.0\"?>\n<opml version=\"1.1\"><head/><body>"
@@ -48,7 +44,7 @@ TEST(FeedListFiles, ImportAndExportActOnTheSettingsFileAndSayWhatWasDone) {
     PennantRun run = runPennant({"--settings", settings, "--import", in});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QStringLiteral("imported 2 feeds, 0 already listed, 1 skipped\n"));
-    EXPECT_EQ(feedURLs(settings), (QStringList{"https://a.example/rss", "https://b.example/atom"}));
+    EXPECT_EQ(feedURLsIn(settings), (QStringList{"https://a.example/rss", "https://b.example/atom"}));
     const QJsonObject stored =
         QJsonDocument::fromJson(readFile(settings)).object().value("org.pennant.newsreel").toObject();
     EXPECT_EQ(stored.value("titleLength"), QJsonValue(30)) << "a first start's defaults come with the list";
@@ -71,7 +67,8 @@ TEST(FeedListFiles, ImportAndExportActOnTheSettingsFileAndSayWhatWasDone) {
     const QString empty = dir.filePath("empty.json");
     run = runPennant({"--settings", empty, "--import", out});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(feedURLs(empty), feedURLs(settings)) << "exported and imported again: the same list in order";
+    EXPECT_EQ(feedURLsIn(empty), feedURLsIn(settings))
+        << "exported and imported again: the same list in order";
 }
 
 TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
@@ -105,7 +102,7 @@ TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
         has(QStringLiteral("{\"event\":\"export\",\"message\":\"exported 1 feeds to %1\"}").arg(out)));
     EXPECT_TRUE(run.out.contains(QStringLiteral("{\"event\":\"error\",\"message\":\"cannot import ")));
     EXPECT_TRUE(has(QStringLiteral("{\"event\":\"error\",\"message\":\"import takes a file\"}")));
-    EXPECT_EQ(feedURLs(settings), QStringList{http.url("/rss")});
+    EXPECT_EQ(feedURLsIn(settings), QStringList{http.url("/rss")});
     // The export names the feed by its channel's title and page.
     const QString opml = QString::fromUtf8(readFile(out));
     EXPECT_TRUE(
@@ -113,4 +110,77 @@ TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
                                      "htmlUrl=\"http://127.0.0.1/home\"")
                           .arg(http.url("/rss"))))
         << opml.toStdString();
+}
+
+TEST(FeedListFiles, ExportNeverReplacesTheSettingsFileNorCutsAPathAtANul) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("settings.json");
+    writeFile(settings,
+              "{\"org.pennant.newsreel\":{\"feeds\":[{\"url\":\"http://127.0.0.1:9/a\",\"interval\":60,"
+              "\"enabled\":false}],\"ignored\":{},\"useTTL\":true,\"titleLength\":30}}");
+    const QByteArray before = readFile(settings);
+    ASSERT_TRUE(QFile::link(settings, dir.filePath("link.json")));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("sub")));
+    for (const QString& target :
+         {settings, dir.filePath("link.json"), dir.filePath("sub/../settings.json")}) {
+        const PennantRun run = runPennant({"--settings", settings, "--export", target});
+        EXPECT_EQ(run.exitCode, 1) << target.toStdString();
+        EXPECT_TRUE(run.err.contains("it is the ticker's settings file")) << run.err.toStdString();
+        EXPECT_EQ(readFile(settings), before);
+    }
+    // The headless commands on the running plug-in: the same file refused, and a
+    // path holding a NUL refused whole, with nothing written at the cut path.
+    const PennantRun run =
+        runPennant({"--headless", "--settings", settings},
+                   "export " + settings.toUtf8() + "\nexport " + dir.filePath("a").toUtf8() +
+                       QByteArray("\0b.opml\nimport x\0y\nquit\n", 22));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(run.out.contains(
+        QStringLiteral("cannot export to %1: it is the ticker's settings file").arg(settings)))
+        << run.out.toStdString();
+    EXPECT_TRUE(
+        run.out.contains(QStringLiteral("cannot export to %1\\\\0b.opml: the path holds a NUL character")
+                             .arg(dir.filePath("a"))))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("the path holds a NUL character"))) << run.out.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("a")));
+    EXPECT_EQ(QJsonDocument::fromJson(readFile(settings))
+                  .object()
+                  .value("org.pennant.newsreel")
+                  .toObject()
+                  .value("feeds")
+                  .toArray()
+                  .size(),
+              1);
+}
+
+// The path turns from a file into a FIFO and back while imports run: none may
+// wait for the FIFO's writer.
+TEST(FeedListFiles, ImportNeverWaitsOnAFifoSwappedInForTheFile) {
+    QTemporaryDir dir;
+    const QString settings = dir.filePath("settings.json");
+    const QByteArray path = QFile::encodeName(dir.filePath("list.opml"));
+    const QByteArray regular = QFile::encodeName(dir.filePath("regular"));
+    const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
+    writeFile(dir.filePath("regular"), kOpml);
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    std::atomic<bool> done{false};
+    // The path is always there, a file and a FIFO by turns, each put in place at once.
+    const QByteArray next = QFile::encodeName(dir.filePath("next"));
+    std::thread swapper([&] {
+        while (!done)
+            for (const QByteArray& source : {regular, fifo}) {
+                ::link(source.constData(), next.constData());
+                ::rename(next.constData(), path.constData());
+            }
+    });
+    QByteArray commands;
+    for (int i = 0; i < 2000; ++i)
+        commands += "import " + path + "\n";
+    const PennantRun run = runPennant({"--headless", "--settings", settings}, commands + "quit\n");
+    done = true;
+    swapper.join();
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_FALSE(run.out.contains("not a file")) << "the checks are made on the file that was opened";
+    EXPECT_TRUE(run.out.contains("not a regular file")) << "the FIFO was met";
 }

@@ -218,3 +218,41 @@ TEST(HeadlessHost, EndOfInputRunsWhatIsHeldAndQuits) {
     EXPECT_EQ(newsreelSettings(settings).value("feeds").toArray().size(), 2);
     EXPECT_EQ(runPennant({"--settings", settings}).exitCode, 0);
 }
+
+// Scripts that read the menu tell what can be chosen: a disabled entry (the
+// count of categories past the first fifty) says so, the others are as before.
+TEST(HeadlessHost, MenuEventMarksDisabledEntriesOnly) {
+    QTemporaryDir dir;
+    QByteArray categories;
+    for (int i = 0; i < 60; ++i)
+        categories += "<category>c" + QByteArray::number(i) + "</category>";
+    const QString feed = dir.filePath("feed.xml");
+    writeFile(feed,
+              R"(<?xml version="1.0"?><rss version="2.0"><channel><title>C</title><item><title>T</title>)" +
+                  categories + "</item></channel></rss>");
+    const QString settings = dir.filePath("s.json");
+    writeFile(settings, R"({"org.pennant.newsreel":{"feeds":[{"url":")" +
+                            QUrl::fromLocalFile(feed).toEncoded() + R"(","interval":30,"enabled":true}]}})");
+    const HostRun run = runPennant({"--settings", settings}, "wait\nclick 1\nquit\n");
+    EXPECT_EQ(run.exitCode, 0);
+    QJsonArray items;
+    for (const QJsonObject& e : run.events)
+        if (e.value("event") == QLatin1String("menu")) items = e.value("items").toArray();
+    ASSERT_FALSE(items.isEmpty());
+    QStringList disabled;
+    int entries = 0;
+    const std::function<void(const QJsonArray&)> walk = [&](const QJsonArray& list) {
+        for (const QJsonValue& value : list) {
+            const QJsonObject entry = value.toObject();
+            ++entries;
+            if (entry.contains("enabled")) {
+                EXPECT_EQ(entry.value("enabled"), QJsonValue(false));
+                disabled << entry.value("title").toString();
+            }
+            walk(entry.value("submenu").toArray());
+        }
+    };
+    walk(items);
+    EXPECT_GT(entries, 50);
+    EXPECT_EQ(disabled, QStringList{QStringLiteral("and 10 more")});
+}

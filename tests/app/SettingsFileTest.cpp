@@ -6,6 +6,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -149,4 +152,64 @@ TEST(SettingsFile, WritesOnlyChangesAndKeepsNumbersNobodyChanged) {
     EXPECT_TRUE(again.load().isEmpty());
     EXPECT_TRUE(again.save().isEmpty());
     EXPECT_EQ(readFile(path), saved);
+}
+
+// Two writers of one file (a ticker, and an import run beside it): neither drops
+// what the other wrote. A value only one changed is merged; a value both changed
+// is not written over.
+TEST(SettingsFile, ChangesAnotherWriterMadeAreMergedNeverOverwritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.json"));
+    writeFile(path, R"({"org.example.a":{"n":1,"feeds":["one"]},"org.example.b":{"k":"v"}})");
+    SettingsFile ticker(path);
+    ASSERT_TRUE(ticker.load().isEmpty());
+    QVariantMap& tickerA = ticker.dictionaryFor(kA);
+    {
+        SettingsFile importer(path);
+        ASSERT_TRUE(importer.load().isEmpty());
+        importer.dictionaryFor(kA).insert(QStringLiteral("feeds"), QVariantList{"one", "two"});
+        importer.dictionaryFor(QStringLiteral("org.example.c")).insert(kN, 3);
+        ASSERT_TRUE(importer.save().isEmpty());
+    }
+    tickerA.insert(kN, 2);
+    EXPECT_TRUE(ticker.save().isEmpty());
+    EXPECT_EQ(ticker.mergedIdentifiers(), (QStringList{kA, QStringLiteral("org.example.c")}));
+    EXPECT_EQ(&ticker.dictionaryFor(kA), &tickerA) << "a plug-in's dictionary stays where it was";
+    EXPECT_EQ(tickerA.value(QStringLiteral("feeds")).toList().size(), 2) << "taken in";
+    const QJsonObject saved = QJsonDocument::fromJson(readFile(path)).object();
+    EXPECT_EQ(saved.value(kA).toObject().value(kN), 2);
+    EXPECT_EQ(saved.value(kA).toObject().value("feeds").toArray().size(), 2);
+    EXPECT_EQ(saved.value("org.example.c").toObject().value(kN), 3);
+    EXPECT_EQ(saved.value("org.example.b").toObject().value("k"), "v");
+
+    // Both change the same value: the other's stays and the save says why.
+    {
+        SettingsFile importer(path);
+        ASSERT_TRUE(importer.load().isEmpty());
+        importer.dictionaryFor(kA).insert(kN, 10);
+        ASSERT_TRUE(importer.save().isEmpty());
+    }
+    const QByteArray theirs = readFile(path);
+    tickerA.insert(kN, 20);
+    const QString problem = ticker.save();
+    EXPECT_TRUE(problem.contains(QStringLiteral("another program changed org.example.a: n")))
+        << problem.toStdString();
+    EXPECT_EQ(readFile(path), theirs);
+}
+
+TEST(SettingsFile, SaveWaitsForAnotherWritersLockAndLeavesNoFileBehind) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("settings.json"));
+    SettingsFile settings(path);
+    settings.load();
+    settings.dictionaryFor(kA).insert(kN, 1);
+    const int folder = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    ASSERT_EQ(::flock(folder, LOCK_EX), 0);
+    const QString refused = settings.save();
+    EXPECT_TRUE(refused.contains(QStringLiteral("another program holds it"))) << refused.toStdString();
+    EXPECT_TRUE(readFile(path).isEmpty());
+    ::close(folder);
+    EXPECT_TRUE(settings.save().isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
 }

@@ -2,12 +2,24 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMouseEvent>
 #include <QProcess>
 
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList feedURLsIn(const QString& settingsPath) {
+    QStringList urls;
+    const QJsonObject settings = QJsonDocument::fromJson(readFile(settingsPath)).object();
+    for (const QJsonValue& record :
+         settings.value("org.pennant.newsreel").toObject().value("feeds").toArray())
+        urls << record.toObject().value("url").toString();
+    return urls;
 }
 
 PennantOutput runPennantBinary(const QStringList& arguments, const QByteArray& input) {

@@ -61,6 +61,8 @@ class FakePane : public PNPrefPaneProtocol {
 
 // Whole-file helpers for the settings tests; reading a missing file gives nothing.
 QByteArray readFile(const QString& path);
+// The addresses of the feed list a settings file holds, in its order.
+QStringList feedURLsIn(const QString& settingsPath);
 void writeFile(const QString& path, const QByteArray& bytes);
 
 // The pennant program run offscreen with these arguments and input, to its end.

@@ -4,7 +4,10 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
+#include <cstdlib>
+#include <cstring>
 #include <xcb/xcb.h>
 
 namespace {
@@ -82,7 +85,8 @@ class X11Dock : public ::testing::Test {
             QRegularExpression::DotMatchesEverythingOption);
         return waitUntil(
             [&] {
-                for (const QString& row : run(xwininfoPath, {"-root", "-children"}).split(u'\n')) {
+                // The whole tree: a window manager puts the window in a frame of its own.
+                for (const QString& row : run(xwininfoPath, {"-root", "-tree"}).split(u'\n')) {
                     const auto m = named.match(row);
                     // Qt's own helper windows bear the name too, at 1×1.
                     if (m.hasMatch() && m.captured(2).toInt() > 1) *id = m.captured(1);
@@ -189,4 +193,95 @@ TEST_F(X11Dock, DocksAgainWhenItsScreenChangesSize) {
         << geometry.x() << "," << geometry.y() << " " << geometry.width() << "x" << geometry.height();
     xcb_disconnect(c);
     EXPECT_EQ(property(id, "_NET_WM_STRUT_PARTIAL"), cardinals({0, 0, 0, h, 0, 0, 0, 0, 0, 0, 0, 799}));
+}
+
+namespace {
+
+// The keycode of a key symbol on the server's keyboard, or 0.
+xcb_keycode_t keycodeOf(xcb_connection_t* c, xcb_keysym_t symbol) {
+    const xcb_setup_t* setup = xcb_get_setup(c);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
+        c, xcb_get_keyboard_mapping(c, setup->min_keycode, uint8_t(count)), nullptr);
+    if (!reply) return 0;
+    const xcb_keysym_t* symbols = xcb_get_keyboard_mapping_keysyms(reply);
+    xcb_keycode_t found = 0;
+    for (int i = 0; i < count * reply->keysyms_per_keycode && !found; ++i)
+        if (symbols[i] == symbol) found = xcb_keycode_t(setup->min_keycode + i / reply->keysyms_per_keycode);
+    std::free(reply);
+    return found;
+}
+
+} // namespace
+
+TEST_F(X11Dock, TakesTheKeyboardWhenTheWindowManagerGivesItAndStaysADock) {
+    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
+    if (openbox.isEmpty()) GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
+    QProcess manager;
+    manager.setProcessEnvironment(environment);
+    manager.start(openbox, {"--sm-disable"});
+    ASSERT_TRUE(manager.waitForStarted());
+    const auto stopManager = qScopeGuard([&] {
+        manager.terminate();
+        manager.waitForFinished(5000);
+    });
+    // The window the root window's property names, as xprop prints it ("window id # 0x…").
+    const auto rootWindow = [&](const char* name) {
+        const QString out = run(xpropPath, {"-root", QString::fromLatin1(name)});
+        const qsizetype mark = out.indexOf(u'#');
+        return mark < 0 ? QString() : out.mid(mark + 1).trimmed();
+    };
+    ASSERT_TRUE(waitUntil([&] { return !rootWindow("_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 10000));
+
+    startPennant(R"({"dockEdge": "bottom"})");
+    QString id;
+    QRect geometry;
+    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.readAllStandardError().toStdString();
+    xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
+    ASSERT_EQ(xcb_connection_has_error(c), 0);
+    const auto disconnect = qScopeGuard([&] { xcb_disconnect(c); });
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+    const auto atom = [&](const char* name) {
+        xcb_intern_atom_reply_t* reply =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return a;
+    };
+    const auto window = xcb_window_t(id.toUInt(nullptr, 16));
+
+    // A desktop's shortcut or a pager hands it the focus through the window manager.
+    xcb_client_message_event_t activate{};
+    activate.response_type = XCB_CLIENT_MESSAGE;
+    activate.format = 32;
+    activate.window = window;
+    activate.type = atom("_NET_ACTIVE_WINDOW");
+    activate.data.data32[0] = 2;
+    xcb_send_event(c, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char*>(&activate));
+    xcb_flush(c);
+    EXPECT_TRUE(
+        waitUntil([&] { return rootWindow("_NET_ACTIVE_WINDOW").toUInt(nullptr, 16) == window; }, 10000))
+        << rootWindow("_NET_ACTIVE_WINDOW").toStdString() << " is active, not " << id.toStdString();
+    EXPECT_EQ(property(id, "_NET_WM_WINDOW_TYPE"), QStringLiteral("_NET_WM_WINDOW_TYPE_DOCK"));
+
+    // With the keyboard, Ctrl+Q quits it as the menu's Quit does.
+    const xcb_keycode_t q = keycodeOf(c, 'q');
+    ASSERT_NE(q, 0);
+    for (const uint8_t type : {uint8_t(XCB_KEY_PRESS), uint8_t(XCB_KEY_RELEASE)}) {
+        xcb_key_press_event_t key{};
+        key.response_type = type;
+        key.detail = q;
+        key.root = root;
+        key.event = window;
+        key.child = XCB_WINDOW_NONE;
+        key.state = XCB_MOD_MASK_CONTROL;
+        key.same_screen = 1;
+        xcb_send_event(c, 1, window, XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE,
+                       reinterpret_cast<const char*>(&key));
+    }
+    xcb_flush(c);
+    EXPECT_TRUE(pennant.waitForFinished(10000)) << "Ctrl+Q did not reach the focused strip";
+    EXPECT_EQ(pennant.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(pennant.exitCode(), 0);
 }

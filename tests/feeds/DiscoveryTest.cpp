@@ -3,6 +3,8 @@
 // whatever Content-Type they come with.
 #include "tests/feeds/FeedTestSupport.h"
 
+#include <QImage>
+
 namespace {
 
 using Response = LoopbackHttpServer::Response;
@@ -153,4 +155,38 @@ TEST_F(Discovery, EveryFormatIsReadWhateverItsContentTypeSays) {
     EXPECT_EQ(entry(http.url("/json"))->items->at(0).toMap().value("link"), QVariant(http.url("/j/1")));
     EXPECT_EQ(entry(http.url("/atom"))->channel->value("link"), QVariant(http.url("/")));
     EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
+}
+
+// An http page that names a local file as its feed, directly or through a base
+// of file:///, never gets it read: not its items shown, not its address saved.
+// Nor does a web feed lead to a local channel image through its xml:base.
+TEST_F(Discovery, APageFromTheWebNeverLeadsToALocalFile) {
+    const QString local = writeFeed(rss("<title>Local</title><item><title>secret</title></item>"));
+    const QString path = QUrl(local).path();
+    for (const QByteArray& head :
+         {"<base href=\"file:///\"><link rel=alternate type=application/rss+xml href=\"" +
+              path.mid(1).toUtf8() + "\">",
+          "<base href=\"file:///\"><link rel=alternate type=application/rss+xml href=\"" + path.toUtf8() +
+              "\">",
+          "<link rel=alternate type=application/rss+xml href=\"" + local.toUtf8() + "\">"}) {
+        SCOPED_TRACE(head.toStdString());
+        http.route("/page", {200, page(head)});
+        const QString pageURL = http.url("/page");
+        setFeeds({record(pageURL, 30, true)});
+        runFailedUpdate(pageURL);
+        EXPECT_EQ(listedURLs(), QStringList{pageURL});
+        EXPECT_EQ(statusOf(pageURL).value("message"), QStringLiteral("a web page, not a feed"));
+        EXPECT_FALSE(entry(local));
+    }
+
+    QImage picture(4, 4, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString logo = dir.filePath(QStringLiteral("logo.png"));
+    ASSERT_TRUE(picture.save(logo));
+    http.route("/atom", {200, "<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\" "
+                              "xml:base=\"file:///\"><title>A</title><logo>" +
+                                  logo.mid(1).toUtf8() + "</logo><entry><title>e</title></entry></feed>"});
+    server.clear();
+    runUpdate(http.url("/atom"));
+    EXPECT_EQ(addedTexts(), QStringList{"e (A) "}) << "no image sign";
 }

@@ -164,3 +164,54 @@ TEST(OpmlExport, WritesTitlesAndPagesFromTheStatusAndImportsBackInOrder) {
     EXPECT_TRUE(failed.message.startsWith(QStringLiteral("cannot export to ")))
         << failed.message.toStdString();
 }
+
+// Titles come from feeds, so they hold anything: a lone surrogate or a character
+// XML forbids once broke the file off after its first outline while the report
+// said all were written. Pages come from feeds too: only web ones are exported.
+TEST(OpmlExport, AnyTitleGivesWellFormedOpmlAndOnlyWebPagesAreWritten) {
+    const QString loneHigh = QString(QChar(0xD800));
+    const QString loneLow = QString(QChar(0xDFFF));
+    const QList<std::pair<QString, QString>> titleAndPage{
+        {QStringLiteral("lone ") + loneHigh + QStringLiteral(" high"), QStringLiteral("javascript:alert(1)")},
+        {loneLow + QStringLiteral("low first"), QStringLiteral("data:text/html,<script>x</script>")},
+        {QStringLiteral("reversed ") + loneLow + loneHigh, QStringLiteral("file:///etc/passwd")},
+        {QStringLiteral("controls \x01\x1f and \t tab"), QStringLiteral("  https://ok.example/  ")},
+        {QStringLiteral("not chars ") + QChar(0xFFFE) + QChar(0xFFFF), QStringLiteral("http:///nohost")},
+        {QStringLiteral("nul ") + QChar(0) + QStringLiteral(" in it"),
+         QStringLiteral("ftp://files.example/")},
+        {QStringLiteral("emoji \U0001F600 stays"), QStringLiteral("HTTP://Upper.example/")},
+        {QStringLiteral("plain"), QString()}};
+    QVariantList feeds, statuses;
+    for (qsizetype i = 0; i < titleAndPage.size(); ++i) {
+        const QString url = QStringLiteral("https://f.example/%1").arg(i);
+        feeds << feedRecord(url);
+        statuses << QVariantMap{
+            {"url", url}, {"title", titleAndPage[i].first}, {"link", titleAndPage[i].second}};
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("feeds.opml"));
+    const OpmlReport report = exportOpmlFile(path, feeds, statuses);
+    ASSERT_TRUE(report.ok) << report.message.toStdString();
+    EXPECT_EQ(report.message, QStringLiteral("exported 8 feeds to ") + path);
+
+    QVariantList imported;
+    EXPECT_EQ(importOpmlFile(path, imported).message,
+              QStringLiteral("imported 8 feeds, 0 already listed, 0 skipped"));
+    QFile written(path);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray bytes = written.readAll();
+    const QString text = QString::fromUtf8(bytes);
+    EXPECT_EQ(text.toUtf8(), bytes) << "the file is UTF-8 throughout";
+    const QString fffd(QChar::ReplacementCharacter);
+    EXPECT_TRUE(text.contains(QStringLiteral("text=\"lone ") + fffd + QStringLiteral(" high\"")));
+    EXPECT_TRUE(text.contains(QStringLiteral("text=\"reversed ") + fffd + fffd + u'"'));
+    EXPECT_TRUE(text.contains(QStringLiteral("text=\"controls ") + fffd + fffd));
+    EXPECT_TRUE(text.contains(QStringLiteral("text=\"not chars ") + fffd + fffd + u'"'));
+    EXPECT_TRUE(text.contains(QStringLiteral("text=\"nul ") + fffd + QStringLiteral(" in it\"")));
+    EXPECT_TRUE(text.contains(QStringLiteral("emoji \U0001F600 stays")));
+    EXPECT_EQ(text.count(QStringLiteral("htmlUrl=")), 2) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("htmlUrl=\"https://ok.example/\"")));
+    EXPECT_TRUE(text.contains(QStringLiteral("htmlUrl=\"HTTP://Upper.example/\"")));
+    for (const char* hostile : {"javascript:", "data:", "file:", "ftp:"})
+        EXPECT_FALSE(text.contains(QLatin1String(hostile))) << hostile;
+}

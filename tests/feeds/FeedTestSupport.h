@@ -28,10 +28,11 @@ class FeedTest : public PluginTest {
         PluginTest::SetUp();
         setUpPlugin();
     }
-    // One update on this thread, holding the lock as tick does; like a timer's, it
-    // is for a feed of the list.
+    // One update on this thread, begun and holding the lock as the queue's job
+    // does; like a timer's, it is for a feed of the list.
     void runUpdate(const QString& url) {
         if (!store().isListed(url)) store().append(record(url, 30, true));
+        plugin->feedUpdater().beginUpdate();
         plugin->feedUpdater().updateLock().lock();
         plugin->feedUpdater().updateFeed(url);
     }

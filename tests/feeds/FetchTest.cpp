@@ -167,15 +167,15 @@ TEST_F(FetchTest, InvalidUrlBeepsWithoutLogLine) {
 }
 
 TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
-    // A cut feed is a parse error: logged with the feed, no beep. A document that
-    // is no feed, or a web page naming none, is a failure the user hears of.
+    // A feed cut off before anything could be read is a parse error: logged with
+    // the feed, no beep. A document that is no feed, or a web page naming none, is
+    // a failure the user hears of.
     const struct {
         QByteArray path, body, logStart;
         int beeps;
-        QString logEnd = QStringLiteral(" is not an RSS feed");
+        QString logEnd = QStringLiteral(" is not an Atom, RSS or JSON feed");
     } cases[] = {
-        {"/bad", "<rss><channel><title>Half</title><item><title>cut</title></item><item></channel>",
-         "parse error in ", 0},
+        {"/bad", "<rss><channel><ti", "parse error in ", 0},
         {"/page",
          "<!DOCTYPE html><html><head><meta "
          "charset=utf-8><title>Home</title></head><body><p>Hi<br></body></html>",
@@ -212,6 +212,35 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
         EXPECT_FALSE(status.value("message").toString().isEmpty());
         expectNextGoodUpdateWorks(url, [&] { http.route(c.path, {200, kGoodFeed}); });
     }
+}
+
+// A feed with a stray "&" is shown as its well-formed twin would be: the update
+// succeeds, and its status and a log line say what was repaired.
+TEST_F(FetchTest, ADocumentThatIsNotWellFormedIsRepairedAndSaysSo) {
+    const QString url = http.url("/stray");
+    http.route("/stray", {200, "<rss><channel><title>Fish & Chips</title>\n"
+                               "<item><title>Cod & more</title></item><item><title>Cut"});
+    restartRecorder();
+    runUpdate(url);
+    EXPECT_FALSE(lockHeld());
+    EXPECT_EQ(postedTexts(), QStringList{QStringLiteral("Cod & more (Fish & Chips) ")})
+        << "the item cut off at the end is not shown";
+    const QVariantMap status = statusOfRow();
+    EXPECT_EQ(status.value("state"), QStringLiteral("ok"));
+    EXPECT_EQ(status.value("items"), 1);
+    const QString message = status.value("message").toString();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("repaired: ")) && message.endsWith(u')') &&
+                message.contains(QStringLiteral(" (line ")))
+        << message.toStdString();
+    const QStringList lines = recorder->logLines();
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0], QStringLiteral("parse error in %1, repaired: %2").arg(url, message.mid(10)));
+    EXPECT_EQ(recorder->beeps(), 0);
+
+    // The next update of a well-formed document clears the note.
+    http.route("/stray", {200, kGoodFeed});
+    runUpdate(url);
+    EXPECT_EQ(statusOfRow().value("message"), QString());
 }
 
 TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {

@@ -1,5 +1,6 @@
 // A hostile document through a whole update: it leaves the lock free and the next
 // update of a good feed working; a local address that is no regular file fails at once.
+#include "core/SettingsKeys.h"
 #include "tests/feeds/FeedTestSupport.h"
 
 #include <QDir>
@@ -16,7 +17,6 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         {"billion laughs in UTF-16", toUtf16WithMark(billionLaughs())},
         {"deep", "<rss><channel>" + QByteArray("<item>").repeated(100'000)},
         {"garbage", QByteArray("\x00\x01\xFF\xFE<<>>&&;;\x80\x81", 14).repeated(1000)},
-        {"invalid UTF-8", rss("<item><title>\xC0\xAF</title></item>")},
         {"huge text", rss("<title>" + QByteArray(20 << 20, 'A') + "</title>")},
         {"800,000 attributes", rss("<item><e" + manyAttributes(800'000) + "/></item>")},
         {"500,000 namespaces", rss("<item><e" + manyAttributes(500'000, "xmlns:p") + "/></item>")}};
@@ -27,6 +27,28 @@ TEST_F(FeedTest, HostileDocumentLeavesTheLockFreeAndTheNextGoodUpdateWorks) {
         EXPECT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
         expectNextGoodUpdateWorks(url, [&] { writeFeed(kGoodFeed); });
     }
+}
+
+// An overlong "/" is never a "/": undeclared, the bytes are Windows-1252 text;
+// said to be UTF-8, they are U+FFFD, and the status says what was repaired.
+TEST_F(FeedTest, BytesThatAreNotUtf8NeverDecodeAsOtherCharacters) {
+    const QString undeclared = writeFeed(rss("<title>T</title><item><title>a\xC0\xAF"
+                                             "b</title></item>"));
+    runUpdate(undeclared);
+    EXPECT_EQ(postedTexts(), QStringList{QStringLiteral("a\u00c0\u00afb (T) ")});
+    EXPECT_EQ(statusOfRow().value("message"), QString());
+
+    server.clear();
+    const QString declared =
+        writeFeed("<?xml version=\"1.0\" encoding=\"UTF-8\"?>" + rss("<title>U</title><item><title>a\xC0\xAF"
+                                                                     "b</title></item>")
+                                                                     .mid(22),
+                  QStringLiteral("declared.xml"));
+    runUpdate(declared);
+    EXPECT_TRUE(postedTexts().contains(QStringLiteral("a\ufffd\ufffdb (U) ")))
+        << postedTexts().join(u'|').toStdString();
+    EXPECT_TRUE(statusOfRow().value("message").toString().startsWith(
+        QStringLiteral("repaired: Input is not proper UTF-8")));
 }
 
 // A local address is read only when it names a regular file: a pipe would block
@@ -60,4 +82,27 @@ TEST_F(FeedTest, LocalAddressesThatAreNoRegularFileFailAtOnce) {
         EXPECT_EQ(recorder->beeps(), 1);
     }
     expectNextGoodUpdateWorks(tooLarge, [&] { writeFeed(kGoodFeed, QStringLiteral("large.xml")); });
+}
+
+// A feed of more items than are kept: its first ones are shown, and the log and
+// the status say how many were left out.
+TEST_F(FeedTest, ItemsPastTheBoundAreLeftOutAndSaidSo) {
+    const qsizetype items = kMaxItemsPerFeed + 25;
+    const QString url =
+        writeFeed(rss("<title>Many</title>" + QByteArray("<item><title>x</title></item>").repeated(items)));
+    runUpdate(url);
+    ASSERT_TRUE(entry(url) && entry(url)->items);
+    EXPECT_EQ(entry(url)->items->size(), kMaxItemsPerFeed);
+    const QString said = QStringLiteral("25 items left out: only the first 10000 are kept");
+    EXPECT_TRUE(recorder->logLines().contains(url + QStringLiteral(": ") + said))
+        << recorder->logLines().join(u'\n').toStdString();
+    const QVariantMap status = statusOfRow();
+    EXPECT_EQ(status.value("state"), QStringLiteral("ok"));
+    EXPECT_EQ(status.value("message"), said);
+    EXPECT_EQ(status.value("items"), limits::kMaxTextSignsPerFeed) << "the signs have their own bound";
+
+    // A later document within the bound clears the message.
+    writeFeed(kGoodFeed);
+    runUpdate(url);
+    EXPECT_EQ(statusOfRow().value("message"), QString());
 }

@@ -194,3 +194,22 @@ TEST(FetchCacheTest, RetryAfterValues) {
     for (const char* bad : {"", "soon", "-5", "1.5", "12 34"})
         EXPECT_EQ(FetchCache::retryAfterDelay(bad, now), std::nullopt) << bad;
 }
+
+// A 304 may come with fresher validators for the same document: they replace
+// the old ones, and the next request asks with them.
+TEST_F(PoliteFetchTest, NotModifiedWithNewValidatorsReplacesTheOldOnes) {
+    const QByteArray date1 = "Sun, 06 Dec 2026 09:10:00 GMT", date2 = "Mon, 07 Dec 2026 01:00:00 GMT";
+    http.route("/v", {200, kFeed, {{"ETag", "\"v1\""}, {"Last-Modified", date1}}});
+    const QString url = http.url("/v");
+    runUpdate(url);
+    http.route("/v", {304, {}, {{"ETag", "\"v2\""}, {"Last-Modified", date2}}});
+    runUpdate(url);
+    EXPECT_EQ(statusOfRow().value("state"), QStringLiteral("not-modified"));
+    http.route("/v", {200, kFeed, {{"ETag", "\"v3\""}}});
+    runUpdate(url);
+    const QList<LoopbackHttpServer::Request> asked = http.requests();
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked[1].headers.value("if-none-match"), "\"v1\"");
+    EXPECT_EQ(asked[2].headers.value("if-none-match"), "\"v2\"");
+    EXPECT_EQ(asked[2].headers.value("if-modified-since"), date2);
+}

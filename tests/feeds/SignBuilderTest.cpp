@@ -54,7 +54,7 @@ TEST_F(SignBuilderTest, ItemPartFallsBackToDescriptionAndOnlyLinkedItemsAreBlueA
                             "<item><link>http://a.example/</link></item>"
                             "<item><title x=\"1\">attributed</title></item>")));
     ASSERT_EQ(postedTexts(), QStringList({"Linked (Desk) ", "Plain (Desk) ", "Only a description (Desk) ",
-                                          "Empty title element (Desk) ", " (Desk) ", "attributed (Desk) "}));
+                                          "Empty title element (Desk) ", "attributed (Desk) "}));
     const auto linked = textOf(signs()[0]).runs();
     ASSERT_EQ(linked.size(), 2);
     EXPECT_EQ(linked[0].length, 6);
@@ -72,6 +72,27 @@ TEST_F(SignBuilderTest, ItemPartFallsBackToDescriptionAndOnlyLinkedItemsAreBlueA
         EXPECT_TRUE(sign->continuousScrolling());
     }
     EXPECT_EQ(server.calls()[0].kind, RecordingServer::Call::AddWithClient);
+}
+
+// An untitled item reads as the plain text of what stands in for its title; one
+// with nothing to read gets no sign, and the items after it keep their index.
+TEST_F(SignBuilderTest, UntitledItemsShowThePlainTextOfTheirStandIn) {
+    const QString url = writeFeed(rss(
+        "<title>Desk</title>"
+        "<item><description>&lt;p&gt;Caf&amp;eacute; &lt;b&gt;open&lt;/b&gt;\n  late&lt;/p&gt;</description>"
+        "</item>"
+        "<item><content:encoded xmlns:content=\"http://purl.org/rss/1.0/modules/content/\">"
+        "<![CDATA[<div>Only <i>content</i> &#8211; encoded</div>]]></content:encoded></item>"
+        "<item><description>  <![CDATA[<p> </p>]]> </description><link>http://a.example/</link></item>"
+        "<item><title>Last</title></item>"));
+    runUpdate(url);
+    EXPECT_EQ(postedTexts(), QStringList({QStringLiteral("Café open late (Desk) "),
+                                          QStringLiteral("Only content \u2013 encoded (Desk) "),
+                                          QStringLiteral("Last (Desk) ")}));
+    EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));
+    // The description window still gets the HTML.
+    EXPECT_EQ(entry(url)->items->at(0).toMap().value(QStringLiteral("description")),
+              QStringLiteral("<p>Caf&eacute; <b>open</b>\n  late</p>"));
 }
 
 TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {

@@ -115,6 +115,45 @@ TEST_F(FeedListTest, UnsubscribeDropsTimerRecordAndSignsAndStores) {
     EXPECT_TRUE(server.onTicker().isEmpty());
 }
 
+TEST_F(FeedListTest, UnsubscribeOffersUndoThatBringsBackTheRecordItsPlaceIntervalAndHiddenItems) {
+    subscribeTwo(900);
+    store().load(QVariantList{record(kFeed, 15, true), record(kOther, 5, false)},
+                 QVariantMap{{kFeed, QVariantList{"guid-1"}}});
+    plugin->feedSchedule().start(store().records(), false);
+    addFeed(kFeed, {{"title", "City Desk"}}, {QVariantMap{{"title", "x"}}}, {postedSign("0," + kFeed)});
+    const int statusBefore = server.statusChanges;
+    click(0, kFeed);
+    menu().unsubscribeFromFeedItem->trigger();
+    EXPECT_GT(server.statusChanges, statusBefore) << "the host learns the list changed";
+    ASSERT_TRUE(server.undo);
+    EXPECT_EQ(server.undoText, QStringLiteral("Unsubscribed from City Desk"));
+    EXPECT_EQ(store().records(), QVariantList{record(kOther, 5, false)});
+    // Meanwhile the hidden items are cleared by hand; undo brings them back too.
+    store().clearHidden();
+
+    server.undo();
+    EXPECT_EQ(store().records(), (QVariantList{record(kFeed, 15, true), record(kOther, 5, false)}));
+    EXPECT_EQ(storedFeeds(), store().records());
+    EXPECT_EQ(store().hiddenMarkers(kFeed), QVariantList{"guid-1"});
+    EXPECT_EQ(server.settings.value("ignored").toMap().value(kFeed).toList(), QVariantList{"guid-1"});
+    // Its timer is back at its pace (and fired at once: the headlines return).
+    ASSERT_TRUE(plugin->feedSchedule().nextFireDate(kFeed).isValid());
+    const auto timer =
+        std::find_if(timers()->begin(), timers()->end(), [](const auto& t) { return t && t->isValid(); });
+    ASSERT_NE(timer, timers()->end());
+    EXPECT_EQ((*timer)->timeInterval(), 900.0);
+
+    // Undone once the feed is listed again by other means: the newer record stays.
+    click(0, kFeed);
+    menu().unsubscribeFromFeedItem->trigger();
+    store().subscribe(kFeed, 60);
+    const int beeps = recorder->beeps();
+    server.undo();
+    EXPECT_EQ(store().count(), 2);
+    EXPECT_EQ(store().records().last().toMap().value("interval"), QVariant(60));
+    EXPECT_EQ(recorder->beeps(), beeps + 1);
+}
+
 TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate) {
     const QString source = QStringLiteral("http://127.0.0.1:9/Source");
     subscribeTwo(900);

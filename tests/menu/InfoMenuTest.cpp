@@ -74,6 +74,15 @@ TEST_F(MenuTest, FeedTextIsNeitherMnemonicNorMarkup) {
     EXPECT_EQ(plainTip(menu().itemTitleItem), markup);
 }
 
+// An untitled item's headline entry shows the plain text of its description, as
+// its sign does.
+TEST_F(MenuTest, AnUntitledItemsHeadlineIsThePlainTextOfItsDescription) {
+    const QString html = QStringLiteral("<p>Caf&eacute; &amp; <b>bar</b>\n open</p>");
+    addFeed(kFeed, titled(QStringLiteral("Desk")), {QVariantMap{{QStringLiteral("description"), html}}});
+    click(0, kFeed);
+    EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("Caf\u00e9 && bar open"));
+}
+
 TEST_F(MenuTest, TwoClicksLeaveExactlyTheSecondItemsEntriesInTableOrder) {
     const QVariantMap full{{"title", "Full"},
                            {"description", "<p>d</p>"},

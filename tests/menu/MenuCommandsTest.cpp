@@ -15,6 +15,14 @@ TEST(MailRule, HandsOnOnlyAPlainAddressAndRefusesWhatCouldAddRecipientsHeadersOr
         {"j\u00f6rg@b\u00fccher.example", "mailto:j\u00f6rg@b\u00fccher.example"},
         {"ann@example.org?subject=hi&attach=/etc/passwd", "mailto:ann@example.org"},
         {"a@b?attachment=/etc/passwd&body=x", "mailto:a@b"},
+        // As feeds write their people: the address is found in the field.
+        {"Ann Smith (ann@example.org)", "mailto:ann@example.org"},
+        {"Ann Smith <ann@example.org>", "mailto:ann@example.org"},
+        {"\"Smith, Ann\" <mailto:ann@example.org>", "mailto:ann@example.org"},
+        {"\n      ann@example.org (Ann)\n    ", "mailto:ann@example.org"},
+        {"MAILTO:ann@example.org", "mailto:ann@example.org"},
+        {"Ann mailto:ann@example.org", "mailto:ann@example.org"},
+        {"<a@b>", "mailto:a@b"},
     };
     for (const auto& [field, expected] : handedOn)
         EXPECT_EQ(mailURLForField(QString::fromUtf8(field)), QString::fromUtf8(expected)) << field;
@@ -23,11 +31,11 @@ TEST(MailRule, HandsOnOnlyAPlainAddressAndRefusesWhatCouldAddRecipientsHeadersOr
             EXPECT_EQ(mailURLForField(QString::fromUtf8(field)), QString()) << field;
     };
     // No plain address is left: nothing to hand on.
-    refuses({"Ann mailto:ann@example.org", "MAILTO:ann@example.org", " ann@example.org", "ann",
-             "@example.org", "ann@", "a@b@c", "a..b@c", "a@-b.c", "a@b..c"});
+    refuses({"Ann Smith", "ann", "@example.org", "ann@", "a@b@c", "a..b@c", "a@-b.c", "a@b..c",
+             "Ann <ann@example.org", "Ann (a@b@c)", "Ann <> a@b.c"});
     // What the cut at "?" alone would let through.
     refuses({"a@b.c&attach=/etc/passwd", "a@b.c&cc=x@evil.example", "a@b.c%3Fattach=/x", "a%40b@c", "a@b#x",
-             "a;b@c", "<a@b>", "\"a b\"@c"});
+             "a;b@c", "<a@b&cc=c@d>", "\"a b\"@c"});
     refuses({"ann@example.org,eve@example.org", "a@b,attachment=~/.ssh/id_rsa",
              "ann@example.org%2Ceve@example.org"});
     refuses({"ann@example.org%0D%0ABcc:eve@example.org", "ann@example.org\nBcc:eve@example.org",
@@ -188,4 +196,26 @@ TEST_F(MenuTest, CloseDoesNothingAndAnyOtherSenderIsLoggedOnce) {
     EXPECT_EQ(recorder->logLines(),
               (QStringList{"menu command not implemented!", "menu command not implemented!"}));
     EXPECT_EQ(recorder->beeps(), 0);
+}
+
+TEST_F(MenuTest, HeadlineEntryAndOneStepOpenTheItemsLinkThroughTheSafeOpener) {
+    const QString feed = QStringLiteral("http://127.0.0.1/feed");
+    addFeed(feed, {{"title", "C"}},
+            {QVariantMap{{"title", "a"}, {"link", " https://127.0.0.1/a\n"}},
+             QVariantMap{{"title", "b"}, {"link", "file:///etc/passwd"}}, QVariantMap{{"title", "c"}}});
+    // The menu's top entry, the headline, opens its page.
+    click(0, feed);
+    menu().itemTitleItem->trigger();
+    EXPECT_EQ(recorder->openedURLs(), QStringList{"https://127.0.0.1/a"});
+
+    // Straight from the sign, no menu: the same rule for what may open.
+    const int popUpsBefore = popUps;
+    EXPECT_TRUE(plugin->openLinkForAction("0," + feed));
+    EXPECT_FALSE(plugin->openLinkForAction("1," + feed));
+    EXPECT_FALSE(plugin->openLinkForAction("2," + feed)) << "no link";
+    EXPECT_FALSE(plugin->openLinkForAction("7," + feed)) << "no such item";
+    EXPECT_FALSE(plugin->openLinkForAction("nonsense"));
+    EXPECT_EQ(popUps, popUpsBefore);
+    EXPECT_EQ(recorder->openedURLs(), (QStringList{"https://127.0.0.1/a", "https://127.0.0.1/a"}));
+    EXPECT_EQ(recorder->beeps(), 4);
 }

@@ -1,6 +1,7 @@
 // Documents written to hurt the reader, bounded where the parser enforces it:
 // nothing outside the document is read and no document costs more than the
 // parser's limits.
+#include "parser/HtmlText.h"
 #include "parser/RssHandlers.h"
 #include "tests/parser/ParserTestSupport.h"
 
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <future>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -229,4 +231,43 @@ TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
         << parser.errorDescription().toStdString();
     ASSERT_TRUE(handlers.feedDictionary().channel);
     EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+}
+
+// The look-ahead for a reference's ";" stops at the longest reference, so that
+// HTML to text of a million "&" is one pass, not a million: past its window the
+// text is not even read. Here the text runs on into a page that cannot be read.
+TEST(HtmlText, LooksAheadForAReferenceNoFurtherThanTheLongestOne) {
+    const auto page = std::size_t(sysconf(_SC_PAGESIZE));
+    void* mapped = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(mapped, MAP_FAILED);
+    auto* bytes = static_cast<char*>(mapped);
+    auto* readable = reinterpret_cast<char16_t*>(bytes + page) - platform::kLongestReference;
+    std::fill(readable, readable + platform::kLongestReference, u'&');
+    ASSERT_EQ(mprotect(bytes + page, page, PROT_NONE), 0);
+    const QStringView text(readable, qsizetype(platform::kLongestReference + page / 2));
+    QString out;
+    EXPECT_EQ(platform::appendReferenceAt(text, 0, out), 0);
+    EXPECT_TRUE(out.isEmpty());
+    munmap(mapped, 2 * page);
+
+    // What the window holds is still read.
+    for (const auto& [html, plain] :
+         {std::pair{"&amp;&lt;&#38;&#x26;&eacute;&", "&<&&\u00e9&"},
+          std::pair{"& &amp &bogus; &#0; &#xD800;", "& &amp &bogus; &#0; &#xD800;"}})
+        EXPECT_EQ(platform::plainTextOfHtml(QString::fromUtf8(html)), QString::fromUtf8(plain)) << html;
+    const QString ampersands(1'000'000, u'&');
+    EXPECT_EQ(platform::plainTextOfHtml(ampersands), ampersands);
+}
+
+// Tags end at their ">", not at one inside a quoted attribute value; a title is
+// markup only where HTML's own elements are.
+TEST(HtmlText, QuotedBracketsStayInTheirTagAndOnlyHtmlElementsAreMarkupInTitles) {
+    EXPECT_EQ(platform::plainTextOfHtml(u"<a title=\"x > y\" href='a>b'>link</a> after"), u"link after");
+    EXPECT_EQ(platform::plainTextOfHtml(u"<img alt=\"never closed>"), u"");
+    EXPECT_EQ(platform::plainTextOfHtml(u"it's <b title=it's>bold</b>"), u"it's bold");
+    EXPECT_EQ(platform::plainTextOfTitle(u"1930ft<sup>2</sup>"), u"1930ft2");
+    EXPECT_EQ(platform::plainTextOfTitle(u"<b>Storm</b> warning"), u"Storm warning");
+    EXPECT_EQ(platform::plainTextOfTitle(u"Fish & Chips <tonight>"), u"Fish & Chips <tonight>");
+    EXPECT_EQ(platform::plainTextOfTitle(u"x<y and a<b>c</b>"), u"x<y and ac");
+    EXPECT_EQ(platform::plainTextOfTitle(u"AT&amp;T <br> &#8212;"), u"AT&T \u2014");
 }

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -105,4 +106,38 @@ TEST_F(FeedTableOnScreen, DeleteAndBackspaceRemoveTheSelectedRowsAndTabLeavesThe
     QTest::keyClick(table(), Qt::Key_Tab);
     QWidget* focus = QApplication::focusWidget();
     EXPECT_TRUE(focus && focus != table() && !table()->isAncestorOf(focus));
+}
+
+// What is not an address is not stored: the table says why under it and hands the
+// text back in its cell for correcting.
+TEST_F(FeedTableOnScreen, ARefusedAddressSaysWhyAndComesBackForCorrecting) {
+    showPane({"http://127.0.0.1/a.xml"});
+    ui().addFeedButton->click();
+    QLineEdit* first = editor();
+    ASSERT_NE(first, nullptr);
+    QTest::keyClicks(first, QStringLiteral("hello world"));
+    QTest::keyClick(first, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return !ui().feedListReportLabel->text().isEmpty(); }));
+    ASSERT_TRUE(waitUntil([&] {
+        return editor() && editor() != first && editor()->text() == QStringLiteral("hello world");
+    })) << "the typed text is open again in its cell";
+    EXPECT_EQ(table()->currentIndex().row(), 1);
+    EXPECT_EQ(ui().feedListReportLabel->text(),
+              QStringLiteral("\"hello world\" is not a feed address: an address holds no spaces"));
+    EXPECT_EQ(urls(), (QStringList{"http://127.0.0.1/a.xml", "http://"})) << "nothing stored";
+    EXPECT_EQ(recorder->beeps(), 1);
+
+    // Corrected, it is taken and the message goes.
+    editor()->setText(QStringLiteral("127.0.0.1/b.xml"));
+    QTest::keyClick(editor(), Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return editor() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return urls().value(1) == QStringLiteral("https://127.0.0.1/b.xml"); }));
+    EXPECT_TRUE(ui().feedListReportLabel->text().isEmpty());
+    // A row with no address yet says so in its Status cell.
+    ui().addFeedButton->click();
+    ASSERT_NE(editor(), nullptr);
+    QTest::keyClick(editor(), Qt::Key_Escape);
+    const int status = int(table()->property("columnIdentifiers").toStringList().indexOf("status"));
+    ASSERT_GE(status, 0);
+    EXPECT_EQ(table()->model()->index(2, status).data().toString(), QStringLiteral("no address yet"));
 }

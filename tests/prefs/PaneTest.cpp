@@ -38,7 +38,9 @@ TEST_F(Pane, ShowingHoldsAnActivePluginAndHidingStoresAndRestarts) {
     EXPECT_EQ(server.settings.value("feeds").toList().size(), 3) << "the edited list is stored";
     ASSERT_TRUE(p.feedSchedule().timers().has_value());
     EXPECT_EQ(p.feedSchedule().timers()->size(), 3);
-    EXPECT_EQ(recorder->logLines().filter("adding timer").size(), before + 3) << "every enabled feed again";
+    // The new row has no address yet: it is not fetched.
+    EXPECT_EQ(recorder->logLines().filter("adding timer").size(), before + 2)
+        << "every enabled feed with an address again";
     EXPECT_TRUE(waitForUpdates());
 }
 

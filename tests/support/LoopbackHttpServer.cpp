@@ -137,6 +137,12 @@ void LoopbackHttpServer::serve(int socket) {
         const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
         if (n <= 0) return;
         head.append(buffer, n);
+        // A TLS handshake on this plain port: answered as a plain web server does,
+        // which the client's TLS reads as "wrong version number".
+        if (head.startsWith('\x16')) {
+            sendAll(socket, "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n", 47);
+            return;
+        }
     }
     Request request;
     request.received = std::chrono::steady_clock::now();

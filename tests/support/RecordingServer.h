@@ -29,6 +29,11 @@ class RecordingServer : public PNTickerServer {
     PNSize viewSize() override { return size; }
     void preferencesDidChange(const QString&) override { ++preferenceChanges; }
     void pluginDidBecomeIdle(PNPennantPluginProtocol*) override { ++idleReports; }
+    void sourceStatusDidChange(PNPennantPluginProtocol*) override { ++statusChanges; }
+    void offerUndo(const QString& text, std::function<void()> undo) override {
+        undoText = text;
+        this->undo = std::move(undo);
+    }
 
     QList<Call> calls() const;
     QList<PNSignRef> onTicker() const; // signs posted and not removed, in posting order
@@ -37,6 +42,10 @@ class RecordingServer : public PNTickerServer {
     QString askedIdentifier;
     std::atomic<int> preferenceChanges{0};
     std::atomic<int> idleReports{0};
+    std::atomic<int> statusChanges{0};
+    // The last offer to undo (main thread only).
+    QString undoText;
+    std::function<void()> undo;
 
   private:
     void note(Call::Kind kind, const PNSignRef& sign);
