@@ -58,7 +58,7 @@ struct Outcome {
 
 Outcome parse(const QByteArray& doc) {
     RssHandlers handlers;
-    platform::XmlEventParser parser(handlers);
+    XmlEventParser parser(handlers);
     const double start = cpuSeconds();
     for (qsizetype at = 0; at < doc.size() && !parser.failed(); at += kChunk)
         parser.parseChunk(doc.constData() + at, std::size_t(std::min<qsizetype>(kChunk, doc.size() - at)));
@@ -73,7 +73,7 @@ void row(const char* figure, const QString& value, const char* target, bool met)
 }
 
 void parserRows() {
-    const platform::XmlParseLimits limits;
+    const XmlParseLimits limits;
     const QByteArray open = "<?xml version=\"1.0\"?><rss><channel><title>t</title><item>";
     const QByteArray close = "</item></channel></rss>";
     const QByteArray atBound = "<e" + attributes(limits.maxAttributes) + "/>";
@@ -167,7 +167,7 @@ void readerRows() {
     // The text passes alone on a million "&".
     const QString html = QString::fromLatin1(ampersands);
     double start = cpuSeconds();
-    const qsizetype plain = platform::plainTextOfHtml(html).size();
+    const qsizetype plain = plainTextOfHtml(html).size();
     const double plainSeconds = cpuSeconds() - start;
     row("9h HTML to text of 1,000,000 \"&\"",
         QStringLiteral("%1 s (%2 chars)").arg(plainSeconds, 0, 'f', 3).arg(plain), "< 0.1 s",

@@ -23,7 +23,7 @@ namespace {
 // An OPML file is a list of addresses: a few hundred kilobytes for a big one.
 constexpr qint64 kMaxOpmlBytes = qint64(16) << 20;
 
-class OutlineCollector : public platform::XmlEventDelegate {
+class OutlineCollector : public XmlEventDelegate {
   public:
     QStringList urls;
     QString rootName;
@@ -85,9 +85,9 @@ std::optional<QString> importedAddress(const QString& xmlUrl) {
 OpmlOutlines readOpml(const QByteArray& document) {
     OpmlOutlines outlines;
     OutlineCollector collector;
-    platform::XmlParseLimits limits;
+    XmlParseLimits limits;
     limits.maxDocumentBytes = std::size_t(kMaxOpmlBytes);
-    platform::XmlEventParser parser(collector, limits);
+    XmlEventParser parser(collector, limits);
     if (!parser.parse(document)) {
         outlines.error = QCoreApplication::translate("FeedListOpml", "not a readable OPML file: %1")
                              .arg(parser.errorDescription());

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RssHandlers handlers;
     bool ended = false;
     handlers.documentDidEnd = [&] { ended = true; };
-    platform::XmlEventParser parser(handlers);
+    XmlEventParser parser(handlers);
     parser.setFallbackEncoding(kCharsets[size % std::size(kCharsets)]);
     // Half the inputs are read as a second reading reads them: libxml2 recovering.
     parser.setRecovering(size % 2 == 1);

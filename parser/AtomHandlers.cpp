@@ -257,12 +257,11 @@ void AtomHandlers::didEndElement(const QString&) {
 }
 
 QString AtomHandlers::capturedPlainText() const {
-    return captureKind_ == TextKind::Text ? captured_.trimmed() : platform::plainTextOfHtml(captured_);
+    return captureKind_ == TextKind::Text ? captured_.trimmed() : plainTextOfHtml(captured_);
 }
 
 QString AtomHandlers::capturedHtml() const {
-    return captureKind_ == TextKind::Text ? platform::htmlOfPlainText(captured_.trimmed())
-                                          : captured_.trimmed();
+    return captureKind_ == TextKind::Text ? htmlOfPlainText(captured_.trimmed()) : captured_.trimmed();
 }
 
 void AtomHandlers::endAtomElement(const Frame& frame) {

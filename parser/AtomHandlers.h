@@ -20,7 +20,7 @@
 // namespace, are read the same way: modified, issued, tagline and copyright are
 // its names for updated, published, subtitle and rights, and a text's mode
 // ("escaped", "xml", "base64") says how its type is written.
-class AtomHandlers : public platform::XmlEventDelegate {
+class AtomHandlers : public XmlEventDelegate {
   public:
     static const QString kNamespace;
     static const QString kNamespace03;

@@ -19,12 +19,12 @@ bool isAlternate(const QString& rel) {
 } // namespace
 
 std::optional<QUrl> discoveredFeed(const QByteArray& page, const QUrl& pageURL) {
-    const platform::HtmlHead head = platform::readHtmlHead(page);
+    const HtmlHead head = readHtmlHead(page);
     QUrl base = pageURL;
     if (!head.baseHref.trimmed().isEmpty()) base = pageURL.resolved(QUrl(head.baseHref.trimmed()));
     // Whatever base the page names, only a page read from a file may lead to one.
     const bool fromFile = pageURL.scheme().toLower() == QLatin1String("file");
-    for (const platform::HtmlHead::Link& link : head.links)
+    for (const HtmlHead::Link& link : head.links)
         if (isAlternate(link.rel) && isFeedType(link.type))
             if (std::optional<QUrl> feed = linkedAddress(link.href, base, fromFile)) return feed;
     return std::nullopt;

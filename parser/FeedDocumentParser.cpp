@@ -80,7 +80,7 @@ bool isVoidElement(QStringView name) {
 // that holds elements (XHTML written in place) comes as one text, its markup.
 // They also hear a document whose root is of no known kind, which is RSS
 // when it turns out to hold a channel.
-class FeedDocumentParser::XmlRoot : public platform::XmlEventDelegate {
+class FeedDocumentParser::XmlRoot : public XmlEventDelegate {
   public:
     explicit XmlRoot(const QUrl& documentURL) : atom(documentURL) {}
 
@@ -206,7 +206,7 @@ class FeedDocumentParser::XmlRoot : public platform::XmlEventDelegate {
     QString markup_;
 };
 
-FeedDocumentParser::FeedDocumentParser(QUrl documentURL, platform::XmlParseLimits limits)
+FeedDocumentParser::FeedDocumentParser(QUrl documentURL, XmlParseLimits limits)
     : documentURL_(std::move(documentURL)), limits_(limits) {}
 
 FeedDocumentParser::~FeedDocumentParser() = default;
@@ -218,7 +218,7 @@ void FeedDocumentParser::setFallbackEncoding(const QByteArray& charset) {
 
 bool FeedDocumentParser::startXml() {
     root_ = std::make_unique<XmlRoot>(documentURL_);
-    xml_ = std::make_unique<platform::XmlEventParser>(*root_, limits_);
+    xml_ = std::make_unique<XmlEventParser>(*root_, limits_);
     xml_->setFallbackEncoding(fallbackEncoding_);
     xmlStarted_ = true;
     const QByteArray head = std::exchange(head_, QByteArray());
@@ -288,7 +288,7 @@ bool FeedDocumentParser::parseChunk(const char* data, std::size_t size) {
         return !pageDone_;
     }
     if (ok) return format_ != Format::Other;
-    if (xml_->failure() == platform::XmlEventParser::Failure::Bound) return false;
+    if (xml_->failure() == XmlEventParser::Failure::Bound) return false;
     // The rest is needed whole for the second reading.
     collecting_ = true;
     return true;
@@ -337,7 +337,7 @@ FeedDocumentParser::Outcome FeedDocumentParser::finishXml() {
         format_ = Format::Html; // a page that is no XML at all
         return finish();
     }
-    if (xml_->failure() == platform::XmlEventParser::Failure::Bound) {
+    if (xml_->failure() == XmlEventParser::Failure::Bound) {
         error_ = xml_->errorDescription();
         return Outcome::ParseError;
     }
@@ -372,7 +372,7 @@ FeedDocumentParser::Outcome FeedDocumentParser::feedOfRoot(bool recovered) {
 // reading gets a third. What no reading makes a feed of fails with the first
 // reading's reason.
 FeedDocumentParser::Outcome FeedDocumentParser::readAgain() {
-    using Failure = platform::XmlEventParser::Failure;
+    using Failure = XmlEventParser::Failure;
     const QString firstError = xml_->errorDescription();
     const bool encodingAssumed = xml_->encodingWasAssumed();
     Failure failure = xml_->failure();
@@ -401,7 +401,7 @@ FeedDocumentParser::Outcome FeedDocumentParser::readAgain() {
             }
         }
         root_ = std::make_unique<XmlRoot>(documentURL_);
-        xml_ = std::make_unique<platform::XmlEventParser>(*root_, limits_);
+        xml_ = std::make_unique<XmlEventParser>(*root_, limits_);
         xml_->setFallbackEncoding(charset);
         xml_->setRecovering(true);
         const bool read = xml_->parse(bytes);

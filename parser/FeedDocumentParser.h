@@ -33,7 +33,7 @@ class FeedDocumentParser {
     enum class Format { Unknown, Rss, Atom, JsonFeed, Html, Other };
 
     // Relative links of Atom and JSON feeds and of pages resolve against documentURL.
-    explicit FeedDocumentParser(QUrl documentURL = {}, platform::XmlParseLimits limits = {});
+    explicit FeedDocumentParser(QUrl documentURL = {}, XmlParseLimits limits = {});
     ~FeedDocumentParser();
     FeedDocumentParser(const FeedDocumentParser&) = delete;
     FeedDocumentParser& operator=(const FeedDocumentParser&) = delete;
@@ -66,7 +66,7 @@ class FeedDocumentParser {
     Outcome feedOfRoot(bool recovered);
 
     QUrl documentURL_;
-    platform::XmlParseLimits limits_;
+    XmlParseLimits limits_;
     QByteArray fallbackEncoding_;
     Format format_ = Format::Unknown;
     QByteArray head_; // bytes before the format is known
@@ -80,7 +80,7 @@ class FeedDocumentParser {
     bool pageDone_ = false;
     bool tooLarge_ = false;
     std::unique_ptr<XmlRoot> root_;
-    std::unique_ptr<platform::XmlEventParser> xml_;
+    std::unique_ptr<XmlEventParser> xml_;
     ParsedFeed feed_;
     QString error_;
     QString repairNote_;

@@ -6,8 +6,6 @@
 #include <libxml/tree.h>
 #include <memory>
 
-namespace platform {
-
 namespace {
 
 bool isElement(const xmlNode* node, const char* name) {
@@ -47,5 +45,3 @@ HtmlHead readHtmlHead(const QByteArray& page, std::size_t maxBytes) {
     }
     return head;
 }
-
-} // namespace platform

@@ -4,8 +4,6 @@
 #include <QString>
 #include <cstddef>
 
-namespace platform {
-
 // What a web page's head says about related documents.
 struct HtmlHead {
     struct Link {
@@ -21,5 +19,3 @@ struct HtmlHead {
 // fetched, no script runs, and only the first maxBytes of the page are looked at
 // (the head comes first).
 HtmlHead readHtmlHead(const QByteArray& page, std::size_t maxBytes = std::size_t(1) << 20);
-
-} // namespace platform

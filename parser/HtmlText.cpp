@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <libxml/HTMLparser.h>
 
-namespace platform {
-
 namespace {
 
 bool isSpace(QChar c) {
@@ -161,5 +159,3 @@ QString htmlOfPlainText(const QString& text) {
     html.replace(u'\n', QStringLiteral("<br>"));
     return html;
 }
-
-} // namespace platform

@@ -20,7 +20,7 @@ QString itemHeadline(const QVariantMap& item) {
     const QString standIn = textOf(item.value(kHeadlineStandInKey)).simplified();
     if (!standIn.isEmpty()) return standIn;
     for (const char* key : {"description", "content:encoded"}) {
-        const QString text = platform::plainTextOfHtml(textOf(item.value(QLatin1String(key))));
+        const QString text = plainTextOfHtml(textOf(item.value(QLatin1String(key))));
         if (!text.isEmpty()) return text;
     }
     return {};

@@ -54,14 +54,14 @@ QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
     if (!html.trimmed().isEmpty())
         item.insert(QStringLiteral("description"), html);
     else if (!text.trimmed().isEmpty())
-        item.insert(QStringLiteral("description"), platform::htmlOfPlainText(text.trimmed()));
+        item.insert(QStringLiteral("description"), htmlOfPlainText(text.trimmed()));
     else if (!summary.trimmed().isEmpty())
-        item.insert(QStringLiteral("description"), platform::htmlOfPlainText(summary.trimmed()));
+        item.insert(QStringLiteral("description"), htmlOfPlainText(summary.trimmed()));
     // An untitled item reads as its summary, then its text, then its HTML's text.
     if (!item.contains(QStringLiteral("title"))) {
         QString standIn = summary.simplified();
         if (standIn.isEmpty()) standIn = text.simplified();
-        if (standIn.isEmpty()) standIn = platform::plainTextOfHtml(html);
+        if (standIn.isEmpty()) standIn = plainTextOfHtml(html);
         if (!standIn.isEmpty()) item.insert(kHeadlineStandInKey, standIn);
     }
     QString date = textOf(object, "date_published");
@@ -128,7 +128,7 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
     putText(channel, "title", textOf(root, "title").trimmed());
     const QString home = resolvedLink(documentURL, textOf(root, "home_page_url"));
     putText(channel, "link", home);
-    putText(channel, "description", platform::htmlOfPlainText(textOf(root, "description").trimmed()));
+    putText(channel, "description", htmlOfPlainText(textOf(root, "description").trimmed()));
     putText(channel, "language", textOf(root, "language").trimmed());
     QString icon = resolvedLink(documentURL, textOf(root, "icon"));
     if (icon.isEmpty()) icon = resolvedLink(documentURL, textOf(root, "favicon"));

@@ -55,7 +55,7 @@ class TextAccumulator {
 // "image" open containers, "category" builds a list, every other element's text is
 // stored under its name in the open container. Containers are built in place as
 // the plain dictionaries the feed dictionary holds, so finishing copies nothing.
-class RssHandlers : public platform::XmlEventDelegate {
+class RssHandlers : public XmlEventDelegate {
   public:
     // Called for parserDidEndDocument: the sign builder.
     std::function<void()> documentDidEnd;

@@ -12,7 +12,7 @@ std::optional<QString> plainTitle(const QVariant& value) {
     if (value.typeId() != QMetaType::QString) return std::nullopt;
     const QString text = value.toString();
     if (!text.contains(u'<') && !text.contains(u'&')) return std::nullopt;
-    QString plain = platform::plainTextOfTitle(text);
+    QString plain = plainTextOfTitle(text);
     if (plain == text.simplified()) return std::nullopt;
     return plain;
 }

@@ -4,8 +4,6 @@
 #include <array>
 #include <cstring>
 
-namespace platform {
-
 namespace {
 
 constexpr char32_t kOther = 0x80; // any character beyond ASCII: a letter as far as markup goes
@@ -372,5 +370,3 @@ void StartTagGuard::doctypeStep(char32_t c) {
     else if (c == '>')
         state_ = State::Text;
 }
-
-} // namespace platform

@@ -3,8 +3,6 @@
 #include <cstddef>
 #include <vector>
 
-namespace platform {
-
 // What one start tag may hold before libxml2 sees it. libxml2 reads a whole
 // start tag before it reports anything, and checks its attributes and the
 // namespaces in scope pairwise: a single tag of a few megabytes keeps it busy for
@@ -79,5 +77,3 @@ class StartTagGuard {
     int inScope_ = 0;
     QString refusal_;
 };
-
-} // namespace platform

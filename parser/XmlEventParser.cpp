@@ -19,8 +19,6 @@
 #include <string>
 #include <vector>
 
-namespace platform {
-
 XmlEventDelegate::~XmlEventDelegate() = default;
 
 namespace {
@@ -805,5 +803,3 @@ bool XmlEventParser::parse(const QByteArray& document) {
     parseChunk(document.constData(), std::size_t(document.size()));
     return finish();
 }
-
-} // namespace platform

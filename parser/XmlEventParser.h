@@ -6,8 +6,6 @@
 #include <cstddef>
 #include <memory>
 
-namespace platform {
-
 // What an XML event parser reports, in document order, on the thread that feeds it.
 class XmlEventDelegate {
   public:
@@ -137,5 +135,3 @@ class XmlEventParser {
     QString firstRepair_;
     friend struct Context;
 };
-
-} // namespace platform

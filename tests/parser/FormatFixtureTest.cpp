@@ -70,7 +70,7 @@ TEST(FormatReader, ReadsRssFixturesAsTheRssHandlersDo) {
         RssHandlers handlers;
         bool ended = false;
         handlers.documentDidEnd = [&] { ended = true; };
-        platform::XmlEventParser parser(handlers);
+        XmlEventParser parser(handlers);
         parser.parse(document);
         FeedDocumentParser reader(kFixtureURL);
         reader.parseChunk(document.constData(), std::size_t(document.size()));

@@ -79,9 +79,8 @@ TEST(HtmlText, PlainTextOfAwkwardHtml) {
         {"  \n spaced \t out \n ", "spaced out"},
     };
     for (const auto& [html, text] : cases)
-        EXPECT_EQ(platform::plainTextOfHtml(QString::fromUtf8(html)), QString::fromUtf8(text)) << html;
-    EXPECT_EQ(platform::htmlOfPlainText(QStringLiteral("a < b\n\"c\"")),
-              QStringLiteral("a &lt; b<br>&quot;c&quot;"));
+        EXPECT_EQ(plainTextOfHtml(QString::fromUtf8(html)), QString::fromUtf8(text)) << html;
+    EXPECT_EQ(htmlOfPlainText(QStringLiteral("a < b\n\"c\"")), QStringLiteral("a &lt; b<br>&quot;c&quot;"));
 }
 
 namespace {
@@ -108,7 +107,7 @@ TEST(FormatReader, RecoveryKeepsEveryBoundAndRefusesWhatIsNoFeed) {
         EXPECT_FALSE(reader.takeFeed().channel);
     }
     {
-        platform::XmlParseLimits limits;
+        XmlParseLimits limits;
         limits.maxDocumentBytes = 100'000;
         FeedDocumentParser reader(kURL, limits);
         const qsizetype fed = feedStream(reader, fault, QByteArray(4096, ' '), 1 << 20);

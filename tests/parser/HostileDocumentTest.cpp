@@ -18,7 +18,7 @@
 namespace {
 
 // Counts what the parser hands on, without keeping it.
-struct CountingDelegate : platform::XmlEventDelegate {
+struct CountingDelegate : XmlEventDelegate {
     std::size_t textChars = 0;
     int depth = 0;
     int maxDepth = 0;
@@ -57,7 +57,7 @@ TEST(ParserLimits, ExternalEntitiesNamingLocalFilesAreNeverOpened) {
         SCOPED_TRACE(document.toStdString());
         auto parse = std::async(std::launch::async, [&] {
             RssHandlers handlers;
-            platform::XmlEventParser parser(handlers);
+            XmlEventParser parser(handlers);
             parser.parse(document);
             return handlers.feedDictionary();
         });
@@ -85,17 +85,17 @@ TEST(ParserLimits, EntityExpansionIsStoppedWithBoundedText) {
     const QByteArray kilobytesInAttribute = "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY k \"" +
                                             QByteArray(1024, 'x') + "\">]><rss><channel><item><a b=\"" +
                                             QByteArray("&k;").repeated(4096) + "\"/></item></channel></rss>";
-    const std::size_t defaultBound = platform::XmlParseLimits().maxTextBytes;
+    const std::size_t defaultBound = XmlParseLimits().maxTextBytes;
     const std::pair<QByteArray, std::size_t> cases[] = {{billionLaughs(), defaultBound},
                                                         {toUtf16WithMark(billionLaughs()), defaultBound},
                                                         {billionLaughs(true), defaultBound},
                                                         {kilobytes, 1 << 20},
                                                         {kilobytesInAttribute, 1 << 20}};
     for (const auto& [document, bound] : cases) {
-        platform::XmlParseLimits limits;
+        XmlParseLimits limits;
         limits.maxTextBytes = bound;
         CountingDelegate delegate;
-        platform::XmlEventParser parser(delegate, limits);
+        XmlEventParser parser(delegate, limits);
         QElapsedTimer clock;
         clock.start();
         EXPECT_FALSE(parser.parse(document));
@@ -123,10 +123,10 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
         RssHandlers handlers;
         bool ended = false;
         handlers.documentDidEnd = [&] { ended = true; };
-        platform::XmlEventParser parser(handlers);
+        XmlEventParser parser(handlers);
         const std::size_t fed = std::size_t(feedStream(parser, c.head, c.piece, qsizetype(c.total)));
         EXPECT_TRUE(parser.failed());
-        EXPECT_LE(fed, platform::XmlParseLimits().maxDocumentBytes + std::size_t(c.piece.size()));
+        EXPECT_LE(fed, XmlParseLimits().maxDocumentBytes + std::size_t(c.piece.size()));
         EXPECT_TRUE(parser.errorDescription().contains(QLatin1String(c.error)))
             << parser.errorDescription().toStdString();
         EXPECT_FALSE(parser.finish());
@@ -140,7 +140,7 @@ TEST(ParserLimits, EndlessStreamsStopAtTheirBounds) {
 // Parses in pieces of the given size; the dictionary and the error it left.
 std::pair<ParsedFeed, QString> parsedInPieces(const QByteArray& document, qsizetype piece) {
     RssHandlers handlers;
-    platform::XmlEventParser parser(handlers);
+    XmlEventParser parser(handlers);
     parseInPieces(parser, document, piece);
     parser.finish();
     return {handlers.feedDictionary(), parser.errorDescription()};
@@ -221,11 +221,11 @@ TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
             c = char(random.bounded(256));
         if (round % 2) garbage.prepend("<?xml version=\"1.0\"?><rss><channel><title>");
         RssHandlers handlers;
-        EXPECT_FALSE(platform::XmlEventParser(handlers).parse(garbage));
+        EXPECT_FALSE(XmlEventParser(handlers).parse(garbage));
         handlers.feedDictionary();
     }
     RssHandlers handlers;
-    platform::XmlEventParser parser(handlers);
+    XmlEventParser parser(handlers);
     EXPECT_FALSE(parser.parse(rss("<title>kept</title><item><title>bad \xC3\x28 \xFF\xFE</title></item>")));
     EXPECT_TRUE(parser.errorDescription().contains(QStringLiteral("UTF-8")))
         << parser.errorDescription().toStdString();
@@ -241,12 +241,12 @@ TEST(HtmlText, LooksAheadForAReferenceNoFurtherThanTheLongestOne) {
     void* mapped = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     ASSERT_NE(mapped, MAP_FAILED);
     auto* bytes = static_cast<char*>(mapped);
-    auto* readable = reinterpret_cast<char16_t*>(bytes + page) - platform::kLongestReference;
-    std::fill(readable, readable + platform::kLongestReference, u'&');
+    auto* readable = reinterpret_cast<char16_t*>(bytes + page) - kLongestReference;
+    std::fill(readable, readable + kLongestReference, u'&');
     ASSERT_EQ(mprotect(bytes + page, page, PROT_NONE), 0);
-    const QStringView text(readable, qsizetype(platform::kLongestReference + page / 2));
+    const QStringView text(readable, qsizetype(kLongestReference + page / 2));
     QString out;
-    EXPECT_EQ(platform::appendReferenceAt(text, 0, out), 0);
+    EXPECT_EQ(appendReferenceAt(text, 0, out), 0);
     EXPECT_TRUE(out.isEmpty());
     munmap(mapped, 2 * page);
 
@@ -254,20 +254,20 @@ TEST(HtmlText, LooksAheadForAReferenceNoFurtherThanTheLongestOne) {
     for (const auto& [html, plain] :
          {std::pair{"&amp;&lt;&#38;&#x26;&eacute;&", "&<&&\u00e9&"},
           std::pair{"& &amp &bogus; &#0; &#xD800;", "& &amp &bogus; &#0; &#xD800;"}})
-        EXPECT_EQ(platform::plainTextOfHtml(QString::fromUtf8(html)), QString::fromUtf8(plain)) << html;
+        EXPECT_EQ(plainTextOfHtml(QString::fromUtf8(html)), QString::fromUtf8(plain)) << html;
     const QString ampersands(1'000'000, u'&');
-    EXPECT_EQ(platform::plainTextOfHtml(ampersands), ampersands);
+    EXPECT_EQ(plainTextOfHtml(ampersands), ampersands);
 }
 
 // Tags end at their ">", not at one inside a quoted attribute value; a title is
 // markup only where HTML's own elements are.
 TEST(HtmlText, QuotedBracketsStayInTheirTagAndOnlyHtmlElementsAreMarkupInTitles) {
-    EXPECT_EQ(platform::plainTextOfHtml(u"<a title=\"x > y\" href='a>b'>link</a> after"), u"link after");
-    EXPECT_EQ(platform::plainTextOfHtml(u"<img alt=\"never closed>"), u"");
-    EXPECT_EQ(platform::plainTextOfHtml(u"it's <b title=it's>bold</b>"), u"it's bold");
-    EXPECT_EQ(platform::plainTextOfTitle(u"1930ft<sup>2</sup>"), u"1930ft2");
-    EXPECT_EQ(platform::plainTextOfTitle(u"<b>Storm</b> warning"), u"Storm warning");
-    EXPECT_EQ(platform::plainTextOfTitle(u"Fish & Chips <tonight>"), u"Fish & Chips <tonight>");
-    EXPECT_EQ(platform::plainTextOfTitle(u"x<y and a<b>c</b>"), u"x<y and ac");
-    EXPECT_EQ(platform::plainTextOfTitle(u"AT&amp;T <br> &#8212;"), u"AT&T \u2014");
+    EXPECT_EQ(plainTextOfHtml(u"<a title=\"x > y\" href='a>b'>link</a> after"), u"link after");
+    EXPECT_EQ(plainTextOfHtml(u"<img alt=\"never closed>"), u"");
+    EXPECT_EQ(plainTextOfHtml(u"it's <b title=it's>bold</b>"), u"it's bold");
+    EXPECT_EQ(plainTextOfTitle(u"1930ft<sup>2</sup>"), u"1930ft2");
+    EXPECT_EQ(plainTextOfTitle(u"<b>Storm</b> warning"), u"Storm warning");
+    EXPECT_EQ(plainTextOfTitle(u"Fish & Chips <tonight>"), u"Fish & Chips <tonight>");
+    EXPECT_EQ(plainTextOfTitle(u"x<y and a<b>c</b>"), u"x<y and ac");
+    EXPECT_EQ(plainTextOfTitle(u"AT&amp;T <br> &#8212;"), u"AT&T \u2014");
 }

@@ -12,7 +12,7 @@ QJsonObject parseFixture(const QByteArray& document, int chunkSize) {
     RssHandlers handlers;
     bool ended = false;
     handlers.documentDidEnd = [&] { ended = true; };
-    platform::XmlEventParser parser(handlers);
+    XmlEventParser parser(handlers);
     parseInPieces(parser, document, chunkSize);
     parser.finish();
     QJsonObject dump = feedDump(handlers.feedDictionary());

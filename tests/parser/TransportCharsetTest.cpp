@@ -8,7 +8,7 @@ TEST(TransportCharset, HeldBackUntilTheDeclarationIsWholeWhateverTheChunks) {
                                             "日本語の表示</title></channel></rss>"));
     for (const qsizetype chunk : {1, 3, 4096}) {
         RssHandlers handlers;
-        platform::XmlEventParser parser(handlers);
+        XmlEventParser parser(handlers);
         parser.setFallbackEncoding("Shift_JIS");
         parseInPieces(parser, body, chunk);
         ASSERT_TRUE(parser.finish()) << parser.errorDescription().toStdString();
