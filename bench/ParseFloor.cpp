@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
 
 namespace {
 void onStart(void*, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int, int,
@@ -42,8 +41,7 @@ bool parseWithEmptyHandlers(const QByteArray& document, int chunkSize) {
     }
     if (ok) ok = xmlParseChunk(ctxt, nullptr, 0, 1) == 0;
     ok = ok && ctxt->wellFormed;
-    if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
-    ctxt->myDoc = nullptr;
+    if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc); // not the context's to free
     xmlFreeParserCtxt(ctxt);
     return ok;
 }

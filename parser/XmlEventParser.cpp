@@ -10,8 +10,9 @@
 #include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>
 #include <libxml/encoding.h>
+#include <libxml/entities.h>
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <map>
 #include <mutex>
@@ -40,43 +41,66 @@ QString fromXmlString(const xmlChar* text) {
     return QString::fromUtf8(reinterpret_cast<const char*>(text));
 }
 
-// An HTML named entity, in two forms. In content libxml2 takes it as a predefined
-// one (&amp;): its characters are handed on as they stand, never parsed again, so
-// it cannot amplify. In an attribute value libxml2 would copy only the first byte
-// of a predefined one, so there it is an internal entity, already checked, whose
-// reference stays in the value as written; the value is decoded on its way out.
-struct HtmlEntity {
-    std::string name;
-    std::string content;
-    xmlEntity inContent{};
-    xmlEntity inAttribute{};
-};
-
-xmlEntityPtr htmlEntity(const xmlChar* name, bool inContent) {
-    const htmlEntityDesc* description = htmlEntityLookup(name);
-    if (!description) return nullptr;
-    static std::mutex mutex;
-    static std::map<std::string, std::unique_ptr<HtmlEntity>> table; // at most the table's 253 names
-    std::lock_guard guard(mutex);
-    std::unique_ptr<HtmlEntity>& slot = table[description->name];
-    if (!slot) {
-        slot = std::make_unique<HtmlEntity>();
-        slot->name = description->name;
-        const char32_t code = description->value;
-        slot->content = QString::fromUcs4(&code, 1).toStdString();
-        for (xmlEntity* e : {&slot->inContent, &slot->inAttribute}) {
-            e->type = XML_ENTITY_DECL;
-            e->name = reinterpret_cast<const xmlChar*>(slot->name.c_str());
-            e->content = reinterpret_cast<xmlChar*>(slot->content.data());
-            e->orig = e->content;
-            e->length = int(slot->content.size());
-        }
-        slot->inContent.etype = XML_INTERNAL_PREDEFINED_ENTITY;
-        slot->inAttribute.etype = XML_INTERNAL_GENERAL_ENTITY;
-        slot->inAttribute.checked = 2; // no references inside, no "<": nothing for libxml2 to write back
-    }
-    return inContent ? &slot->inContent : &slot->inAttribute;
+// An HTML named entity a document uses without declaring it, in two forms, made
+// with libxml2's public entity calls alone.
+//
+// In content it is a predefined entity (as &amp; is), made with xmlNewEntity
+// and no document: libxml2 hands the characters of a predefined entity on as
+// they stand, never parses them again (so it cannot amplify) and writes nothing
+// back into it, so one such entity per name serves every parse on every thread.
+//
+// In an attribute value libxml2 would copy only the first byte of a predefined
+// entity, so there it is an internal general entity, whose reference stays in
+// the value as written; the value is decoded on its way out (AttributeExpander).
+// libxml2 marks a general entity as checked the first time an attribute refers
+// to it, so each parse has its own: added with xmlAddDocEntity to a document of
+// the parse's own that libxml2 never sees, and freed with it.
+QByteArray htmlEntityText(const htmlEntityDesc& description) {
+    const char32_t code = description.value;
+    return QString::fromUcs4(&code, 1).toUtf8();
 }
+
+xmlEntityPtr htmlEntityInContent(const htmlEntityDesc& description) {
+    static std::mutex mutex;
+    static std::map<std::string, xmlEntityPtr, std::less<>> table; // at most the table's 253 names
+    std::lock_guard guard(mutex);
+    xmlEntityPtr& slot = table[description.name];
+    if (!slot) {
+        const QByteArray text = htmlEntityText(description);
+        slot = xmlNewEntity(nullptr, reinterpret_cast<const xmlChar*>(description.name),
+                            XML_INTERNAL_PREDEFINED_ENTITY, nullptr, nullptr,
+                            reinterpret_cast<const xmlChar*>(text.constData()));
+    }
+    return slot;
+}
+
+class HtmlEntitiesInAttributes {
+  public:
+    HtmlEntitiesInAttributes() = default;
+    HtmlEntitiesInAttributes(const HtmlEntitiesInAttributes&) = delete;
+    HtmlEntitiesInAttributes& operator=(const HtmlEntitiesInAttributes&) = delete;
+    ~HtmlEntitiesInAttributes() {
+        if (holder_) xmlFreeDoc(holder_);
+    }
+
+    xmlEntityPtr entity(const htmlEntityDesc& description) {
+        const auto* name = reinterpret_cast<const xmlChar*>(description.name);
+        if (!holder_) {
+            holder_ = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+            // Entities are added to a document's internal subset.
+            if (holder_)
+                xmlCreateIntSubset(holder_, reinterpret_cast<const xmlChar*>("html"), nullptr, nullptr);
+        }
+        if (!holder_) return nullptr;
+        if (xmlEntityPtr made = xmlGetDocEntity(holder_, name)) return made;
+        const QByteArray text = htmlEntityText(description);
+        return xmlAddDocEntity(holder_, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr,
+                               reinterpret_cast<const xmlChar*>(text.constData()));
+    }
+
+  private:
+    xmlDocPtr holder_ = nullptr;
+};
 
 // An attribute value as libxml2 hands it over without entity substitution: a
 // literal "&" (written &amp; or &#38;) comes as "&#38;", an entity reference as
@@ -300,6 +324,12 @@ bool isLibxmlBound(const xmlError& error, const char* message) {
            std::strstr(message, "Huge");
 }
 
+// libxml2 2.12 made the error its structured handler gets const: the handler
+// takes whichever this libxml2 declares.
+template <typename> struct ErrorArgument;
+template <typename E> struct ErrorArgument<void (*)(void*, E)> { using type = E; };
+using StructuredError = ErrorArgument<xmlStructuredErrorFunc>::type;
+
 // Bytes that are not the UTF-8 being read.
 bool isEncodingFault(const xmlError& error, const char* message) {
     return (error.code == XML_ERR_INVALID_CHAR && std::strstr(message, "not proper UTF-8")) ||
@@ -404,6 +434,7 @@ struct XmlEventParser::Context {
     QString text;
     QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     NameCache names;
+    HtmlEntitiesInAttributes htmlInAttributes;
 
     QStringView decode(const xmlChar* bytes, int length) {
         if (text.size() < length) text.resize(length);
@@ -434,8 +465,8 @@ struct XmlEventParser::Context {
     explicit Context(XmlEventParser& parser) : owner(parser) {}
     ~Context() {
         if (!ctxt) return;
+        // Freeing the context leaves its document alone.
         if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
-        ctxt->myDoc = nullptr;
         xmlFreeParserCtxt(ctxt);
     }
 
@@ -567,7 +598,10 @@ struct XmlEventParser::Context {
         if (xmlEntityPtr declared = xmlSAX2GetEntity(ctx, name)) return declared;
         const auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
         if (ctxt && ctxt->inSubset != 0) return nullptr; // declarations keep the strict rules
-        return htmlEntity(name, ctxt && ctxt->instate == XML_PARSER_CONTENT);
+        const htmlEntityDesc* html = htmlEntityLookup(name);
+        if (!html) return nullptr;
+        if (ctxt && ctxt->instate == XML_PARSER_CONTENT) return htmlEntityInContent(*html);
+        return current ? current->context_->htmlInAttributes.entity(*html) : nullptr;
     }
 
     // Ends the parse at the first fatal error, in the context that reported it
@@ -593,7 +627,7 @@ struct XmlEventParser::Context {
                           .arg(current->limits_.maxAttributeDeclarations));
     }
 
-    static void structuredError(void* ctx, xmlErrorPtr error) {
+    static void structuredError(void* ctx, StructuredError error) {
         if (!error || error->level != XML_ERR_FATAL || !current || current->failed_) return;
         const char* raw = error->message ? error->message : "unknown error";
         Failure failure = Failure::Syntax;
@@ -667,21 +701,27 @@ void XmlEventParser::chooseEncoding(const QByteArray& head) {
     const bool marked = isWideEncoding(head) || utf8MarkLength(head) > 0;
     const QByteArray declared = marked ? QByteArray() : declaredEncoding(head);
     const QByteArray fallback = fallbackEncoding_.toLower();
-    xmlCharEncodingHandlerPtr handler = nullptr;
+    bool known = false; // the transport's charset, when libxml2 has a converter for it
     if (!marked) {
         if (!declared.isEmpty()) {
             windows1252_ = meansWindows1252(declared);
         } else if (meansWindows1252(fallback)) {
             windows1252_ = true;
         } else if (!fallback.isEmpty() && !meansUtf8(fallback)) {
-            handler = xmlFindCharEncodingHandler(fallbackEncoding_.constData());
+            if (xmlCharEncodingHandlerPtr handler =
+                    xmlFindCharEncodingHandler(fallbackEncoding_.constData())) {
+                known = true;
+                xmlCharEncCloseFunc(handler);
+            }
         }
-        encodingAssumed_ = declared.isEmpty() && !windows1252_ && !handler && !meansUtf8(fallback);
+        encodingAssumed_ = declared.isEmpty() && !windows1252_ && !known && !meansUtf8(fallback);
     }
+    // Resetting a push parser that has had no bytes yet is how the public API
+    // names the encoding of what follows. It comes first: the options stay.
+    if (known) xmlCtxtResetPush(context_->ctxt, nullptr, 0, nullptr, fallbackEncoding_.constData());
     // The declaration is not heard: these bytes reach libxml2 as UTF-8.
     if (windows1252_) options |= XML_PARSE_IGNORE_ENC;
     xmlCtxtUseOptions(context_->ctxt, options);
-    if (handler) xmlSwitchToEncoding(context_->ctxt, handler);
 }
 
 bool XmlEventParser::ensureContext(bool terminate) {
