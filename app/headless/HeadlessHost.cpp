@@ -11,10 +11,13 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QMetaObject>
+#include <QSocketNotifier>
 #include <QWidget>
+#include <cerrno>
+#include <fcntl.h>
 #include <iostream>
-#include <string>
-#include <thread>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -275,28 +278,45 @@ void HeadlessHost::printStatus() {
 }
 
 void HeadlessHost::startReadingCommands() {
-    // A blocking reader thread: the main thread may itself be blocked while an
-    // update holds the lock, and lines must still be taken in order.
-    QPointer<HeadlessHost> self(this);
-    std::thread([self] {
-        std::string line;
-        while (std::getline(std::cin, line)) {
-            const QString text = QString::fromStdString(line);
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, text] {
-                    if (self) self->runCommand(text);
-                },
-                Qt::QueuedConnection);
-        }
-        // After every line, in the same queue.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self] {
-                if (self) self->inputEnded();
-            },
-            Qt::QueuedConnection);
-    }).detach();
+    // Read on the main thread as input comes, a line at a time in the order written.
+    // No descriptor at all (stdin closed) is the end of the input.
+    if (::fcntl(STDIN_FILENO, F_GETFD) < 0) return endOfInput();
+    input_ = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+    connect(input_.get(), &QSocketNotifier::activated, this, &HeadlessHost::readInput);
+}
+
+void HeadlessHost::readInput() {
+    // One read per wake-up: the notifier said it would not block, and stdin is
+    // shared with whoever started us, so it is not made non-blocking.
+    char chunk[65536];
+    ssize_t got;
+    do {
+        got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+    if (got <= 0) {
+        // The last line may have no line break; it is still a command.
+        if (!pendingInput_.isEmpty()) queueCommand(std::exchange(pendingInput_, {}));
+        return endOfInput();
+    }
+    pendingInput_.append(chunk, got);
+    qsizetype from = 0;
+    for (qsizetype end; (end = pendingInput_.indexOf('\n', from)) >= 0; from = end + 1)
+        queueCommand(pendingInput_.mid(from, end - from));
+    pendingInput_.remove(0, from);
+}
+
+void HeadlessHost::queueCommand(const QByteArray& line) {
+    // Each line on its own turn of the loop, so what a command queued (a save, an
+    // idle host's next step) comes before the next command.
+    QMetaObject::invokeMethod(
+        this, [this, text = QString::fromUtf8(line)] { runCommand(text); }, Qt::QueuedConnection);
+}
+
+void HeadlessHost::endOfInput() {
+    input_.reset();
+    // After every line, in the same queue.
+    QMetaObject::invokeMethod(this, &HeadlessHost::inputEnded, Qt::QueuedConnection);
 }
 
 void HeadlessHost::quit(int code) {

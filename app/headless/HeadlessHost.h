@@ -14,6 +14,7 @@
 #include <memory>
 
 class QMenu;
+class QSocketNotifier;
 
 // The host without a window: every sign, log line, beep, opened URL, menu and
 // window becomes a JSON line on stdout, and commands come one per line on stdin.
@@ -62,6 +63,9 @@ class HeadlessHost : public QObject, public PNTickerServer {
     void registerCoreCommands();
     void printStatus();
     void startReadingCommands();
+    void readInput();
+    void queueCommand(const QByteArray& line);
+    void endOfInput();
     void inputEnded();
 
     HostOptions options_;
@@ -69,6 +73,8 @@ class HeadlessHost : public QObject, public PNTickerServer {
     PluginHost& plugins_;
     SignRegistry signs_;
     QHash<QString, Command> commands_;
+    std::unique_ptr<QSocketNotifier> input_; // stdin, until it ends
+    QByteArray pendingInput_;                // a line read in part, kept until its line break
     std::unique_ptr<QWidget> view_;
     QTimer saveTimer_;
     bool waitPending_ = false;

@@ -1,6 +1,8 @@
 #include "app/shared/HostOptions.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QPair>
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
@@ -39,12 +41,95 @@ QString hostUsage() {
 
 namespace {
 
-TickerCommand commandOption(const QString& arg) {
-    if (arg == QLatin1String("--preferences")) return TickerCommand::Preferences;
-    if (arg == QLatin1String("--refresh")) return TickerCommand::Refresh;
-    if (arg == QLatin1String("--toggle-pause")) return TickerCommand::TogglePause;
-    if (arg == QLatin1String("--quit")) return TickerCommand::Quit;
+struct CommandFlag {
+    const char* name;
+    TickerCommand command;
+};
+constexpr CommandFlag commandFlags[] = {{"preferences", TickerCommand::Preferences},
+                                        {"refresh", TickerCommand::Refresh},
+                                        {"toggle-pause", TickerCommand::TogglePause},
+                                        {"quit", TickerCommand::Quit}};
+
+TickerCommand commandNamed(const QString& name) {
+    for (const CommandFlag& flag : commandFlags)
+        if (name == QLatin1String(flag.name)) return flag.command;
     return TickerCommand::None;
+}
+
+// The options with a value, as they are written on the command line.
+constexpr const char* valueOptions[] = {"settings", "plugins", "import", "export", "view-size"};
+
+bool takesValue(const QString& name) {
+    for (const char* option : valueOptions)
+        if (name == QLatin1String(option)) return true;
+    return false;
+}
+
+// The help is our own text (hostUsage), translated with the rest of the program, so
+// the parser's descriptions stay empty and its help text is never shown.
+QList<QCommandLineOption> hostOptionList() {
+    QList<QCommandLineOption> list{
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}),
+        QCommandLineOption(QStringLiteral("headless")),
+        QCommandLineOption(QStringLiteral("once")),
+        QCommandLineOption(QStringLiteral("demo")),
+        QCommandLineOption(QStringLiteral("version")),
+        QCommandLineOption(QStringLiteral("verbose"))};
+    for (const CommandFlag& flag : commandFlags)
+        list.append(QCommandLineOption(QString::fromLatin1(flag.name)));
+    for (const char* option : valueOptions)
+        list.append(QCommandLineOption(QString::fromLatin1(option), QString(), QStringLiteral("value")));
+    return list;
+}
+
+QString unknownArgument(const QString& argument) {
+    return QCoreApplication::translate("HostOptions", "unknown argument %1").arg(argument);
+}
+
+QString needsValue(const QString& name) {
+    return QCoreApplication::translate("HostOptions", "%1 needs a value").arg(QStringLiteral("--") + name);
+}
+
+// The argument as the user wrote it that holds an option the parser did not know:
+// "-hx" rather than the "x" it reports.
+QString writtenArgument(const QStringList& arguments, const QString& unknownName) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg == QLatin1String("--")) break;
+        if (arg.startsWith(QLatin1String("--"))) {
+            if (arg.mid(2).section(u'=', 0, 0) == unknownName) return arg;
+        } else if (arg.startsWith(u'-') && unknownName.size() == 1 && arg.mid(1).contains(unknownName)) {
+            return arg;
+        }
+    }
+    return (unknownName.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + unknownName;
+}
+
+// Says what the parser refused, in the words this program has always used.
+QString parseProblem(const QCommandLineParser& parser, const QStringList& arguments) {
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+        return unknownArgument(writtenArgument(arguments, unknown.first()));
+    // A switch given a value ("--once=yes") is as unknown as any other word.
+    for (qsizetype i = 1; i < arguments.size() && arguments.at(i) != QLatin1String("--"); ++i) {
+        const QString& arg = arguments.at(i);
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(u'=') &&
+            !takesValue(arg.mid(2).section(u'=', 0, 0)))
+            return unknownArgument(arg);
+    }
+    // The parser stops at an option with a value when nothing follows it.
+    return needsValue(arguments.last().mid(2).section(u'=', 0, 0));
+}
+
+std::optional<QPair<float, float>> viewSize(const QString& text) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^([0-9]+(?:\\.[0-9]*)?)x([0-9]+(?:\\.[0-9]*)?)$"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch()) return std::nullopt;
+    const float w = match.captured(1).toFloat();
+    const float h = match.captured(2).toFloat();
+    if (!std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 || h > 10000 || w > 100000)
+        return std::nullopt;
+    return QPair<float, float>(w, h);
 }
 
 } // namespace
@@ -52,68 +137,58 @@ TickerCommand commandOption(const QString& arg) {
 std::optional<HostOptions> parseHostOptions(const QStringList& arguments, QString* error, bool* helpAsked) {
     HostOptions options;
     *helpAsked = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments.at(i);
-        auto value = [&](const char* name) -> std::optional<QString> {
-            if (i + 1 >= arguments.size()) {
-                *error = QCoreApplication::translate("HostOptions", "%1 needs a value")
-                             .arg(QString::fromLatin1(name));
-                return std::nullopt;
-            }
-            return arguments.at(++i);
-        };
-        if (arg == QLatin1String("--headless"))
-            options.headless = true;
-        else if (arg == QLatin1String("--once"))
-            options.once = true;
-        else if (arg == QLatin1String("--demo"))
-            options.demo = true;
-        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
-            *helpAsked = true;
-        else if (arg == QLatin1String("--version"))
-            options.version = true;
-        else if (arg == QLatin1String("--verbose"))
-            options.verbose = true;
-        else if (const TickerCommand command = commandOption(arg); command != TickerCommand::None) {
-            if (options.command != TickerCommand::None && options.command != command) {
-                *error = QStringLiteral("%1 cannot be given with another command").arg(arg);
-                return std::nullopt;
-            }
-            options.command = command;
-        } else if (arg == QLatin1String("--settings")) {
-            auto v = value("--settings");
-            if (!v) return std::nullopt;
-            options.settingsPath = *v;
-        } else if (arg == QLatin1String("--plugins")) {
-            auto v = value("--plugins");
-            if (!v) return std::nullopt;
-            options.pluginFolder = *v;
-        } else if (arg == QLatin1String("--import") || arg == QLatin1String("--export")) {
-            auto v = value(arg == QLatin1String("--import") ? "--import" : "--export");
-            if (!v) return std::nullopt;
-            (arg == QLatin1String("--import") ? options.importPath : options.exportPath) = *v;
-        } else if (arg == QLatin1String("--view-size")) {
-            auto v = value("--view-size");
-            if (!v) return std::nullopt;
-            static const QRegularExpression pattern(
-                QStringLiteral("^([0-9]+(?:\\.[0-9]*)?)x([0-9]+(?:\\.[0-9]*)?)$"));
-            const auto match = pattern.match(*v);
-            const float w = match.hasMatch() ? match.captured(1).toFloat() : 0;
-            const float h = match.hasMatch() ? match.captured(2).toFloat() : 0;
-            if (!match.hasMatch() || !std::isfinite(w) || !std::isfinite(h) || w <= 0 || h <= 0 ||
-                h > 10000 || w > 100000) {
-                *error = QCoreApplication::translate(
-                             "HostOptions", "--view-size takes WIDTHxHEIGHT, such as 1280x24, not %1")
-                             .arg(*v);
-                return std::nullopt;
-            }
-            options.viewWidth = w;
-            options.viewHeight = h;
-            options.viewSizeGiven = true;
-        } else {
-            *error = QCoreApplication::translate("HostOptions", "unknown argument %1").arg(arg);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    parser.addOptions(hostOptionList());
+    const bool parsed = parser.parse(arguments);
+    // Asking for help is answered with the help, whatever else the line holds.
+    *helpAsked = parser.isSet(QStringLiteral("help"));
+    if (!parsed) {
+        *error = parseProblem(parser, arguments);
+        return std::nullopt;
+    }
+    if (const QStringList words = parser.positionalArguments(); !words.isEmpty()) {
+        *error = unknownArgument(words.first());
+        return std::nullopt;
+    }
+    options.headless = parser.isSet(QStringLiteral("headless"));
+    options.once = parser.isSet(QStringLiteral("once"));
+    options.demo = parser.isSet(QStringLiteral("demo"));
+    options.version = parser.isSet(QStringLiteral("version"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+    // In the order given, so the second of two commands is the one named.
+    for (const QString& name : parser.optionNames()) {
+        const TickerCommand command = commandNamed(name);
+        if (command == TickerCommand::None) continue;
+        if (options.command != TickerCommand::None && options.command != command) {
+            *error = QStringLiteral("--%1 cannot be given with another command").arg(name);
             return std::nullopt;
         }
+        options.command = command;
+    }
+    for (const char* option : valueOptions) {
+        const QString name = QString::fromLatin1(option);
+        if (parser.isSet(name) && parser.value(name).isEmpty()) {
+            *error = needsValue(name);
+            return std::nullopt;
+        }
+    }
+    options.settingsPath = parser.value(QStringLiteral("settings"));
+    options.pluginFolder = parser.value(QStringLiteral("plugins"));
+    options.importPath = parser.value(QStringLiteral("import"));
+    options.exportPath = parser.value(QStringLiteral("export"));
+    if (parser.isSet(QStringLiteral("view-size"))) {
+        const QString text = parser.value(QStringLiteral("view-size"));
+        const auto size = viewSize(text);
+        if (!size) {
+            *error = QCoreApplication::translate("HostOptions",
+                                                 "--view-size takes WIDTHxHEIGHT, such as 1280x24, not %1")
+                         .arg(text);
+            return std::nullopt;
+        }
+        options.viewWidth = size->first;
+        options.viewHeight = size->second;
+        options.viewSizeGiven = true;
     }
     if (options.command != TickerCommand::None &&
         (options.headless || options.demo || !options.importPath.isEmpty() ||

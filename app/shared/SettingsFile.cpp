@@ -77,9 +77,10 @@ SettingsFile::~SettingsFile() {
 }
 
 QString SettingsFile::defaultPath() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/pennant/settings.json");
+    // $XDG_CONFIG_HOME, else ~/.config. The folder is named here, not taken from the
+    // application's name: this is asked before the application is made.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/pennant/settings.json");
 }
 
 QString SettingsFile::setAside(bool move) {

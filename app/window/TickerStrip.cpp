@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -84,6 +86,8 @@ void TickerStrip::syncSigns() {
     renderedBytes_ = 0;
     for (const Item& i : std::as_const(items_))
         renderedBytes_ += pixmapBytes(i.pixmap);
+    for (const int id : leftPictures_.keys())
+        if (!item(id)) leftPictures_.remove(id);
     // A removed sign leaves at once; the others keep their places.
     int firstRemoved = std::numeric_limits<int>::max();
     for (qsizetype i = placements_.size() - 1; i >= 0; --i) {
@@ -125,13 +129,6 @@ const TickerStrip::Item* TickerStrip::item(int id) const {
     return const_cast<TickerStrip*>(this)->item(id);
 }
 
-qint64 TickerStrip::onStripPixmapBytes() const {
-    qint64 bytes = 0;
-    for (const Placement& p : placements_)
-        if (const Item* i = item(p.id)) bytes += pixmapBytes(i->pixmap);
-    return bytes;
-}
-
 bool TickerStrip::onStrip(int id) const {
     return std::any_of(placements_.begin(), placements_.end(),
                        [id](const Placement& p) { return p.id == id; });
@@ -139,7 +136,10 @@ bool TickerStrip::onStrip(int id) const {
 
 void TickerStrip::ensureRendered(Item& item) {
     if (!item.pixmap.isNull()) return;
-    item.pixmap = item.entry.sign ? renderSign(*item.entry.sign, look_) : QPixmap();
+    if (const std::unique_ptr<QPixmap> kept{leftPictures_.take(item.entry.id)})
+        item.pixmap = std::move(*kept);
+    else
+        item.pixmap = item.entry.sign ? renderSign(*item.entry.sign, look_) : QPixmap();
     renderedBytes_ += pixmapBytes(item.pixmap);
     item.width =
         item.pixmap.isNull() ? 1 : int(std::lround(item.pixmap.width() / item.pixmap.devicePixelRatio()));
@@ -155,6 +155,7 @@ void TickerStrip::setLook(const SignLook& look) {
     setFixedHeight(look_.height);
     for (Item& i : items_)
         dropPixmap(i);
+    leftPictures_.clear();
     // Signs already on the strip keep the left edge of the first and close up.
     int x = placements_.isEmpty() ? 0 : placements_.first().x;
     for (Placement& p : placements_) {
@@ -239,7 +240,16 @@ void TickerStrip::signLeft(int id) {
     ++left->passes;
     const int loops = left->entry.sign ? left->entry.sign->loopCount() : 1;
     if (loops == PNEndlessLoopCount || loops <= 0 || left->passes < loops) {
-        if (!onStrip(id) && renderedBytes_ - onStripPixmapBytes() > offStripPixmapBudget) dropPixmap(*left);
+        if (!onStrip(id) && !left->pixmap.isNull()) {
+            // The signs come round in a fixed order, so the one that left longest ago
+            // is the next back: a full budget keeps what it holds and lets this one go,
+            // where the cache's own eviction would throw out every picture before use.
+            const qint64 bytes = pixmapBytes(left->pixmap);
+            QPixmap picture = std::exchange(left->pixmap, QPixmap());
+            renderedBytes_ -= bytes;
+            if (leftPictures_.totalCost() + bytes <= leftPictures_.maxCost())
+                leftPictures_.insert(id, new QPixmap(std::move(picture)), bytes);
+        }
         return;
     }
     // Its loops are done: it leaves the ticker for good.

@@ -4,6 +4,7 @@
 #include "app/window/StripAppearance.h"
 #include "app/window/StripOverlay.h"
 
+#include <QCache>
 #include <QList>
 #include <QPainter>
 #include <QPair>
@@ -115,7 +116,7 @@ class TickerStrip : public QWidget {
     QString toolTipAt(const QPoint& point) const;
 
     // The bytes of every sign picture the strip holds, on it or not.
-    qint64 renderedPixmapBytes() const { return renderedBytes_; }
+    qint64 renderedPixmapBytes() const { return renderedBytes_ + leftPictures_.totalCost(); }
 
     const SignLook& look() const { return look_; }
     void setLook(const SignLook& look);
@@ -156,7 +157,7 @@ class TickerStrip : public QWidget {
   private:
     struct Item {
         SignRegistry::Entry entry;
-        QPixmap pixmap; // rendered as the sign enters; dropped past the budget once it left
+        QPixmap pixmap; // while the sign is on the strip; kept in leftPictures_ once it left
         int width = 0;
         int passes = 0; // times it has left the strip
     };
@@ -166,7 +167,6 @@ class TickerStrip : public QWidget {
     void ensureRendered(Item& item);
     void dropPixmap(Item& item);
     bool onStrip(int id) const;
-    qint64 onStripPixmapBytes() const;
     // One step of the model: shift by pixels, drop what left, bring in what fits.
     void shift(int pixels);
     void fill(int justExposed);
@@ -184,8 +184,11 @@ class TickerStrip : public QWidget {
 
     SignRegistry& signs_;
     std::atomic<bool> syncPending_{false};
-    QList<Item> items_;           // posting order (ids ascending)
-    qint64 renderedBytes_ = 0;    // of the items' pixmaps
+    QList<Item> items_;        // posting order (ids ascending)
+    qint64 renderedBytes_ = 0; // of the items' pixmaps
+    // The pictures of signs that left and come round again, by id, each costing its
+    // bytes; taken back as the sign enters again.
+    QCache<int, QPixmap> leftPictures_{offStripPixmapBudget};
     QList<Placement> placements_; // left to right
     int nextId_ = 0;              // the next sign to enter: the first with an id at least this
     SignLook look_;

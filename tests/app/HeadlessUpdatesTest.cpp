@@ -36,8 +36,9 @@ class LiveHost {
             process_.waitForFinished();
         }
     }
-    void send(const QByteArray& line) {
-        process_.write(line + '\n');
+    void send(const QByteArray& line) { sendRaw(line + '\n'); }
+    void sendRaw(const QByteArray& bytes) {
+        process_.write(bytes);
         process_.waitForBytesWritten();
     }
     // The next event of this kind (events before it are kept in seen()).
@@ -171,4 +172,24 @@ TEST(HeadlessUpdates, IdleOnceARoundIsDoneStatusOfEveryFeedAndRefresh) {
     EXPECT_EQ(http.hits("/off"), 0);
     host.send("quit");
     EXPECT_TRUE(host.process().waitForFinished(10000));
+}
+
+// A script may write a command in pieces: the host runs it once its line break
+// comes, and the end of the input still ends the host.
+TEST(HeadlessUpdates, ALineWrittenInPiecesRunsOnceWhole) {
+    QTemporaryDir dir;
+    LiveHost host(writeSettings(dir, {}));
+    host.send("wait");
+    host.next("idle");
+    host.sendRaw("sett");
+    // Long enough for the host to have read the piece on its own.
+    host.process().waitForReadyRead(500);
+    host.sendRaw("ings\nstat");
+    host.next("settings");
+    host.sendRaw("us\n");
+    host.next("status");
+    EXPECT_EQ(host.count("error"), 0) << "a piece was taken for a command";
+    host.process().closeWriteChannel();
+    ASSERT_TRUE(host.process().waitForFinished(10000));
+    EXPECT_EQ(host.process().exitCode(), 0);
 }

@@ -29,7 +29,12 @@ TEST(HostOptions, BadArgumentsAreNamed) {
           Case{{"--view-size", "nanx24"}, "nanx24"},
           Case{{"--refresh", "--quit"}, "--quit cannot be given with another command"},
           Case{{"--headless", "--refresh"}, "for the ticker in its window"},
-          Case{{"--toggle-pause", "--import", "a.opml"}, "for the ticker in its window"}}) {
+          Case{{"--toggle-pause", "--import", "a.opml"}, "for the ticker in its window"},
+          // Words the parser takes apart or passes over are still named as written.
+          Case{{"stray"}, "unknown argument stray"}, Case{{"-hx"}, "unknown argument -hx"},
+          Case{{"--once=yes"}, "unknown argument --once=yes"},
+          Case{{"--", "after"}, "unknown argument after"}, Case{{"--plugins="}, "--plugins needs a value"},
+          Case{{"--import", ""}, "--import needs a value"}, Case{{"--view-size=1x"}, "not 1x"}}) {
         QString error;
         EXPECT_FALSE(parse(c.args, &error)) << c.args.join(' ').toStdString();
         EXPECT_TRUE(error.contains(c.mentions)) << error.toStdString();
@@ -41,6 +46,27 @@ TEST(HostOptions, CommandsForTheRunningTicker) {
     EXPECT_EQ(parse({"--preferences", "--preferences"})->command, TickerCommand::Preferences);
     EXPECT_EQ(parse({})->command, TickerCommand::None);
     EXPECT_TRUE(parse({"--verbose"})->verbose);
+}
+
+TEST(HostOptions, ValuesInEitherFormAndTheLastOfARepeatedOptionWins) {
+    const auto options = parse({"--settings=a.json", "--view-size", "800x30.5", "--settings", "b.json",
+                                "--plugins", "--odd-folder", "--headless", "--once"});
+    ASSERT_TRUE(options);
+    EXPECT_EQ(options->settingsPath, QStringLiteral("b.json"));
+    EXPECT_EQ(options->pluginFolder, QStringLiteral("--odd-folder")) << "a value may look like an option";
+    EXPECT_TRUE(options->viewSizeGiven);
+    EXPECT_EQ(options->viewWidth, 800.f);
+    EXPECT_EQ(options->viewHeight, 30.5f);
+    EXPECT_TRUE(options->headless && options->once && !options->demo);
+    EXPECT_EQ(parse({"--export", "out.opml"})->exportPath, QStringLiteral("out.opml"));
+
+    // Help is answered whatever else the line holds.
+    for (const QStringList& args :
+         {QStringList{"-h"}, QStringList{"--bogus", "--help"}, QStringList{"--help", "--settings"}}) {
+        bool help = false;
+        parse(args, nullptr, &help);
+        EXPECT_TRUE(help) << args.join(' ').toStdString();
+    }
 }
 
 TEST(HostOptions, VersionAndHelpArePrintedWithoutStartingAnything) {

@@ -213,3 +213,25 @@ TEST(SettingsFile, SaveWaitsForAnotherWritersLockAndLeavesNoFileBehind) {
     EXPECT_TRUE(settings.save().isEmpty());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"settings.json"});
 }
+
+TEST(SettingsFile, DefaultPathFollowsTheConfigHomeAndFallsBackToTheHomeFolder) {
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME"), savedHome = qgetenv("HOME");
+    const bool hadConfig = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    QTemporaryDir dir;
+    qputenv("HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("conf")).toLocal8Bit());
+    EXPECT_EQ(SettingsFile::defaultPath(), dir.filePath(QStringLiteral("conf/pennant/settings.json")));
+    for (const bool set : {false, true}) {
+        // Unset and set but empty mean the same: the home folder's .config.
+        if (set)
+            qputenv("XDG_CONFIG_HOME", QByteArray());
+        else
+            qunsetenv("XDG_CONFIG_HOME");
+        EXPECT_EQ(SettingsFile::defaultPath(), dir.filePath(QStringLiteral(".config/pennant/settings.json")));
+    }
+    qputenv("HOME", savedHome);
+    if (hadConfig)
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+    else
+        qunsetenv("XDG_CONFIG_HOME");
+}
