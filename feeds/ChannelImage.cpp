@@ -28,7 +28,8 @@ std::optional<QImage> decodeChannelImage(const QByteArray& bytes) {
 }
 
 std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
-                                        const std::atomic<bool>* cancel, FetchCache* cache) {
+                                        const std::atomic<bool>* cancel, FetchCache* cache,
+                                        platform::FetchSession* session) {
     const QString key = url.toString(QUrl::FullyEncoded);
     const std::optional<FetchCache::Picture> remembered = cache ? cache->picture(key) : std::nullopt;
     if (cache && cache->deferredUntil(key)) {
@@ -37,6 +38,7 @@ std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLi
     }
     platform::UrlFetcher fetcher(limits);
     fetcher.setCancelFlag(cancel);
+    fetcher.setSession(session);
     QStringList schemes{QStringLiteral("http"), QStringLiteral("https")};
     if (url.scheme().toLower() == QLatin1String("file")) schemes.append(QStringLiteral("file"));
     fetcher.setAllowedSchemes(schemes);

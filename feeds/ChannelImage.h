@@ -18,9 +18,10 @@ std::optional<QImage> decodeChannelImage(const QByteArray& bytes);
 
 // Fetches and decodes the image at url with the given bounds. With a cache, the
 // image is revalidated and the decoded one reused when unchanged (or while the
-// server asked us to wait).
+// server asked us to wait). With a session, the fetch goes over its handles.
 std::optional<QImage> fetchChannelImage(const QUrl& url, const platform::FetchLimits& limits,
-                                        const std::atomic<bool>* cancel, FetchCache* cache = nullptr);
+                                        const std::atomic<bool>* cancel, FetchCache* cache = nullptr,
+                                        platform::FetchSession* session = nullptr);
 
 // The image a sign keeps: scaled down to twice the height it is shown at (sharp
 // on a high-density screen) when it is larger, so a huge logo does not keep its

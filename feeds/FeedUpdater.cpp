@@ -49,7 +49,7 @@ struct FeedUpdater::Attempt {
 FeedUpdater::FeedUpdater(FeedStore& store, const PluginPreferences& preferences,
                          PNPennantClientProtocol* signOwner, Notifications notifications)
     : store_(store), preferences_(preferences), notify_(std::move(notifications)),
-      builder_(cache_, limits_, cancelled_),
+      builder_(cache_, limits_, cancelled_, session_),
       publisher_(store, preferences, signOwner, builder_, cancelled_, notify_.feedsDidChange) {}
 
 void FeedUpdater::updateFeed(const QString& feedURL) {
@@ -93,6 +93,7 @@ platform::FetchResult FeedUpdater::fetchInto(const QUrl& target, ConditionalFetc
     if (fileAllowed) schemes.append(QStringLiteral("file"));
     fetcher.setAllowedSchemes(schemes);
     fetcher.setCancelFlag(&cancelled_);
+    fetcher.setSession(&session_);
     fetcher.setContentTypeReceiver(
         [&parser](const QByteArray& type) { parser.setFallbackEncoding(platform::charsetOf(type)); });
     // A stop is heard between two pieces: however long a document takes to read,

@@ -95,6 +95,9 @@ class FeedUpdater {
     platform::FetchLimits limits_;
     std::atomic<bool> cancelled_{false};
     std::atomic<bool> goingAway_{false};
+    // Updates run one at a time, so one set of handles serves them all: feeds on
+    // one server share its connection.
+    platform::FetchSession session_;
     FetchCache cache_;
     FeedStatusBoard status_;
     SignBuilder builder_;

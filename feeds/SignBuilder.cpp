@@ -32,7 +32,7 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
                      : std::nullopt;
     cache_.notePictureOfFeed(feedURL, imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
     const std::optional<QImage> picture =
-        imageURL ? fetchChannelImage(*imageURL, limits_, &cancelled_, &cache_) : std::nullopt;
+        imageURL ? fetchChannelImage(*imageURL, limits_, &cancelled_, &cache_, &session_) : std::nullopt;
     const std::optional<PNSize> size =
         picture ? channelImageDisplaySize(picture->size(), viewHeight) : std::nullopt;
     if (!size) return nullptr;

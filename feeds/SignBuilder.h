@@ -14,8 +14,10 @@
 // fetch cache, which has its own lock.
 class SignBuilder {
   public:
-    SignBuilder(FetchCache& cache, const platform::FetchLimits& limits, const std::atomic<bool>& cancelled)
-        : cache_(cache), limits_(limits), cancelled_(cancelled) {}
+    // The channel image is fetched over session, the worker's own handles.
+    SignBuilder(FetchCache& cache, const platform::FetchLimits& limits, const std::atomic<bool>& cancelled,
+                platform::FetchSession& session)
+        : cache_(cache), limits_(limits), cancelled_(cancelled), session_(session) {}
 
     struct Signs {
         QList<PNSignRef> all; // image sign first, when there is one
@@ -33,4 +35,5 @@ class SignBuilder {
     FetchCache& cache_;
     const platform::FetchLimits& limits_;
     const std::atomic<bool>& cancelled_;
+    platform::FetchSession& session_;
 };

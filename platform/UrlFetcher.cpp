@@ -21,11 +21,6 @@ void initialiseCurl() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-struct EasyHandleDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using EasyHandle = std::unique_ptr<CURL, EasyHandleDeleter>;
-
 struct Transfer {
     CURL* handle = nullptr;
     const UrlFetcher::Receiver* receiver = nullptr;
@@ -187,6 +182,17 @@ UrlFetcher::UrlFetcher(FetchLimits limits) : limits_(limits) {
     initialiseCurl();
 }
 
+FetchSession::FetchSession() {
+    initialiseCurl();
+    easy_ = curl_easy_init();
+    multi_ = curl_multi_init();
+}
+
+FetchSession::~FetchSession() {
+    if (multi_) curl_multi_cleanup(static_cast<CURLM*>(multi_));
+    if (easy_) curl_easy_cleanup(static_cast<CURL*>(easy_));
+}
+
 namespace {
 
 // curl_easy_perform hears a cancel only at its progress callback, about once a
@@ -194,8 +200,7 @@ namespace {
 // kCancelPollMs, so quitting never waits on a silent server.
 constexpr int kCancelPollMs = 50;
 
-CURLcode perform(CURL* easy, const std::atomic<bool>* cancel) {
-    CURLM* multi = curl_multi_init();
+CURLcode perform(CURL* easy, CURLM* multi, const std::atomic<bool>* cancel) {
     if (!multi) return curl_easy_perform(easy);
     curl_multi_add_handle(multi, easy);
     CURLcode code = CURLE_OK;
@@ -222,8 +227,8 @@ CURLcode perform(CURL* easy, const std::atomic<bool>* cancel) {
             break;
         }
     }
+    // The connection stays in the multi handle's pool for the next fetch.
     curl_multi_remove_handle(multi, easy);
-    curl_multi_cleanup(multi);
     return code;
 }
 
@@ -241,12 +246,21 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
         return result;
     }
     if (scheme == QLatin1String("file")) return readLocalFile(url, receiver);
-    EasyHandle handle(curl_easy_init());
-    if (!handle) {
+    std::optional<FetchSession> ownSession;
+    FetchSession* session = session_;
+    if (!session) session = &ownSession.emplace();
+    CURL* h = static_cast<CURL*>(session->easy());
+    if (!h) {
         result.reason = QStringLiteral("cannot start a transfer");
         return result;
     }
-    CURL* h = handle.get();
+    // Nothing of the last fetch's options (its headers, validators, buffers) carries over.
+    curl_easy_reset(h);
+    // Whatever way this fetch ends, the handle keeps no pointer into it.
+    struct ResetAfter {
+        CURL* handle;
+        ~ResetAfter() { curl_easy_reset(handle); }
+    } resetAfter{h};
     Transfer transfer;
     transfer.handle = h;
     transfer.receiver = &receiver;
@@ -281,7 +295,7 @@ FetchResult UrlFetcher::fetch(const QUrl& url, const Receiver& receiver) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode code = perform(h, cancel_);
+    const CURLcode code = perform(h, static_cast<CURLM*>(session->multi()), cancel_);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.httpStatus);
     result.etag = responseHeader(h, "ETag");
     result.lastModified = responseHeader(h, "Last-Modified");

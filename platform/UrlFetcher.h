@@ -36,6 +36,27 @@ struct FetchResult {
     bool ok() const { return outcome == Complete; }
 };
 
+// The libcurl handles one worker fetches with, kept for its life: every fetch
+// starts from a reset easy handle, and the multi handle that drives it keeps the
+// open connections, so feeds (and their images) on one server reuse one
+// connection instead of a new one, with a new TLS handshake, each time. One
+// thread at a time.
+class FetchSession {
+  public:
+    FetchSession();
+    ~FetchSession();
+    FetchSession(const FetchSession&) = delete;
+    FetchSession& operator=(const FetchSession&) = delete;
+
+    // The handles, as libcurl's CURL* and CURLM*; null when libcurl had none to give.
+    void* easy() const { return easy_; }
+    void* multi() const { return multi_; }
+
+  private:
+    void* easy_ = nullptr;
+    void* multi_ = nullptr;
+};
+
 // One fetch at a time over libcurl, streaming the decoded body to a receiver as it
 // arrives. Redirects are followed to http and https only.
 class UrlFetcher {
@@ -47,6 +68,9 @@ class UrlFetcher {
 
     // Schemes the first URL may have (lower case); "http" and "https" by default.
     void setAllowedSchemes(QStringList schemes) { schemes_ = std::move(schemes); }
+    // The handles to fetch with; without a session a fetch makes its own and
+    // closes its connection when it ends.
+    void setSession(FetchSession* session) { session_ = session; }
     // While the flag is true the fetch gives up as soon as it can.
     void setCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag; }
     // Makes the request conditional (If-None-Match, If-Modified-Since) on what an
@@ -73,6 +97,7 @@ class UrlFetcher {
     FetchLimits limits_;
     QStringList schemes_{QStringLiteral("http"), QStringLiteral("https")};
     const std::atomic<bool>* cancel_ = nullptr;
+    FetchSession* session_ = nullptr;
     QByteArray etag_;
     QByteArray lastModified_;
     std::function<void(const QByteArray&)> contentType_;

@@ -111,7 +111,8 @@ void LoopbackHttpServer::acceptLoop() {
         ++accepted_;
         std::lock_guard guard(mutex_);
         connections_.emplace_back([this, socket] {
-            serve(socket);
+            while (serve(socket) && keepAlive_) {
+            }
             ::close(socket);
         });
     }
@@ -128,22 +129,23 @@ bool LoopbackHttpServer::sendAll(int socket, const char* data, qsizetype size) {
     return true;
 }
 
-void LoopbackHttpServer::serve(int socket) {
+bool LoopbackHttpServer::serve(int socket) {
     QByteArray head;
     char buffer[4096];
     while (!head.contains("\r\n\r\n") && head.size() < 65536 && !stopping_) {
         pollfd p{socket, POLLIN, 0};
         if (::poll(&p, 1, 20) <= 0) continue;
         const ssize_t n = ::recv(socket, buffer, sizeof buffer, 0);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         head.append(buffer, n);
         // A TLS handshake on this plain port: answered as a plain web server does,
         // which the client's TLS reads as "wrong version number".
         if (head.startsWith('\x16')) {
             sendAll(socket, "HTTP/1.1 400 Bad Request\r\nConnection: close\r\n\r\n", 47);
-            return;
+            return false;
         }
     }
+    if (keepAlive_ && head.isEmpty()) return false; // the client closed its idle connection
     Request request;
     request.received = std::chrono::steady_clock::now();
     const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
@@ -170,7 +172,8 @@ void LoopbackHttpServer::serve(int socket) {
     }
     QByteArray out =
         "HTTP/1.1 " + QByteArray::number(response.status) + " Status\r\n"; // clients read the code only
-    out += "Connection: close\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\n";
+    out += (keepAlive_ ? "Connection: keep-alive" : "Connection: close");
+    out += "\r\nContent-Length: " + QByteArray::number(response.body.size()) + "\r\n";
     for (const auto& [name, value] : response.headers)
         out += name + ": " + value + "\r\n";
     out += "\r\n";
@@ -206,5 +209,7 @@ void LoopbackHttpServer::serve(int socket) {
         ok = sendAll(socket, response.body.constData() + at, piece);
         at += piece;
     }
+    if (ok && keepAlive_) return true;
     ::shutdown(socket, SHUT_WR);
+    return false;
 }

@@ -11,7 +11,9 @@
 #include <vector>
 
 // A small HTTP/1.1 server on 127.0.0.1 and a port of its own, for fetch tests.
-// Every connection is served on its own thread and closed after one response.
+// Every connection is served on its own thread and closed after one response,
+// unless keep-alive is on: then it serves request after request, as a web server
+// does, until the client closes it.
 // A 200 route that sends ETag or Last-Modified answers a request carrying the
 // matching If-None-Match or If-Modified-Since with 304 and no body.
 class LoopbackHttpServer {
@@ -41,6 +43,8 @@ class LoopbackHttpServer {
     LoopbackHttpServer& operator=(const LoopbackHttpServer&) = delete;
 
     void route(const QByteArray& path, Response response);
+    // Set before the first request.
+    void setKeepAlive(bool keepAlive) { keepAlive_ = keepAlive; }
     static Response redirect(const QByteArray& location, int status = 302);
     QString url(const QByteArray& path) const;
     QList<Request> requests() const;
@@ -52,12 +56,14 @@ class LoopbackHttpServer {
 
   private:
     void acceptLoop();
-    void serve(int socket);
+    // One request and its answer; false when the connection is to close.
+    bool serve(int socket);
     bool sendAll(int socket, const char* data, qsizetype size);
 
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> keepAlive_{false};
     std::atomic<qint64> bodyBytesSent_{0};
     std::atomic<int> accepted_{0};
     std::thread acceptor_;
