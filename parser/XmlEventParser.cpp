@@ -62,9 +62,12 @@ QByteArray htmlEntityText(const htmlEntityDesc& description) {
 
 xmlEntityPtr htmlEntityInContent(const htmlEntityDesc& description) {
     static std::mutex mutex;
-    static std::map<std::string, xmlEntityPtr, std::less<>> table; // at most the table's 253 names
+    // At most the table's 253 names, kept for the process: libxml2 2.9 has no
+    // public call that frees an entity outside a document, and a table destroyed
+    // at exit would leave them unreachable.
+    static auto* const table = new std::map<std::string, xmlEntityPtr>;
     std::lock_guard guard(mutex);
-    xmlEntityPtr& slot = table[description.name];
+    xmlEntityPtr& slot = (*table)[description.name];
     if (!slot) {
         const QByteArray text = htmlEntityText(description);
         slot = xmlNewEntity(nullptr, reinterpret_cast<const xmlChar*>(description.name),
