@@ -321,7 +321,7 @@ void FeedStore::storeFeeds(PluginPreferences& preferences) {
 }
 
 void FeedStore::storeIgnored(PluginPreferences& preferences) {
-    storeShared(preferences, settingkeys::kIgnored, ignored_, ignoredStored_);
+    storeShared(preferences, settingkeys::kHiddenItems, ignored_, ignoredStored_);
 }
 
 void FeedStore::feedsDidChange(PluginPreferences& preferences) {

@@ -7,7 +7,7 @@
 void PluginPreferences::presetDefaults() {
     if (!defaults_ || !defaults_->isEmpty()) return;
     defaults_->insert(settingkeys::kFeeds, QVariantList());
-    defaults_->insert(settingkeys::kIgnored, QVariantMap());
+    defaults_->insert(settingkeys::kHiddenItems, QVariantMap());
     defaults_->insert(settingkeys::kUseTTL, true);
     defaults_->insert(settingkeys::kTitleLength, limits::kDefaultTitleLength);
     if (PNTickerServer* s = server()) s->preferencesDidChange(identifier_);

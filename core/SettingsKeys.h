@@ -6,7 +6,9 @@
 // bounds its values live within. Stored settings depend on these spellings.
 namespace settingkeys {
 inline const QString kFeeds = QStringLiteral("feeds");
-inline const QString kIgnored = QStringLiteral("ignored");
+// The hidden items: feed URL to the guid texts of the items the user chose not
+// to see. Stored under the name it always had.
+inline const QString kHiddenItems = QStringLiteral("ignored");
 inline const QString kUseTTL = QStringLiteral("useTTL");
 inline const QString kTitleLength = QStringLiteral("titleLength");
 } // namespace settingkeys

@@ -8,11 +8,11 @@
 #include "platform/SystemLog.h"
 
 SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictionary& feed,
-                                      const QVariantList& hiddenMarkers, int titleLength, float viewHeight) {
+                                      const QVariantList& hiddenItems, int titleLength, float viewHeight) {
     Signs signs;
     if (feed.channel)
         if (PNSignRef image = channelImageSign(feedURL, *feed.channel, viewHeight)) signs.all.append(image);
-    const QList<PNSignRef> items = itemSigns(feedURL, feed, hiddenMarkers, titleLength);
+    const QList<PNSignRef> items = itemSigns(feedURL, feed, hiddenItems, titleLength);
     signs.all += items;
     signs.itemCount = int(items.size());
     return signs;
@@ -21,14 +21,14 @@ SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictiona
 // None when the channel names no image or it cannot be had.
 PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMap& channel,
                                         float viewHeight) {
-    const QVariantMap image = channel.value(QStringLiteral("image")).toMap();
-    if (!image.contains(QStringLiteral("url"))) {
+    const QVariantMap image = channel.value(itemkeys::kImage).toMap();
+    if (!image.contains(itemkeys::kURL)) {
         cache_.notePictureOfFeed(feedURL, QString());
         return nullptr;
     }
     const std::optional<QUrl> feedURLValue = feedAddress(feedURL);
     const std::optional<QUrl> imageURL =
-        feedURLValue ? channelImageAddress(entryText(image.value(QStringLiteral("url"))), *feedURLValue)
+        feedURLValue ? channelImageAddress(entryText(image.value(itemkeys::kURL)), *feedURLValue)
                      : std::nullopt;
     cache_.notePictureOfFeed(feedURL, imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
     const std::optional<QImage> picture =
@@ -40,22 +40,22 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
     sign->initWithImage(imageForDisplay(*picture, *size), *size);
     sign->setToolTip(signToolTip({}, channel));
     sign->setContinuousScrolling(true);
-    if (image.contains(QStringLiteral("link"))) {
+    if (image.contains(itemkeys::kLink)) {
         sign->setActionType(PNPennantActionTypeURL);
-        sign->setActionString(entryText(image.value(QStringLiteral("link"))));
+        sign->setActionString(entryText(image.value(itemkeys::kLink)));
     }
     sign->setLoopCount(PNEndlessLoopCount);
     return sign;
 }
 
 QList<PNSignRef> SignBuilder::itemSigns(const QString& feedURL, const FeedDictionary& feed,
-                                        const QVariantList& hiddenMarkers, int titleLength) {
+                                        const QVariantList& hiddenItems, int titleLength) {
     QList<PNSignRef> signs;
     if (!feed.items) return signs;
     const QVariantMap channel = feed.channel.value_or(QVariantMap());
     for (qsizetype i = 0; i < feed.items->size(); ++i) {
         const QVariantMap item = feed.items->at(i).toMap();
-        if (isHiddenItem(item, hiddenMarkers)) continue;
+        if (isHiddenItem(item, hiddenItems)) continue;
         // Nothing to read: no title and nothing that stands in for one.
         if (itemHeadline(item).isEmpty()) continue;
         if (signs.size() == limits::kMaxTextSignsPerFeed) {

@@ -24,13 +24,13 @@ class SignBuilder {
         int itemCount = 0;
     };
     // viewHeight is the ticker's: an image is shown at that height.
-    Signs build(const QString& feedURL, const FeedDictionary& feed, const QVariantList& hiddenMarkers,
+    Signs build(const QString& feedURL, const FeedDictionary& feed, const QVariantList& hiddenItems,
                 int titleLength, float viewHeight);
 
   private:
     PNSignRef channelImageSign(const QString& feedURL, const QVariantMap& channel, float viewHeight);
     QList<PNSignRef> itemSigns(const QString& feedURL, const FeedDictionary& feed,
-                               const QVariantList& hiddenMarkers, int titleLength);
+                               const QVariantList& hiddenItems, int titleLength);
 
     FetchCache& cache_;
     const platform::FetchLimits& limits_;

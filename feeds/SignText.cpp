@@ -2,35 +2,27 @@
 
 #include "core/TitleShortening.h"
 #include "parser/ItemHeadline.h"
-#include "platform/Values.h"
 
 #include <QColor>
 
 QString entryText(const QVariant& entry) {
-    if (platform::isText(entry)) return entry.toString();
-    if (platform::isDictionary(entry))
-        return platform::textValue(entry.toMap().value(QStringLiteral("text")));
-    return {};
+    return fieldText(entry).value_or(QString());
 }
 
-bool isHiddenItem(const QVariantMap& item, const QVariantList& markers) {
-    const auto guid = item.constFind(QStringLiteral("guid"));
-    if (guid == item.cend()) return false;
-    const QVariant marker =
-        platform::isDictionary(*guid) ? guid->toMap().value(QStringLiteral("text")) : *guid;
-    return marker.isValid() && markers.contains(marker);
+bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems) {
+    const std::optional<QString> guid = fieldText(item.value(itemkeys::kGuid));
+    return guid && hiddenItems.contains(QVariant(*guid));
 }
 
 PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength) {
     const QString itemPart = shortenedTitle(itemHeadline(item), titleLength);
-    const QString channelPart =
-        shortenedTitle(entryText(channel.value(QStringLiteral("title"))), titleLength);
+    const QString channelPart = shortenedTitle(entryText(channel.value(itemkeys::kTitle)), titleLength);
 
     PNAttributedString text(itemPart + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
     const int divider = int(itemPart.size());
     text.addFont(0, divider, PNAttributedString::Font::Standard);
     text.addFont(divider, text.length() - divider, PNAttributedString::Font::Small);
-    if (item.contains(QStringLiteral("link"))) {
+    if (item.contains(itemkeys::kLink)) {
         text.addColor(0, divider, QColor(Qt::blue));
         text.addUnderline(0, divider, 1);
     }
@@ -39,11 +31,7 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
 
 QString signToolTip(const QVariantMap& item, const QVariantMap& channel) {
     const QString itemPart = itemHeadline(item).simplified();
-    const QString channelPart = entryText(channel.value(QStringLiteral("title"))).simplified();
+    const QString channelPart = entryText(channel.value(itemkeys::kTitle)).simplified();
     if (channelPart.isEmpty()) return itemPart;
     return itemPart.isEmpty() ? channelPart : itemPart + u'\n' + channelPart;
-}
-
-QString itemActionString(qsizetype index, const QString& feedURL) {
-    return QString::number(index) + u',' + feedURL;
 }

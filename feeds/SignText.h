@@ -1,4 +1,5 @@
 #pragma once
+#include "core/ItemAction.h"
 #include "host/PNAttributedString.h"
 
 #include <QString>
@@ -9,8 +10,8 @@
 // anything else (or nothing) the empty text.
 QString entryText(const QVariant& entry);
 
-// Whether the user hid this item: its guid text is among the feed's markers.
-bool isHiddenItem(const QVariantMap& item, const QVariantList& markers);
+// Whether the user hid this item: its guid text is among the feed's hidden items.
+bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems);
 
 // A text sign's text: the item part T (its headline: the title, or for an item
 // without one the plain text of what stands in for it, see itemHeadline) and the
@@ -21,6 +22,3 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
 // A text sign's tool tip: the item part and the channel's title whole, one line
 // each, as plain text.
 QString signToolTip(const QVariantMap& item, const QVariantMap& channel);
-
-// What a text sign carries back when clicked: the item index, ",", the feed URL.
-QString itemActionString(qsizetype index, const QString& feedURL);

@@ -1,7 +1,7 @@
 #include "menu/DescriptionHeader.h"
 
-#include "menu/FeedFields.h"
 #include "menu/SafeOpener.h"
+#include "parser/ItemFields.h"
 
 #include <QDateTime>
 #include <QLabel>

@@ -2,9 +2,10 @@
 
 #include "core/FeedSchedule.h"
 #include "core/FeedStore.h"
+#include "core/ItemAction.h"
 #include "core/PluginPreferences.h"
 #include "core/SettingsKeys.h"
-#include "menu/FeedFields.h"
+#include "parser/ItemFields.h"
 #include "platform/AlertSound.h"
 #include "platform/Values.h"
 
@@ -12,12 +13,12 @@
 #include <algorithm>
 
 void FeedListCommands::dontShowAgain(const QString& feedURL, int index, const QVariantMap& item) {
-    // A guid with attributes is hidden by its text. One without text gives no
-    // marker: taking the sign off would only hide the item until the next update,
-    // a promise not kept, so nothing changes and the alert says so.
-    const std::optional<QString> marker = fieldText(item.value(QStringLiteral("guid")));
-    if (!marker) return platform::beep();
-    const PNSignRef taken = store_.hideItem(feedURL, *marker, QString::number(index) + u',' + feedURL);
+    // A guid with attributes is hidden by its text. One without text cannot be a
+    // hidden item: taking the sign off would only hide the item until the next
+    // update, a promise not kept, so nothing changes and the alert says so.
+    const std::optional<QString> guid = fieldText(item.value(itemkeys::kGuid));
+    if (!guid) return platform::beep();
+    const PNSignRef taken = store_.hideItem(feedURL, *guid, itemActionString(index, feedURL));
     if (taken)
         if (PNTickerServer* s = preferences_.server()) s->removeSign(taken);
     // What the user hides stays hidden after the next set-up.
@@ -46,7 +47,7 @@ void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
             row = i;
             record = *candidate;
         }
-    const QVariantList hidden = store_.hiddenMarkers(feedURL);
+    const QVariantList hiddenItems = store_.hiddenMarkers(feedURL);
     schedule_.remove(feedURL);
     const QList<PNSignRef> signs = store_.unsubscribe(feedURL);
     PNTickerServer* server = preferences_.server();
@@ -59,17 +60,18 @@ void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
     if (!server || row < 0) return;
     const QVariantMap channel =
         store_.feed(feedURL).value_or(FeedDictionary()).channel.value_or(QVariantMap());
-    QString name = fieldText(channel.value(QStringLiteral("title"))).value_or(QString()).simplified();
+    QString name = fieldText(channel.value(itemkeys::kTitle)).value_or(QString()).simplified();
     if (name.isEmpty()) name = feedURL;
     server->offerUndo(QCoreApplication::translate("FeedListCommands", "Unsubscribed from %1").arg(name),
-                      [this, row, record, hidden] { undoUnsubscribe(row, record, hidden); });
+                      [this, row, record, hiddenItems] { undoUnsubscribe(row, record, hiddenItems); });
 }
 
-void FeedListCommands::undoUnsubscribe(qsizetype row, const QVariantMap& record, const QVariantList& hidden) {
+void FeedListCommands::undoUnsubscribe(qsizetype row, const QVariantMap& record,
+                                       const QVariantList& hiddenItems) {
     const QString feedURL = platform::textValue(record.value(recordkeys::kURL));
     // Subscribed again meanwhile: the user's newer record stays.
     if (!store_.reinstate(row, record)) return platform::beep();
-    if (store_.hiddenMarkers(feedURL).isEmpty()) store_.restoreHidden(feedURL, hidden);
+    if (store_.hiddenMarkers(feedURL).isEmpty()) store_.restoreHidden(feedURL, hiddenItems);
     store_.storeFeeds(preferences_);
     store_.storeIgnored(preferences_);
     if (listDidChange_) listDidChange_();

@@ -26,7 +26,7 @@ class FeedListCommands {
     void setListDidChange(std::function<void()> listDidChange) { listDidChange_ = std::move(listDidChange); }
 
   private:
-    void undoUnsubscribe(qsizetype row, const QVariantMap& record, const QVariantList& hidden);
+    void undoUnsubscribe(qsizetype row, const QVariantMap& record, const QVariantList& hiddenItems);
 
     FeedStore& store_;
     FeedSchedule& schedule_;

@@ -3,11 +3,11 @@
 #include "core/FeedStore.h"
 #include "core/PluginPreferences.h"
 #include "core/TitleShortening.h"
-#include "menu/FeedFields.h"
 #include "menu/MenuEntryUpdater.h"
 #include "menu/MenuText.h"
 #include "menu/SafeOpener.h"
 #include "menu/SubmenuLookup.h"
+#include "parser/ItemFields.h"
 #include "parser/ItemHeadline.h"
 #include "platform/AlertSound.h"
 #include "platform/ContextMenu.h"
@@ -172,8 +172,7 @@ void InfoMenuController::performAction(const QString& action) {
 
 bool InfoMenuController::openItemLink(const QString& action) {
     const std::optional<Click> click = clickFor(action);
-    const std::optional<QString> link =
-        click ? fieldText(click->item.value(QStringLiteral("link"))) : std::nullopt;
+    const std::optional<QString> link = click ? fieldText(click->item.value(itemkeys::kLink)) : std::nullopt;
     if (!link) {
         platform::beep();
         return false;
@@ -190,12 +189,12 @@ void InfoMenuController::showClick(const Click& click) {
 
     const int length = preferences_.titleLength();
     setShortenedTitle(o.itemTitleItem, itemHeadline(click.item), length);
-    setShortenedTitle(o.feedTitleItem,
-                      fieldText(click.channel.value(QStringLiteral("title"))).value_or(QString()), length);
+    setShortenedTitle(o.feedTitleItem, fieldText(click.channel.value(itemkeys::kTitle)).value_or(QString()),
+                      length);
 
     // An item is hidden by its guid's text: a guid without text (attributes
     // only) gives nothing the next update could match, so the entry is not offered.
-    const QString guidKey = QStringLiteral("guid");
+    const QString guidKey = itemkeys::kGuid;
     const bool hideable = fieldText(click.item.value(guidKey)).has_value();
     updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? click.item : QVariantMap(), guidKey,
                    nullptr);
@@ -203,9 +202,8 @@ void InfoMenuController::showClick(const Click& click) {
 
 void InfoMenuController::updateItemInfo(const QVariantMap& item) {
     const Outlets& o = outlets_;
-    const QVariant source = item.value(QStringLiteral("source"));
-    const bool sourceHasURL =
-        platform::isDictionary(source) && source.toMap().contains(QStringLiteral("url"));
+    const QVariant source = item.value(itemkeys::kSource);
+    const bool sourceHasURL = platform::isDictionary(source) && source.toMap().contains(itemkeys::kURL);
     updateRows(
         submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Item Info")), item,
         {{o.showFullItemDescriptionItem, "description", nullptr},

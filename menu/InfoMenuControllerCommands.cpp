@@ -2,9 +2,9 @@
 
 #include "core/FeedStore.h"
 #include "menu/DescriptionHeader.h"
-#include "menu/FeedFields.h"
 #include "menu/SafeOpener.h"
 #include "menu/SubmenuLookup.h"
+#include "parser/ItemFields.h"
 #include "platform/AlertSound.h"
 #include "platform/SystemLog.h"
 
@@ -27,10 +27,9 @@ struct CommandContext {
 // The field that names an item across updates, and its text; none when the
 // item has no guid, link or title text (then only an equal item is the same one).
 std::optional<std::pair<QString, QString>> identityOf(const QVariantMap& item) {
-    for (const char* key : {"guid", "link", "title"}) {
-        const QString name = QString::fromLatin1(key);
-        if (const std::optional<QString> text = fieldText(item.value(name)); text && !text->isEmpty())
-            return std::pair{name, *text};
+    for (const QString& key : {itemkeys::kGuid, itemkeys::kLink, itemkeys::kTitle}) {
+        if (const std::optional<QString> text = fieldText(item.value(key)); text && !text->isEmpty())
+            return std::pair{key, *text};
     }
     return std::nullopt;
 }
@@ -74,9 +73,9 @@ CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const 
     return context;
 }
 
-std::optional<QString> textOf(const std::optional<QVariantMap>& dictionary, const char* key) {
+std::optional<QString> textOf(const std::optional<QVariantMap>& dictionary, const QString& key) {
     if (!dictionary) return std::nullopt;
-    return fieldText(dictionary->value(QString::fromLatin1(key)));
+    return fieldText(dictionary->value(key));
 }
 
 } // namespace
@@ -104,32 +103,35 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
     };
 
     if (sender == o.showFullItemDescriptionItem)
-        return withText(textOf(context.item, "description"), show("Full Item Description", context.item));
+        return withText(textOf(context.item, itemkeys::kDescription),
+                        show("Full Item Description", context.item));
     if (sender == o.showFullFeedDescriptionItem)
-        return withText(textOf(context.channel, "description"),
+        return withText(textOf(context.channel, itemkeys::kDescription),
                         show("Full Feed Description", context.channel));
     // The headline at the menu's top stands for its page, as a click on a link does.
     if (sender == o.openItemLinkInBrowserItem || sender == o.itemTitleItem)
-        return withText(textOf(context.item, "link"), openWebLink);
-    if (sender == o.openFeedLinkInBrowserItem) return withText(textOf(context.channel, "link"), openWebLink);
-    if (sender == o.openCommentsPageItem) return withText(textOf(context.item, "comments"), openWebLink);
+        return withText(textOf(context.item, itemkeys::kLink), openWebLink);
+    if (sender == o.openFeedLinkInBrowserItem)
+        return withText(textOf(context.channel, itemkeys::kLink), openWebLink);
+    if (sender == o.openCommentsPageItem)
+        return withText(textOf(context.item, itemkeys::kComments), openWebLink);
     if (sender == o.downloadEnclosureItem) {
         const std::optional<QString> url =
-            context.item
-                ? fieldAttribute(context.item->value(QStringLiteral("enclosure")), QStringLiteral("url"))
-                : std::nullopt;
+            context.item ? fieldAttribute(context.item->value(itemkeys::kEnclosure), itemkeys::kURL)
+                         : std::nullopt;
         return withText(url, openWebLink);
     }
-    if (sender == o.emailAuthorItem) return withText(textOf(context.item, "author"), openMailField);
+    if (sender == o.emailAuthorItem) return withText(textOf(context.item, itemkeys::kAuthor), openMailField);
     if (sender == o.emailManagingEditorItem)
-        return withText(textOf(context.channel, "managingEditor"), openMailField);
-    if (sender == o.emailWebmasterItem) return withText(textOf(context.channel, "webMaster"), openMailField);
+        return withText(textOf(context.channel, itemkeys::kManagingEditor), openMailField);
+    if (sender == o.emailWebmasterItem)
+        return withText(textOf(context.channel, itemkeys::kWebMaster), openMailField);
     if (sender == o.dontShowAgainItem) {
         if (!context.item) return platform::beep();
         return commands_.dontShowAgain(*context.feedURL, context.index, *context.item);
     }
     if (sender == o.setUpdateIntervalToItem) {
-        return withText(textOf(context.channel, "ttl"),
+        return withText(textOf(context.channel, itemkeys::kTTL),
                         [&](const QString& ttl) { commands_.setUpdateIntervalTo(*context.feedURL, ttl); });
     }
     if (sender == o.unsubscribeFromFeedItem) {
@@ -138,9 +140,8 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
     }
     if (sender == o.subscribeToSourceItem) {
         const std::optional<QString> url =
-            context.item
-                ? fieldAttribute(context.item->value(QStringLiteral("source")), QStringLiteral("url"))
-                : std::nullopt;
+            context.item ? fieldAttribute(context.item->value(itemkeys::kSource), itemkeys::kURL)
+                         : std::nullopt;
         // A feed that names its source names any URL it likes: only a web address
         // becomes a subscription, fetched and kept for every later start.
         const QString address = url ? url->trimmed() : QString();

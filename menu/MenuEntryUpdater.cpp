@@ -1,6 +1,7 @@
 #include "menu/MenuEntryUpdater.h"
 
 #include "menu/MenuText.h"
+#include "parser/ItemFields.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -10,17 +11,6 @@ namespace {
 
 // The most values a submenu lists; the rest are counted in one last entry.
 constexpr qsizetype kMaxSubmenuEntries = 50;
-
-// The text a category list element or single value shows, if it has one.
-std::optional<QString> elementText(const QVariant& element) {
-    if (element.typeId() == QMetaType::QString) return element.toString();
-    if (element.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap attributes = element.toMap();
-        const auto text = attributes.constFind(QStringLiteral("text"));
-        if (text != attributes.constEnd()) return text->toString();
-    }
-    return std::nullopt;
-}
 
 void detachSubmenu(QAction* item) {
     QMenu* old = item->menu<QMenu*>();
@@ -55,11 +45,11 @@ bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantM
 
     const QVariant& value = *found;
     if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QVariantMap) {
-        if (const auto text = elementText(value)) item->setText(literalMenuTitle(prefix + *text));
+        if (const auto text = fieldText(value)) item->setText(literalMenuTitle(prefix + *text));
     } else if (value.typeId() == QMetaType::QVariantList) {
         const QVariantList list = value.toList();
         if (list.size() == 1) {
-            if (const auto text = elementText(list.first())) item->setText(literalMenuTitle(prefix + *text));
+            if (const auto text = fieldText(list.first())) item->setText(literalMenuTitle(prefix + *text));
         } else if (list.size() > 1) {
             auto* submenu = new QMenu(literalMenuTitle(prefix), fromMenu);
             // A menu of a feed's every value could hold hundreds of thousands of
@@ -67,7 +57,7 @@ bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantM
             qsizetype shown = 0;
             qsizetype more = 0;
             for (const QVariant& element : list) {
-                const auto text = elementText(element);
+                const auto text = fieldText(element);
                 if (!text) continue;
                 if (shown == kMaxSubmenuEntries) {
                     ++more;

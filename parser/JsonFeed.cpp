@@ -62,7 +62,7 @@ QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
         QString standIn = summary.simplified();
         if (standIn.isEmpty()) standIn = text.simplified();
         if (standIn.isEmpty()) standIn = plainTextOfHtml(html);
-        if (!standIn.isEmpty()) item.insert(kHeadlineStandInKey, standIn);
+        if (!standIn.isEmpty()) item.insert(itemkeys::kHeadlineStandIn, standIn);
     }
     QString date = textOf(object, "date_published");
     if (date.trimmed().isEmpty()) date = textOf(object, "date_modified");

@@ -51,7 +51,7 @@ void NewsreelPlugin::setupWithServer(PNTickerServer* server) {
     preferences_.setIdentifier(identifier);
     preferences_.setDefaults(server->preferencesForIdentifier(identifier));
     preferences_.presetDefaults();
-    store_.load(preferences_.value(settingkeys::kFeeds), preferences_.value(settingkeys::kIgnored));
+    store_.load(preferences_.value(settingkeys::kFeeds), preferences_.value(settingkeys::kHiddenItems));
     preferences_.setUseTTL(platform::boolValue(preferences_.value(settingkeys::kUseTTL)));
     preferences_.setTitleLength(platform::intValue(preferences_.value(settingkeys::kTitleLength)));
 }

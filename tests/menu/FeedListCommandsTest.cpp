@@ -1,3 +1,4 @@
+#include "feeds/SignText.h"
 #include "tests/menu/MenuFixture.h"
 
 namespace {
@@ -43,6 +44,28 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
     menu().dontShowAgainItem->trigger();
     EXPECT_EQ(store().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{image});
+    EXPECT_EQ(recorder->beeps(), 0);
+}
+
+// What the menu hides is what the next update leaves without a sign: the same
+// guid text, whether the guid came plain or with attributes, and nothing else.
+TEST_F(FeedListTest, HiddenItemsAreWhatTheNextUpdateSkips) {
+    const QVariantList items{
+        QVariantMap{{"guid", "plain-0"}},
+        QVariantMap{{"guid", attributes({{"isPermaLink", "false"}, {"text", "attr-1"}})}},
+        QVariantMap{{"guid", "attr-1x"}}, QVariantMap{{"title", "no guid"}}};
+    addFeed(kFeed, {{"title", "C"}}, items,
+            {postedSign(QStringLiteral("0,") + kFeed), postedSign(QStringLiteral("1,") + kFeed),
+             postedSign(QStringLiteral("2,") + kFeed), postedSign(QStringLiteral("3,") + kFeed)});
+    for (int index : {0, 1}) {
+        click(index, kFeed);
+        menu().dontShowAgainItem->trigger();
+    }
+    const QVariantList hiddenItems = store().hiddenMarkers(kFeed);
+    QList<bool> hidden;
+    for (const QVariant& item : items)
+        hidden.append(isHiddenItem(item.toMap(), hiddenItems));
+    EXPECT_EQ(hidden, (QList<bool>{true, true, false, false}));
     EXPECT_EQ(recorder->beeps(), 0);
 }
 
