@@ -231,11 +231,9 @@ double spinUntilIdle(BenchServer& server, int reports) {
     return std::max<double>(0, double(longest) / 1e9 - 0.001);
 }
 
-// Served as a static file server would: with a validator, over connections it
-// keeps open.
+// Served as a static file server would: with a validator.
 ManyFeeds manyFeeds(const QByteArray& doc, const QByteArray& logo, int count) {
     LoopbackHttpServer http;
-    http.setKeepAlive(true);
     http.route("/logo.png", LoopbackHttpServer::Response(
                                 200, logo, {{"Content-Type", "image/png"}, {"ETag", "\"logo\""}}));
     QVariantList records;
