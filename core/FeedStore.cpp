@@ -23,12 +23,12 @@ qsizetype FeedStore::rowOfLocked(const QString& feedURL) const {
     return -1;
 }
 
-void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedIgnored) {
+void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedHiddenItems) {
     std::lock_guard lock(mutex_);
     feeds_ = platform::isList(storedFeeds) ? storedFeeds.toList() : QVariantList();
-    ignored_ = platform::isDictionary(storedIgnored) ? storedIgnored.toMap() : QVariantMap();
+    hiddenItems_ = platform::isDictionary(storedHiddenItems) ? storedHiddenItems.toMap() : QVariantMap();
     feedsStored_ = false;
-    ignoredStored_ = false;
+    hiddenItemsStored_ = false;
 }
 
 QVariantList FeedStore::records() const {
@@ -161,7 +161,7 @@ PageFeedAdoption FeedStore::adoptPageFeed(const QString& pageURL, const QString&
         dictionaries_->remove(pageURL);
         dictionaries_->insert(feedURL, FeedDictionary());
     }
-    if (ignored_.contains(pageURL)) ignored_.insert(feedURL, ignored_.take(pageURL));
+    if (hiddenItems_.contains(pageURL)) hiddenItems_.insert(feedURL, hiddenItems_.take(pageURL));
     movedAddresses_.append({pageURL, feedURL});
     return PageFeedAdoption::Adopted;
 }
@@ -171,28 +171,28 @@ QList<QPair<QString, QString>> FeedStore::takeMovedAddresses() {
     return std::exchange(movedAddresses_, {});
 }
 
-QVariantList FeedStore::hiddenMarkers(const QString& feedURL) const {
+QVariantList FeedStore::hiddenItems(const QString& feedURL) const {
     std::lock_guard lock(mutex_);
-    const QVariant entry = ignored_.value(feedURL);
+    const QVariant entry = hiddenItems_.value(feedURL);
     return platform::isList(entry) ? entry.toList() : QVariantList();
 }
 
 bool FeedStore::hasHiddenItems(const QString& feedURL) const {
     std::lock_guard lock(mutex_);
-    return ignored_.contains(feedURL);
+    return hiddenItems_.contains(feedURL);
 }
 
-QVariantMap FeedStore::ignoredItems() const {
+QVariantMap FeedStore::hiddenItemsByFeed() const {
     std::lock_guard lock(mutex_);
-    return ignored_;
+    return hiddenItems_;
 }
 
-PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& marker, const QString& action) {
+PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& guid, const QString& action) {
     std::lock_guard lock(mutex_);
-    const QVariant stored = ignored_.value(feedURL);
-    QVariantList markers = platform::isList(stored) ? stored.toList() : QVariantList();
-    if (!markers.contains(QVariant(marker))) markers.append(marker);
-    ignored_.insert(feedURL, markers);
+    const QVariant stored = hiddenItems_.value(feedURL);
+    QVariantList hiddenItems = platform::isList(stored) ? stored.toList() : QVariantList();
+    if (!hiddenItems.contains(QVariant(guid))) hiddenItems.append(guid);
+    hiddenItems_.insert(feedURL, hiddenItems);
 
     if (!dictionaries_) return nullptr;
     auto feed = dictionaries_->find(feedURL);
@@ -207,15 +207,15 @@ PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& marker, con
     return nullptr;
 }
 
-void FeedStore::clearHidden() {
+void FeedStore::clearHiddenItems() {
     std::lock_guard lock(mutex_);
-    ignored_.clear();
+    hiddenItems_.clear();
 }
 
-void FeedStore::restoreHidden(const QString& feedURL, const QVariantList& markers) {
-    if (markers.isEmpty()) return;
+void FeedStore::restoreHiddenItems(const QString& feedURL, const QVariantList& hiddenItems) {
+    if (hiddenItems.isEmpty()) return;
     std::lock_guard lock(mutex_);
-    ignored_.insert(feedURL, markers);
+    hiddenItems_.insert(feedURL, hiddenItems);
 }
 
 std::optional<FeedDictionary> FeedStore::feed(const QString& feedURL) const {
@@ -320,14 +320,14 @@ void FeedStore::storeFeeds(PluginPreferences& preferences) {
     storeShared(preferences, settingkeys::kFeeds, feeds_, feedsStored_);
 }
 
-void FeedStore::storeIgnored(PluginPreferences& preferences) {
-    storeShared(preferences, settingkeys::kHiddenItems, ignored_, ignoredStored_);
+void FeedStore::storeHiddenItems(PluginPreferences& preferences) {
+    storeShared(preferences, settingkeys::kHiddenItems, hiddenItems_, hiddenItemsStored_);
 }
 
 void FeedStore::feedsDidChange(PluginPreferences& preferences) {
     if (isStored(feedsStored_)) storeFeeds(preferences);
 }
 
-void FeedStore::ignoredDidChange(PluginPreferences& preferences) {
-    if (isStored(ignoredStored_)) storeIgnored(preferences);
+void FeedStore::hiddenItemsDidChange(PluginPreferences& preferences) {
+    if (isStored(hiddenItemsStored_)) storeHiddenItems(preferences);
 }

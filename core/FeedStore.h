@@ -31,7 +31,7 @@ class FeedStore {
     // ---- The working list ----
     // Takes the list and table from the settings; a value of the wrong kind reads
     // as empty and is not written back until the user changes it.
-    void load(const QVariant& storedFeeds, const QVariant& storedIgnored);
+    void load(const QVariant& storedFeeds, const QVariant& storedHiddenItems);
     QVariantList records() const;
     qsizetype count() const;
     std::optional<QVariantMap> recordAt(qsizetype row) const;
@@ -64,17 +64,17 @@ class FeedStore {
     QList<QPair<QString, QString>> takeMovedAddresses();
 
     // ---- Hidden items ----
-    QVariantList hiddenMarkers(const QString& feedURL) const;
+    QVariantList hiddenItems(const QString& feedURL) const;
     bool hasHiddenItems(const QString& feedURL) const;
     // The whole table: feed URL to the guid texts hidden from it.
-    QVariantMap ignoredItems() const;
-    // Adds the marker to the feed's hidden items and takes the sign whose action
+    QVariantMap hiddenItemsByFeed() const;
+    // Adds the guid to the feed's hidden items and takes the sign whose action
     // string is action out of the feed's signs; returns that sign, if any.
-    PNSignRef hideItem(const QString& feedURL, const QString& marker, const QString& action);
-    void clearHidden();
-    // The feed's hidden items become markers again (a record that comes back
-    // brings them); nothing when markers is empty.
-    void restoreHidden(const QString& feedURL, const QVariantList& markers);
+    PNSignRef hideItem(const QString& feedURL, const QString& guid, const QString& action);
+    void clearHiddenItems();
+    // The feed's hidden items come back with its record (an undone
+    // unsubscribe); nothing when there are none.
+    void restoreHiddenItems(const QString& feedURL, const QVariantList& hiddenItems);
 
     // ---- Feed dictionaries and their signs ----
     // The feed's dictionary as published; none before any update made its entry.
@@ -100,11 +100,11 @@ class FeedStore {
 
     // ---- Store to settings ----
     // Puts the working list or table itself into the settings: from then until the
-    // next load, every change of it is written there by feedsDidChange/ignoredDidChange.
+    // next load, every change of it is written there by feedsDidChange/hiddenItemsDidChange.
     void storeFeeds(PluginPreferences& preferences);
-    void storeIgnored(PluginPreferences& preferences);
+    void storeHiddenItems(PluginPreferences& preferences);
     void feedsDidChange(PluginPreferences& preferences);
-    void ignoredDidChange(PluginPreferences& preferences);
+    void hiddenItemsDidChange(PluginPreferences& preferences);
 
   private:
     qsizetype rowOfLocked(const QString& feedURL) const;
@@ -115,9 +115,9 @@ class FeedStore {
 
     mutable std::mutex mutex_;
     QVariantList feeds_;
-    QVariantMap ignored_;
+    QVariantMap hiddenItems_;
     std::optional<QHash<QString, FeedDictionary>> dictionaries_;
     QList<QPair<QString, QString>> movedAddresses_;
     bool feedsStored_ = false;
-    bool ignoredStored_ = false;
+    bool hiddenItemsStored_ = false;
 };

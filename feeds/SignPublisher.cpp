@@ -32,7 +32,7 @@ int SignPublisher::parserDidEndDocument(const QString& feedURL, FeedDictionary&&
             post(feedURL, {}, previous);
         return -1;
     }
-    const SignBuilder::Signs signs = builder_.build(feedURL, parsed, store_.hiddenMarkers(feedURL),
+    const SignBuilder::Signs signs = builder_.build(feedURL, parsed, store_.hiddenItems(feedURL),
                                                     preferences_.titleLength(), server->viewSize().height);
     // The image fetch gives up when stopped: signs without it are not the feed.
     if (stopped_.load()) return kStopped;

@@ -22,7 +22,7 @@ void FeedListCommands::dontShowAgain(const QString& feedURL, int index, const QV
     if (taken)
         if (PNTickerServer* s = preferences_.server()) s->removeSign(taken);
     // What the user hides stays hidden after the next set-up.
-    store_.storeIgnored(preferences_);
+    store_.storeHiddenItems(preferences_);
 }
 
 void FeedListCommands::setUpdateIntervalTo(const QString& feedURL, const QString& ttl) {
@@ -47,7 +47,7 @@ void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
             row = i;
             record = *candidate;
         }
-    const QVariantList hiddenItems = store_.hiddenMarkers(feedURL);
+    const QVariantList hiddenItems = store_.hiddenItems(feedURL);
     schedule_.remove(feedURL);
     const QList<PNSignRef> signs = store_.unsubscribe(feedURL);
     PNTickerServer* server = preferences_.server();
@@ -71,9 +71,9 @@ void FeedListCommands::undoUnsubscribe(qsizetype row, const QVariantMap& record,
     const QString feedURL = platform::textValue(record.value(recordkeys::kURL));
     // Subscribed again meanwhile: the user's newer record stays.
     if (!store_.reinstate(row, record)) return platform::beep();
-    if (store_.hiddenMarkers(feedURL).isEmpty()) store_.restoreHidden(feedURL, hiddenItems);
+    if (store_.hiddenItems(feedURL).isEmpty()) store_.restoreHiddenItems(feedURL, hiddenItems);
     store_.storeFeeds(preferences_);
-    store_.storeIgnored(preferences_);
+    store_.storeHiddenItems(preferences_);
     if (listDidChange_) listDidChange_();
     // Its headlines come back with its first update, which starts now.
     if (platform::boolValue(record.value(recordkeys::kEnabled)))

@@ -145,6 +145,6 @@ void NewsreelPlugin::feedAddressesDidChange() {
         hidden = hidden || store_.hasHiddenItems(to);
     }
     store_.storeFeeds(preferences_);
-    if (hidden) store_.storeIgnored(preferences_); // the markers moved with the URL
+    if (hidden) store_.storeHiddenItems(preferences_); // the hidden items moved with the URL
     pane_.reloadTable();
 }

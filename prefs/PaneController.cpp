@@ -131,8 +131,8 @@ void PaneController::changeTitleLength(QObject* sender) {
 }
 
 void PaneController::resetBlockedItems(QObject*) {
-    store_.clearHidden();
-    store_.storeIgnored(preferences_);
+    store_.clearHiddenItems();
+    store_.storeHiddenItems(preferences_);
 }
 
 void PaneController::updateUseTTL() {

@@ -15,7 +15,7 @@ TEST_F(Settings, EmptyDictionaryGetsAllFourDefaults) {
     EXPECT_EQ(server.settings.value("useTTL"), QVariant(true));
     EXPECT_EQ(server.settings.value("titleLength"), QVariant(30));
     EXPECT_TRUE(store().records().isEmpty());
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     EXPECT_TRUE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 30);
 }
@@ -26,7 +26,7 @@ TEST_F(Settings, PartialDictionaryGetsNoDefaults) {
     EXPECT_EQ(server.settings.size(), 1);
     EXPECT_FALSE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 0);
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     ASSERT_EQ(store().count(), 1);
     EXPECT_EQ(store().records().first().toMap().value("url"), QVariant("http://a/"));
 }
@@ -39,7 +39,7 @@ TEST_F(Settings, WrongTypesReadThroughConversionAndAreNotOverwritten) {
     server.settings.insert("titleLength", "45 chars");
     NewsreelPlugin& p = setUpPlugin();
     EXPECT_TRUE(store().records().isEmpty());
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     EXPECT_TRUE(p.preferences().useTTL());
     EXPECT_EQ(p.preferences().titleLength(), 45);
     EXPECT_EQ(server.settings.value("feeds"), QVariant(7)); // kept until the user changes it

@@ -106,7 +106,7 @@ TEST_F(SignBuilderTest, HiddenItemsGetNoSignButKeepTheirIndex) {
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "2," + url, "3," + url}));
     // A guid written with attributes is hidden by its text.
-    store().clearHidden();
+    store().clearHiddenItems();
     hide(url, {"g2"});
     runUpdate(url);
     EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));

@@ -11,7 +11,7 @@ class FeedListTest : public MenuTest {
     // A disabled feed ahead of the clicked one, as activation leaves them.
     void subscribeTwo(double seconds) {
         store().load(QVariantList{record(kOther, 5, false), record(kFeed, seconds / 60, true)},
-                     store().ignoredItems());
+                     store().hiddenItemsByFeed());
         // Timers as activation leaves them, without their first updates.
         plugin->feedSchedule().start(store().records(), false);
     }
@@ -34,7 +34,7 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
     click(1, kFeed);
     menu().dontShowAgainItem->trigger();
     menu().dontShowAgainItem->trigger();
-    EXPECT_EQ(store().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1"}));
+    EXPECT_EQ(store().hiddenItems(kFeed), (QVariantList{"older", "attr-1"}));
     EXPECT_EQ(server.onTicker(), (QList<PNSignRef>{image, first}));
     EXPECT_EQ(*store().feed(kFeed)->tickers, (QList<PNSignRef>{image, first}));
     EXPECT_EQ(server.settings.value(QStringLiteral("ignored")).toMap().value(kFeed).toList(),
@@ -42,7 +42,7 @@ TEST_F(FeedListTest, DontShowAgainTwiceKeepsOneMarkerTakesOnlyThatSignAndStoresA
 
     click(0, kFeed);
     menu().dontShowAgainItem->trigger();
-    EXPECT_EQ(store().hiddenMarkers(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
+    EXPECT_EQ(store().hiddenItems(kFeed), (QVariantList{"older", "attr-1", "plain-0"}));
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{image});
     EXPECT_EQ(recorder->beeps(), 0);
 }
@@ -61,7 +61,7 @@ TEST_F(FeedListTest, HiddenItemsAreWhatTheNextUpdateSkips) {
         click(index, kFeed);
         menu().dontShowAgainItem->trigger();
     }
-    const QVariantList hiddenItems = store().hiddenMarkers(kFeed);
+    const QVariantList hiddenItems = store().hiddenItems(kFeed);
     QList<bool> hidden;
     for (const QVariant& item : items)
         hidden.append(isHiddenItem(item.toMap(), hiddenItems));
@@ -78,7 +78,7 @@ TEST_F(FeedListTest, ItemWhoseGuidHasNoTextCannotBeHidden) {
     EXPECT_FALSE(menu().infoMenu->actions().contains(menu().dontShowAgainItem));
     menu().dontShowAgainItem->trigger(); // as a menu left from before would
     EXPECT_EQ(recorder->beeps(), 1);
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     EXPECT_TRUE(server.settings.value(QStringLiteral("ignored")).toMap().isEmpty());
     EXPECT_EQ(server.onTicker(), QList<PNSignRef>{sign});
 }
@@ -152,12 +152,12 @@ TEST_F(FeedListTest, UnsubscribeOffersUndoThatBringsBackTheRecordItsPlaceInterva
     EXPECT_EQ(server.undoText, QStringLiteral("Unsubscribed from City Desk"));
     EXPECT_EQ(store().records(), QVariantList{record(kOther, 5, false)});
     // Meanwhile the hidden items are cleared by hand; undo brings them back too.
-    store().clearHidden();
+    store().clearHiddenItems();
 
     server.undo();
     EXPECT_EQ(store().records(), (QVariantList{record(kFeed, 15, true), record(kOther, 5, false)}));
     EXPECT_EQ(storedFeeds(), store().records());
-    EXPECT_EQ(store().hiddenMarkers(kFeed), QVariantList{"guid-1"});
+    EXPECT_EQ(store().hiddenItems(kFeed), QVariantList{"guid-1"});
     EXPECT_EQ(server.settings.value("ignored").toMap().value(kFeed).toList(), QVariantList{"guid-1"});
     // Its timer is back at its pace (and fired at once: the headlines return).
     ASSERT_TRUE(plugin->feedSchedule().nextFireDate(kFeed).isValid());

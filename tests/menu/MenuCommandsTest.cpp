@@ -132,7 +132,7 @@ TEST_F(MenuTest, CommandsWhoseContextNoLongerResolvesOnlyBeep) {
     menu().dontShowAgainItem->trigger();
     EXPECT_EQ(recorder->beeps(), 4);
     EXPECT_TRUE(recorder->openedURLs().isEmpty());
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     // The channel is still the clicked feed's.
     menu().openFeedLinkInBrowserItem->trigger();
     EXPECT_EQ(recorder->openedURLs(), QStringList{"http://127.0.0.1/"});

@@ -105,11 +105,11 @@ TEST_F(Pane, ResetEmptiesEveryFeedsMarkersAndSharesTheTable) {
         "ignored", QVariantMap{{"http://a/", QVariantList{"g1"}}, {"http://b/", QVariantList{"g2", "g3"}}});
     NewsreelPlugin& p = setUpPlugin();
     p.pane().resetBlockedItems(nullptr);
-    EXPECT_TRUE(store().ignoredItems().isEmpty());
+    EXPECT_TRUE(store().hiddenItemsByFeed().isEmpty());
     EXPECT_EQ(server.settings.value("ignored").toMap(), QVariantMap());
     // The table is now the settings' own: a later change is written there too.
     store().hideItem("http://a/", "g9", QString());
-    store().ignoredDidChange(p.preferences());
+    store().hiddenItemsDidChange(p.preferences());
     EXPECT_EQ(server.settings.value("ignored").toMap().value("http://a/").toList(), QVariantList{"g9"});
 }
 
