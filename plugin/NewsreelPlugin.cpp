@@ -28,8 +28,13 @@ NewsreelPlugin::NewsreelPlugin(QObject* parent)
              [this](const QString& path, bool* ok) { return exportSources(path, nullptr, ok); }}) {
     // The host's notice on an empty strip follows the list (the last feed gone).
     menu_.commands().setListDidChange([this] { statusDidChange(); });
+    // The host hears of idleness on the main thread, after what the last update
+    // posted there: its own hand-over to its thread is then not one that crosses
+    // threads.
     queue_.setIdleHandler([this] {
-        if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
+        mainThread_.post([this] {
+            if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
+        });
     });
 }
 
@@ -130,8 +135,10 @@ void NewsreelPlugin::willUnselect() {
 }
 
 void NewsreelPlugin::statusDidChange() {
-    if (PNTickerServer* s = preferences_.server()) s->sourceStatusDidChange(this);
-    mainThread_.post([this] { pane_.feedTableStatusDidChange(); });
+    mainThread_.post([this] {
+        if (PNTickerServer* s = preferences_.server()) s->sourceStatusDidChange(this);
+        pane_.feedTableStatusDidChange();
+    });
 }
 
 void NewsreelPlugin::feedAddressesDidChange() {
