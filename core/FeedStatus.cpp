@@ -19,26 +19,10 @@ QString FeedStatusBoard::stateName(State state) {
 }
 
 FeedStatusBoard::Status FeedStatusBoard::status(const QString& url) const {
-    std::lock_guard guard(mutex_);
     return statuses_.value(url);
 }
 
-FeedStatusBoard::Status FeedStatusBoard::begin(const QString& url, const QDateTime& now) {
-    std::lock_guard guard(mutex_);
-    Status& s = statuses_[url];
-    const Status before = s;
-    s.state = State::Updating;
-    s.lastAttempt = now;
-    return before;
-}
-
-void FeedStatusBoard::restore(const QString& url, const Status& before) {
-    std::lock_guard guard(mutex_);
-    statuses_[url] = before;
-}
-
 void FeedStatusBoard::fail(const QString& url, State state, const QString& message, const QDateTime& now) {
-    std::lock_guard guard(mutex_);
     Status& s = statuses_[url];
     s.state = state;
     s.message = message;
@@ -47,7 +31,6 @@ void FeedStatusBoard::fail(const QString& url, State state, const QString& messa
 
 void FeedStatusBoard::succeed(const QString& url, State state, int items, const QString& title,
                               const QString& link, const QDateTime& now, const QString& message) {
-    std::lock_guard guard(mutex_);
     Status& s = statuses_[url];
     s.state = state;
     s.message = message;

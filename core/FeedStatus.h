@@ -3,11 +3,10 @@
 #include <QHash>
 #include <QString>
 #include <QVariantMap>
-#include <mutex>
 
-// How each feed fared at its last update, keyed by feed URL. Updates write it on
-// the worker; the host and the pane read it on the main thread. Its own mutex,
-// held only to copy in or out.
+// How each feed fared at its last update, keyed by feed URL. The main thread
+// records an update's result and reads the board for the host and the pane;
+// "updating" is not recorded here but read off the worker while it runs.
 class FeedStatusBoard {
   public:
     enum class State { Pending, Updating, Ok, NotModified, Failed, Deferred };
@@ -24,12 +23,6 @@ class FeedStatusBoard {
     static QString stateName(State state);
 
     Status status(const QString& url) const;
-    // An attempt begins: the state becomes updating, the rest stays. Returns the
-    // status it had, for restore().
-    Status begin(const QString& url, const QDateTime& now);
-    // An attempt that was called off (the plug-in deactivated): the feed is shown
-    // as it was before, since nothing was learnt of it.
-    void restore(const QString& url, const Status& before);
     // An attempt ended in failure or deferral; title and items stay as they were.
     void fail(const QString& url, State state, const QString& message, const QDateTime& now);
     // An attempt ended well: with a new document (Ok) or none (NotModified). The
@@ -39,6 +32,5 @@ class FeedStatusBoard {
                  const QDateTime& now, const QString& message = {});
 
   private:
-    mutable std::mutex mutex_;
     QHash<QString, Status> statuses_;
 };

@@ -17,14 +17,13 @@ QString urlOf(const QVariant& record) {
 
 } // namespace
 
-qsizetype FeedStore::rowOfLocked(const QString& feedURL) const {
+qsizetype FeedStore::rowOf(const QString& feedURL) const {
     for (qsizetype i = 0; i < feeds_.size(); ++i)
         if (urlOf(feeds_.at(i)) == feedURL) return i;
     return -1;
 }
 
 void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedHiddenItems) {
-    std::lock_guard lock(mutex_);
     feeds_ = platform::isList(storedFeeds) ? storedFeeds.toList() : QVariantList();
     hiddenItems_ = platform::isDictionary(storedHiddenItems) ? storedHiddenItems.toMap() : QVariantMap();
     feedsStored_ = false;
@@ -32,28 +31,23 @@ void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedHiddenIt
 }
 
 QVariantList FeedStore::records() const {
-    std::lock_guard lock(mutex_);
     return feeds_;
 }
 
 qsizetype FeedStore::count() const {
-    std::lock_guard lock(mutex_);
     return feeds_.size();
 }
 
 std::optional<QVariantMap> FeedStore::recordAt(qsizetype row) const {
-    std::lock_guard lock(mutex_);
     if (row < 0 || row >= feeds_.size()) return std::nullopt;
     return feeds_.at(row).toMap();
 }
 
 bool FeedStore::isListed(const QString& feedURL) const {
-    std::lock_guard lock(mutex_);
-    return rowOfLocked(feedURL) >= 0;
+    return rowOf(feedURL) >= 0;
 }
 
 bool FeedStore::updateRecord(qsizetype row, const std::function<bool(QVariantMap&)>& edit) {
-    std::lock_guard lock(mutex_);
     if (row < 0 || row >= feeds_.size()) return false;
     QVariantMap record = feeds_.at(row).toMap();
     if (!edit(record)) return false;
@@ -62,8 +56,7 @@ bool FeedStore::updateRecord(qsizetype row, const std::function<bool(QVariantMap
 }
 
 bool FeedStore::updateRecordOf(const QString& feedURL, const std::function<bool(QVariantMap&)>& edit) {
-    std::lock_guard lock(mutex_);
-    const qsizetype row = rowOfLocked(feedURL);
+    const qsizetype row = rowOf(feedURL);
     if (row < 0) return false;
     QVariantMap record = feeds_.at(row).toMap();
     if (!edit(record)) return false;
@@ -72,13 +65,11 @@ bool FeedStore::updateRecordOf(const QString& feedURL, const std::function<bool(
 }
 
 qsizetype FeedStore::append(const QVariantMap& record) {
-    std::lock_guard lock(mutex_);
     feeds_.append(record);
     return feeds_.size() - 1;
 }
 
 QVariantList FeedStore::appendUnlisted(const QVariantList& records) {
-    std::lock_guard lock(mutex_);
     QStringList listed;
     for (const QVariant& record : feeds_)
         listed.append(urlOf(record));
@@ -90,24 +81,21 @@ QVariantList FeedStore::appendUnlisted(const QVariantList& records) {
 }
 
 void FeedStore::removeRows(const QList<int>& rows) {
-    std::lock_guard lock(mutex_);
     // From the last, so the earlier indexes stay right.
     for (auto row = rows.crbegin(); row != rows.crend(); ++row)
         if (*row >= 0 && *row < feeds_.size()) feeds_.removeAt(*row);
 }
 
 bool FeedStore::subscribe(const QString& feedURL, int minutes) {
-    std::lock_guard lock(mutex_);
     // Exact text, letter case included: a differently written URL is another feed.
-    if (rowOfLocked(feedURL) >= 0) return false;
+    if (rowOf(feedURL) >= 0) return false;
     feeds_.append(
         QVariantMap{{kURL, feedURL}, {recordkeys::kInterval, minutes}, {recordkeys::kEnabled, true}});
     return true;
 }
 
 QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
-    std::lock_guard lock(mutex_);
-    if (const qsizetype row = rowOfLocked(feedURL); row >= 0) feeds_.removeAt(row);
+    if (const qsizetype row = rowOf(feedURL); row >= 0) feeds_.removeAt(row);
     // Once the feed is out of the list no deactivation would take its signs off.
     QList<PNSignRef> signs;
     if (dictionaries_) {
@@ -121,14 +109,12 @@ QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
 }
 
 bool FeedStore::reinstate(qsizetype row, const QVariantMap& record) {
-    std::lock_guard lock(mutex_);
-    if (rowOfLocked(platform::textValue(record.value(kURL))) >= 0) return false;
+    if (rowOf(platform::textValue(record.value(kURL))) >= 0) return false;
     feeds_.insert(std::clamp<qsizetype>(row, 0, feeds_.size()), record);
     return true;
 }
 
 bool FeedStore::adoptTimeToLive(const QString& feedURL, int minutes) {
-    std::lock_guard lock(mutex_);
     for (qsizetype i = 0; i < feeds_.size(); ++i) {
         QVariantMap record = feeds_.at(i).toMap();
         const QVariant url = record.value(kURL);
@@ -143,7 +129,6 @@ bool FeedStore::adoptTimeToLive(const QString& feedURL, int minutes) {
 
 PageFeedAdoption FeedStore::adoptPageFeed(const QString& pageURL, const QString& feedURL,
                                           QList<PNSignRef>* pageSigns) {
-    std::lock_guard lock(mutex_);
     qsizetype row = -1;
     for (qsizetype i = 0; i < feeds_.size(); ++i) {
         const QString listed = urlOf(feeds_.at(i));
@@ -167,28 +152,23 @@ PageFeedAdoption FeedStore::adoptPageFeed(const QString& pageURL, const QString&
 }
 
 QList<QPair<QString, QString>> FeedStore::takeMovedAddresses() {
-    std::lock_guard lock(mutex_);
     return std::exchange(movedAddresses_, {});
 }
 
 QVariantList FeedStore::hiddenItems(const QString& feedURL) const {
-    std::lock_guard lock(mutex_);
     const QVariant entry = hiddenItems_.value(feedURL);
     return platform::isList(entry) ? entry.toList() : QVariantList();
 }
 
 bool FeedStore::hasHiddenItems(const QString& feedURL) const {
-    std::lock_guard lock(mutex_);
     return hiddenItems_.contains(feedURL);
 }
 
 QVariantMap FeedStore::hiddenItemsByFeed() const {
-    std::lock_guard lock(mutex_);
     return hiddenItems_;
 }
 
 PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& guid, const QString& action) {
-    std::lock_guard lock(mutex_);
     const QVariant stored = hiddenItems_.value(feedURL);
     QVariantList hiddenItems = platform::isList(stored) ? stored.toList() : QVariantList();
     if (!hiddenItems.contains(QVariant(guid))) hiddenItems.append(guid);
@@ -208,18 +188,15 @@ PNSignRef FeedStore::hideItem(const QString& feedURL, const QString& guid, const
 }
 
 void FeedStore::clearHiddenItems() {
-    std::lock_guard lock(mutex_);
     hiddenItems_.clear();
 }
 
 void FeedStore::restoreHiddenItems(const QString& feedURL, const QVariantList& hiddenItems) {
     if (hiddenItems.isEmpty()) return;
-    std::lock_guard lock(mutex_);
     hiddenItems_.insert(feedURL, hiddenItems);
 }
 
 std::optional<FeedDictionary> FeedStore::feed(const QString& feedURL) const {
-    std::lock_guard lock(mutex_);
     if (!dictionaries_) return std::nullopt;
     const auto found = dictionaries_->constFind(feedURL);
     if (found == dictionaries_->cend()) return std::nullopt;
@@ -227,7 +204,6 @@ std::optional<FeedDictionary> FeedStore::feed(const QString& feedURL) const {
 }
 
 bool FeedStore::prepareEntry(const QString& feedURL, bool* onTicker) {
-    std::lock_guard lock(mutex_);
     if (!dictionaries_) dictionaries_.emplace();
     const FeedDictionary& entry = (*dictionaries_)[feedURL];
     if (onTicker) *onTicker = entry.tickers && !entry.tickers->isEmpty();
@@ -236,7 +212,6 @@ bool FeedStore::prepareEntry(const QString& feedURL, bool* onTicker) {
 
 bool FeedStore::publish(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary,
                         QList<PNSignRef>* previous) {
-    std::lock_guard lock(mutex_);
     if (!dictionaries_) return false;
     auto found = dictionaries_->find(feedURL);
     if (found == dictionaries_->end()) return false;
@@ -247,7 +222,7 @@ bool FeedStore::publish(const QString& feedURL, FeedDictionary&& parsed, bool ke
     }
     // The parsed feed is kept for a feed that left the list, but nothing is shown
     // for it: no timer, deactivation or later update would ever take such signs off.
-    if (rowOfLocked(feedURL) < 0) return false;
+    if (rowOf(feedURL) < 0) return false;
     if (previous) *previous = entry.tickers.value_or(QList<PNSignRef>());
     // A feed that shows nothing has no "tickers" list, as before any update.
     if (!parsed.tickers || parsed.tickers->isEmpty())
@@ -257,21 +232,7 @@ bool FeedStore::publish(const QString& feedURL, FeedDictionary&& parsed, bool ke
     return true;
 }
 
-QList<PNSignRef> FeedStore::unrecordedSigns(const QString& feedURL, const QList<PNSignRef>& signs) const {
-    std::lock_guard lock(mutex_);
-    const FeedDictionary* entry = nullptr;
-    if (dictionaries_ && rowOfLocked(feedURL) >= 0) {
-        auto it = dictionaries_->constFind(feedURL);
-        if (it != dictionaries_->cend()) entry = &*it;
-    }
-    QList<PNSignRef> unrecorded;
-    for (const PNSignRef& sign : signs)
-        if (!entry || !entry->tickers || !entry->tickers->contains(sign)) unrecorded.append(sign);
-    return unrecorded;
-}
-
 int FeedStore::shownItemCount(const QString& feedURL) const {
-    std::lock_guard lock(mutex_);
     if (!dictionaries_) return 0;
     auto it = dictionaries_->constFind(feedURL);
     if (it == dictionaries_->cend() || !it->tickers) return 0;
@@ -282,12 +243,10 @@ int FeedStore::shownItemCount(const QString& feedURL) const {
 }
 
 void FeedStore::forget(const QString& feedURL) {
-    std::lock_guard lock(mutex_);
     if (dictionaries_) dictionaries_->remove(feedURL);
 }
 
 QList<PNSignRef> FeedStore::takeShownSigns() {
-    std::lock_guard lock(mutex_);
     QList<PNSignRef> signs;
     if (!dictionaries_) return signs;
     for (const QVariant& record : feeds_) {
@@ -299,35 +258,20 @@ QList<PNSignRef> FeedStore::takeShownSigns() {
     return signs;
 }
 
-template <typename Table>
-void FeedStore::storeShared(PluginPreferences& preferences, const QString& key, const Table& table,
-                            bool& stored) {
-    Table copy;
-    {
-        std::lock_guard lock(mutex_);
-        stored = true;
-        copy = table;
-    }
-    preferences.storeSetting(key, copy);
-}
-
-bool FeedStore::isStored(const bool& stored) const {
-    std::lock_guard lock(mutex_);
-    return stored;
-}
-
 void FeedStore::storeFeeds(PluginPreferences& preferences) {
-    storeShared(preferences, settingkeys::kFeeds, feeds_, feedsStored_);
+    feedsStored_ = true;
+    preferences.storeSetting(settingkeys::kFeeds, feeds_);
 }
 
 void FeedStore::storeHiddenItems(PluginPreferences& preferences) {
-    storeShared(preferences, settingkeys::kHiddenItems, hiddenItems_, hiddenItemsStored_);
+    hiddenItemsStored_ = true;
+    preferences.storeSetting(settingkeys::kHiddenItems, hiddenItems_);
 }
 
 void FeedStore::feedsDidChange(PluginPreferences& preferences) {
-    if (isStored(feedsStored_)) storeFeeds(preferences);
+    if (feedsStored_) storeFeeds(preferences);
 }
 
 void FeedStore::hiddenItemsDidChange(PluginPreferences& preferences) {
-    if (isStored(hiddenItemsStored_)) storeHiddenItems(preferences);
+    if (hiddenItemsStored_) storeHiddenItems(preferences);
 }

@@ -8,7 +8,6 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <functional>
-#include <mutex>
 #include <optional>
 
 class PluginPreferences;
@@ -22,10 +21,9 @@ enum class PageFeedAdoption {
 
 // The plug-in's working data: the feed list (records of "url", "interval",
 // "enabled"), the table of hidden items by feed URL, and each feed's parsed
-// dictionary with the signs posted for it. The main thread edits the list; the
-// update worker publishes documents. One mutex guards it all, held only to copy
-// in or out: never across a fetch, a parse or a host call. Records and lists
-// are replaced, never changed in place, because the settings may share them.
+// dictionary with the signs posted for it. The main thread's alone: the update
+// worker gets copies of what it needs and hands back what it found. Records and
+// lists are replaced, never changed in place, because the settings may share them.
 class FeedStore {
   public:
     // ---- The working list ----
@@ -87,9 +85,6 @@ class FeedStore {
     // in *previous. False (and nothing shown) when the feed left the list.
     bool publish(const QString& feedURL, FeedDictionary&& parsed, bool keepDictionary,
                  QList<PNSignRef>* previous);
-    // Those of signs the feed no longer records: the main thread took them off
-    // while they were being posted.
-    QList<PNSignRef> unrecordedSigns(const QString& feedURL, const QList<PNSignRef>& signs) const;
     // How many item signs of the feed are shown.
     int shownItemCount(const QString& feedURL) const;
     // Drops the feed's entry, dictionary and record of signs; the caller takes
@@ -107,13 +102,8 @@ class FeedStore {
     void hiddenItemsDidChange(PluginPreferences& preferences);
 
   private:
-    qsizetype rowOfLocked(const QString& feedURL) const;
-    // Copies the table out under the lock, marks it stored and writes the copy.
-    template <typename Table>
-    void storeShared(PluginPreferences& preferences, const QString& key, const Table& table, bool& stored);
-    bool isStored(const bool& stored) const;
+    qsizetype rowOf(const QString& feedURL) const;
 
-    mutable std::mutex mutex_;
     QVariantList feeds_;
     QVariantMap hiddenItems_;
     std::optional<QHash<QString, FeedDictionary>> dictionaries_;

@@ -6,9 +6,9 @@
 #include <QVariantMap>
 #include <atomic>
 
-// The host's settings table for this plug-in and the two settings the update
-// worker reads while it builds signs. The table is the host's and is touched on
-// the main thread only; the two values are atomics the worker may read at any time.
+// The host's settings table for this plug-in and the two settings signs are
+// built with. All of it is read and written on the main thread; an update is
+// handed the two values when its timer fires.
 class PluginPreferences {
   public:
     void setServer(PNTickerServer* server) { server_ = server; }

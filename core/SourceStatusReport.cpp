@@ -19,7 +19,9 @@ QVariant isoTime(const QDateTime& time) {
 QVariantMap SourceStatusReport::statusMap(const QVariantMap& record) const {
     const QString url = platform::textValue(record.value(recordkeys::kURL));
     const bool enabled = platform::boolValue(record.value(recordkeys::kEnabled));
-    const FeedStatusBoard::Status status = board_.status(url);
+    FeedStatusBoard::Status status = board_.status(url);
+    if (updatingFeed_ && !url.isEmpty() && updatingFeed_() == url)
+        status.state = FeedStatusBoard::State::Updating;
     return {
         {QStringLiteral("url"), url},
         {QStringLiteral("enabled"), enabled},

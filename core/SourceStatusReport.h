@@ -1,6 +1,8 @@
 #pragma once
+#include <QString>
 #include <QVariantList>
 #include <QVariantMap>
+#include <functional>
 
 class FeedSchedule;
 class FeedStatusBoard;
@@ -12,8 +14,10 @@ class FeedStore;
 // schedule is read).
 class SourceStatusReport {
   public:
-    SourceStatusReport(const FeedStore& store, const FeedStatusBoard& board, const FeedSchedule& schedule)
-        : store_(store), board_(board), schedule_(schedule) {}
+    // updatingFeed: the feed whose update runs now, if any.
+    SourceStatusReport(const FeedStore& store, const FeedStatusBoard& board, const FeedSchedule& schedule,
+                       std::function<QString()> updatingFeed)
+        : store_(store), board_(board), schedule_(schedule), updatingFeed_(std::move(updatingFeed)) {}
 
     QVariantList sourceStatus() const;
     // The status of the record in row of the list; empty for no such row.
@@ -24,4 +28,5 @@ class SourceStatusReport {
     const FeedStore& store_;
     const FeedStatusBoard& board_;
     const FeedSchedule& schedule_;
+    std::function<QString()> updatingFeed_;
 };

@@ -23,16 +23,17 @@ bool UpdateQueue::enqueue(const QString& key, Job job) {
 }
 
 void UpdateQueue::dropWaiting() {
-    std::function<void()> idle;
-    {
-        std::lock_guard guard(mutex_);
-        if (jobs_.empty()) return;
-        outstanding_ -= int(jobs_.size());
-        jobs_.clear();
-        // Nothing runs to end the stretch of work: whoever waits for idle hears it now.
-        if (outstanding_ == 0 && !stopping_) idle = idleHandler_;
-    }
-    if (idle) idle();
+    std::lock_guard guard(mutex_);
+    if (jobs_.empty()) return;
+    outstanding_ -= int(jobs_.size());
+    jobs_.clear();
+    // Nothing runs to end the stretch of work: whoever waits for idle hears it now.
+    if (outstanding_ == 0 && !stopping_ && idleHandler_) idleHandler_();
+}
+
+bool UpdateQueue::busy() const {
+    std::lock_guard guard(mutex_);
+    return outstanding_ > 0;
 }
 
 void UpdateQueue::setIdleHandler(std::function<void()> handler) {
@@ -65,13 +66,11 @@ void UpdateQueue::run() {
             jobs_.pop_front();
         }
         job();
-        std::function<void()> idle;
-        {
-            std::lock_guard guard(mutex_);
-            // Counted down under the mutex so that a job queued meanwhile is seen:
-            // idle is reported only when nothing runs and nothing waits.
-            if (--outstanding_ == 0 && !stopping_) idle = idleHandler_;
-        }
-        if (idle) idle();
+        std::lock_guard guard(mutex_);
+        // Counted down under the mutex so that a job queued meanwhile is seen:
+        // idle is reported only when nothing runs and nothing waits. The handler
+        // runs under it too, so that whoever asks busy() never finds the queue
+        // idle before the report is on its way.
+        if (--outstanding_ == 0 && !stopping_ && idleHandler_) idleHandler_();
     }
 }

@@ -33,11 +33,13 @@ class UpdateQueue {
     // when nothing is left.
     void dropWaiting();
 
-    // Whether a job runs or waits.
-    bool busy() const { return outstanding_.load() > 0; }
+    // Whether a job runs or waits. Waits only for the queue's short sections,
+    // never for a job.
+    bool busy() const;
 
     // Called on the worker each time the last outstanding job has ended and none
-    // waits: once per stretch of work.
+    // waits: once per stretch of work. It runs under the queue's lock, so it may
+    // only hand the news on, never call back into the queue.
     void setIdleHandler(std::function<void()> handler);
 
     // Drops the jobs that wait, raises cancelled() for the one that runs and
@@ -60,5 +62,5 @@ class UpdateQueue {
     std::thread worker_;
     bool stopping_ = false;
     std::atomic<bool> cancelled_{false};
-    std::atomic<int> outstanding_{0}; // queued or running
+    int outstanding_ = 0; // queued or running
 };

@@ -31,8 +31,3 @@ platform::FetchResult ConditionalFetch::run(platform::UrlFetcher& fetcher, const
         fresh_ = {result.etag, result.lastModified};
     return result;
 }
-
-void ConditionalFetch::documentParsed() {
-    cache_.rememberDocument(key_, std::move(fresh_));
-    fresh_ = {};
-}

@@ -14,8 +14,10 @@ class ConditionalFetch {
     // parsed before; without one the request is not conditional.
     platform::FetchResult run(platform::UrlFetcher& fetcher, const QUrl& url,
                               const platform::UrlFetcher::Receiver& receiver, bool haveParsedCopy);
-    // The document parsed to its end: remember its validators for the next fetch.
-    void documentParsed();
+    const QString& key() const { return key_; }
+    // The validators of the document fetched, to be remembered for the next
+    // fetch once the document is shown.
+    const FetchCache::Validators& freshValidators() const { return fresh_; }
 
   private:
     FetchCache& cache_;

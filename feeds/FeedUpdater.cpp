@@ -1,23 +1,20 @@
 #include "feeds/FeedUpdater.h"
 
-#include "core/FeedStore.h"
-#include "core/PluginPreferences.h"
-#include "core/SettingsKeys.h"
 #include "core/UpdateLockGuard.h"
 #include "feeds/ConditionalFetch.h"
 #include "feeds/FeedAddress.h"
 #include "feeds/SignText.h"
 #include "parser/FeedDocumentParser.h"
-#include "platform/AlertSound.h"
 #include "platform/ContentType.h"
-#include "platform/SystemLog.h"
 #include "platform/Values.h"
 
 #include <exception>
 #include <optional>
+#include <utility>
 
 using State = FeedStatusBoard::State;
 using Outcome = FeedDocumentParser::Outcome;
+using Kind = UpdateResult::Kind;
 
 namespace {
 
@@ -25,63 +22,95 @@ QDateTime now() {
     return QDateTime::currentDateTimeUtc();
 }
 
+// A ttl under a minute (0, negative, not a number) is no interval: adopting it
+// would store a record that asks for an update every minute for good.
+std::optional<int> timeToLiveOf(const std::optional<QVariantMap>& channel) {
+    if (!channel) return std::nullopt;
+    const auto ttlEntry = channel->constFind(QStringLiteral("ttl"));
+    if (ttlEntry == channel->cend()) return std::nullopt;
+    const int ttl = platform::intValueOfText(entryText(*ttlEntry));
+    if (ttl < 1) return std::nullopt;
+    return ttl;
+}
+
 } // namespace
 
 // What one update has got so far.
 struct FeedUpdater::Attempt {
-    Attempt(const QString& url, UpdateLockGuard& guard) : feedURL(url), lock(guard) {}
+    Attempt(const UpdateRequest& r, UpdateLockGuard& guard, const AddressChangeHandler& handler)
+        : request(r), feedURL(r.feedURL), lock(guard), addressChanged(handler) {
+        result.feedURL = r.feedURL;
+        result.activation = r.activation;
+    }
+    const UpdateRequest& request;
     const QString feedURL;
     UpdateLockGuard& lock;
+    const AddressChangeHandler& addressChanged;
+    UpdateResult result;
     std::optional<FeedDocumentParser> parser;
     std::optional<ConditionalFetch> fetch;
     // The document that is read, and where its signs go: the page's feed, once
     // the page named one.
     FeedDocumentParser* document = nullptr;
     ConditionalFetch* documentFetch = nullptr;
-    QString shownURL;
     Outcome outcome = Outcome::ParseError;
     std::optional<FeedDocumentParser> named;
     std::optional<ConditionalFetch> namedFetch;
-    // The statuses this attempt set to updating, as they were before.
-    QList<QPair<QString, FeedStatusBoard::Status>> statusesBefore;
+    // Lines logged from here on follow the adoption of another address.
+    bool adopted = false;
 };
 
-FeedUpdater::FeedUpdater(FeedStore& store, const PluginPreferences& preferences,
-                         PNPennantClientProtocol* signOwner, Notifications notifications)
-    : store_(store), preferences_(preferences), notify_(std::move(notifications)),
-      builder_(cache_, limits_, cancelled_, session_),
-      publisher_(store, preferences, signOwner, builder_, cancelled_, notify_.feedsDidChange) {}
+FeedUpdater::FeedUpdater() : builder_(cache_, limits_, cancelled_, session_) {}
 
-void FeedUpdater::updateFeed(const QString& feedURL) {
+QString FeedUpdater::updatingFeed() const {
+    std::lock_guard guard(updatingMutex_);
+    return updating_;
+}
+
+UpdateResult FeedUpdater::updateFeed(const UpdateRequest& request,
+                                     const AddressChangeHandler& addressChanged) {
     // Whatever way this update ends, the update lock is given back once.
     UpdateLockGuard lock(lock_);
-    Attempt attempt(feedURL, lock);
+    {
+        std::lock_guard guard(updatingMutex_);
+        updating_ = request.feedURL;
+    }
+    Attempt attempt(request, lock, addressChanged);
     try {
         run(attempt);
     } catch (const std::exception& error) {
-        platform::systemLog(
-            QStringLiteral("update of %1 failed: %2").arg(feedURL, QString::fromUtf8(error.what())));
-        status_.fail(feedURL, State::Failed, QString::fromUtf8(error.what()), now());
-        notify_.statusDidChange();
+        attempt.result = UpdateResult();
+        attempt.result.feedURL = request.feedURL;
+        attempt.result.activation = request.activation;
+        log(attempt,
+            QStringLiteral("update of %1 failed: %2").arg(request.feedURL, QString::fromUtf8(error.what())));
+        fail(attempt, State::Failed, QString::fromUtf8(error.what()), false);
     } catch (...) {
-        platform::systemLog(QStringLiteral("update of %1 failed").arg(feedURL));
-        status_.fail(feedURL, State::Failed, QStringLiteral("internal error"), now());
-        notify_.statusDidChange();
+        attempt.result = UpdateResult();
+        attempt.result.feedURL = request.feedURL;
+        attempt.result.activation = request.activation;
+        log(attempt, QStringLiteral("update of %1 failed").arg(request.feedURL));
+        fail(attempt, State::Failed, QStringLiteral("internal error"), false);
     }
+    // Going away, or deactivated: not a failed feed, and nothing to show.
+    if (cancelled_.load()) attempt.result.kind = Kind::Stopped;
+    attempt.result.time = now();
+    {
+        std::lock_guard guard(updatingMutex_);
+        updating_.clear();
+    }
+    return std::move(attempt.result);
 }
 
-void FeedUpdater::abandon(Attempt& attempt) {
-    for (const auto& [url, before] : attempt.statusesBefore)
-        status_.restore(url, before);
-    attempt.lock.release();
-    notify_.statusDidChange();
+void FeedUpdater::log(Attempt& attempt, const QString& line) {
+    (attempt.adopted ? attempt.result.documentLog : attempt.result.log).push_back({line, false});
 }
 
 void FeedUpdater::fail(Attempt& attempt, State state, const QString& message, bool beep) {
-    status_.fail(attempt.feedURL, state, message, now());
-    attempt.lock.release();
-    notify_.statusDidChange();
-    if (beep) platform::beep();
+    attempt.result.kind = Kind::Failed;
+    attempt.result.state = state;
+    attempt.result.message = message;
+    attempt.result.beep = beep;
 }
 
 // Fetches a document into a parser, which hears the transport's charset.
@@ -108,11 +137,6 @@ platform::FetchResult FeedUpdater::fetchInto(const QUrl& target, ConditionalFetc
 
 void FeedUpdater::run(Attempt& attempt) {
     const QString& feedURL = attempt.feedURL;
-    bool onTicker = false;
-    const bool haveParsedCopy = store_.prepareEntry(feedURL, &onTicker);
-    attempt.statusesBefore.append({feedURL, status_.begin(feedURL, now())});
-    notify_.statusDidChange();
-
     const std::optional<QUrl> url = feedAddress(feedURL);
     if (!url) return fail(attempt, State::Failed, QStringLiteral("not a valid feed address"), true);
 
@@ -120,32 +144,31 @@ void FeedUpdater::run(Attempt& attempt) {
     if (const std::optional<QDateTime> until = cache_.deferredUntil(feedURL)) {
         const QString reason =
             QStringLiteral("the server asked for no request before %1").arg(until->toString(Qt::RFC2822Date));
-        platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
+        log(attempt, QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
         return fail(attempt, State::Deferred, reason, false);
     }
 
     attempt.parser.emplace(*url);
     attempt.fetch.emplace(cache_, feedURL);
     const platform::FetchResult fetched =
-        fetchInto(*url, *attempt.fetch, *attempt.parser, haveParsedCopy, true);
-    // Going away, or deactivated: not a failed feed.
-    if (cancelled_.load()) return abandon(attempt);
+        fetchInto(*url, *attempt.fetch, *attempt.parser, attempt.request.haveParsedCopy, true);
+    if (cancelled_.load()) return;
     if (fetched.outcome == platform::FetchResult::Failed && fetched.tlsHandshakeFailed &&
-        url->scheme() == QLatin1String("https") && schemeWasGuessed(feedURL))
+        url->scheme() == QLatin1String("https") && attempt.request.schemeGuessed)
         return readOverPlainHttp(attempt, *url, fetched);
     // A site that answered over TLS speaks it: https was the right guess.
-    if (fetched.outcome != platform::FetchResult::Failed && schemeWasGuessed(feedURL))
-        forgetSchemeGuess(feedURL);
+    if (fetched.outcome != platform::FetchResult::Failed && attempt.request.schemeGuessed)
+        attempt.result.schemeGuessesConfirmed.append(feedURL);
     if (fetched.outcome == platform::FetchResult::Failed) {
-        platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, fetched.reason));
+        log(attempt, QStringLiteral("cannot fetch %1: %2").arg(feedURL, fetched.reason));
         return fail(attempt, cache_.deferredUntil(feedURL) ? State::Deferred : State::Failed, fetched.reason,
                     true);
     }
-    if (fetched.outcome == platform::FetchResult::NotModified) return finishUnchanged(attempt, onTicker);
+    if (fetched.outcome == platform::FetchResult::NotModified) return finishUnchanged(attempt);
 
     attempt.outcome = attempt.parser->finish();
-    if (cancelled_.load()) return abandon(attempt);
-    attempt.shownURL = feedURL;
+    if (cancelled_.load()) return;
+    attempt.result.shownURL = feedURL;
     attempt.document = &*attempt.parser;
     attempt.documentFetch = &*attempt.fetch;
     if (attempt.outcome == Outcome::WebPage && attempt.parser->namedFeed() && !followNamedFeed(attempt))
@@ -154,14 +177,14 @@ void FeedUpdater::run(Attempt& attempt) {
     const QString error = attempt.parser->error();
     switch (attempt.outcome) {
     case Outcome::ParseError:
-        platform::systemLog(QStringLiteral("parse error in %1: %2").arg(feedURL, error));
+        log(attempt, QStringLiteral("parse error in %1: %2").arg(feedURL, error));
         return fail(attempt, State::Failed, QStringLiteral("parse error: %1").arg(error), false);
     case Outcome::NotAFeed:
-        platform::systemLog(QStringLiteral("%1 is not an Atom, RSS or JSON feed (%2)").arg(feedURL, error));
+        log(attempt, QStringLiteral("%1 is not an Atom, RSS or JSON feed (%2)").arg(feedURL, error));
         return fail(attempt, State::Failed, QStringLiteral("not an Atom, RSS or JSON feed (%1)").arg(error),
                     true);
     case Outcome::WebPage:
-        platform::systemLog(QStringLiteral("%1 is a web page, not a feed").arg(feedURL));
+        log(attempt, QStringLiteral("%1 is a web page, not a feed").arg(feedURL));
         return fail(attempt, State::Failed, QStringLiteral("a web page, not a feed"), true);
     case Outcome::Feed:
         return finishWithDocument(attempt);
@@ -170,23 +193,18 @@ void FeedUpdater::run(Attempt& attempt) {
 
 // Nothing new: the signs stay as they are, unless none are shown (the plug-in
 // was deactivated since), when they are made again from the kept dictionary.
-void FeedUpdater::finishUnchanged(Attempt& attempt, bool onTicker) {
-    const QString& feedURL = attempt.feedURL;
-    FeedDictionary kept = store_.feed(feedURL).value_or(FeedDictionary());
-    int items = 0;
-    if (!onTicker) {
-        kept.tickers.reset();
-        items = publisher_.parserDidEndDocument(feedURL, FeedDictionary(kept), true);
-        if (items == SignPublisher::kStopped) return abandon(attempt);
-        items = std::max(0, items);
-    } else {
-        items = store_.shownItemCount(feedURL);
+void FeedUpdater::finishUnchanged(Attempt& attempt) {
+    attempt.result.shownURL = attempt.feedURL;
+    if (attempt.request.onTicker || !attempt.request.kept) {
+        attempt.result.kind = Kind::Unchanged;
+        return;
     }
-    const QVariantMap channel = kept.channel.value_or(QVariantMap());
-    status_.succeed(feedURL, State::NotModified, items, entryText(channel.value(QStringLiteral("title"))),
-                    entryText(channel.value(QStringLiteral("link"))), now());
-    attempt.lock.release();
-    notify_.statusDidChange();
+    FeedDictionary kept = *attempt.request.kept;
+    kept.tickers.reset();
+    attempt.result.keepDictionary = true;
+    if (!buildSigns(attempt, kept)) return;
+    attempt.result.feed = std::move(kept);
+    attempt.result.kind = Kind::Published;
 }
 
 bool FeedUpdater::followNamedFeed(Attempt& attempt) {
@@ -199,12 +217,9 @@ bool FeedUpdater::followNamedFeed(Attempt& attempt) {
     const bool pageIsFile = feedAddress(feedURL)->scheme().toLower() == QLatin1String("file");
     const platform::FetchResult followed =
         fetchInto(target, *attempt.namedFetch, *attempt.named, false, pageIsFile);
-    if (cancelled_.load()) {
-        abandon(attempt);
-        return false;
-    }
+    if (cancelled_.load()) return false;
     if (followed.outcome == platform::FetchResult::Failed) {
-        platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(targetURL, followed.reason));
+        log(attempt, QStringLiteral("cannot fetch %1: %2").arg(targetURL, followed.reason));
         fail(attempt, State::Failed,
              QStringLiteral("the page names the feed %1, which cannot be fetched: %2")
                  .arg(targetURL, followed.reason),
@@ -212,60 +227,22 @@ bool FeedUpdater::followNamedFeed(Attempt& attempt) {
         return false;
     }
     attempt.outcome = attempt.named->finish();
-    if (cancelled_.load()) {
-        abandon(attempt);
-        return false;
-    }
+    if (cancelled_.load()) return false;
     if (attempt.outcome != Outcome::Feed) {
         // What the page named is no feed either: the page's own failure.
         const QString why =
             attempt.outcome == Outcome::WebPage ? QStringLiteral("a web page") : attempt.named->error();
-        platform::systemLog(QStringLiteral("%1 is a web page naming %2, which is not a feed (%3)")
-                                .arg(feedURL, targetURL, why));
+        log(attempt, QStringLiteral("%1 is a web page naming %2, which is not a feed (%3)")
+                         .arg(feedURL, targetURL, why));
         fail(attempt, State::Failed,
              QStringLiteral("a web page naming %1, which is not a feed (%2)").arg(targetURL, why), true);
         return false;
     }
-    QList<PNSignRef> pageSigns;
-    switch (store_.adoptPageFeed(feedURL, targetURL, &pageSigns)) {
-    case PageFeedAdoption::PageGone:
-        attempt.lock.release(); // removed meanwhile: nothing is left to show
-        return false;
-    case PageFeedAdoption::FeedListed:
-        platform::systemLog(QStringLiteral("%1 is a web page naming the feed %2, which is listed already")
-                                .arg(feedURL, targetURL));
-        fail(attempt, State::Failed,
-             QStringLiteral("a web page naming the feed %1, which is listed already").arg(targetURL), true);
-        return false;
-    case PageFeedAdoption::Adopted:
-        break;
-    }
-    if (PNTickerServer* server = preferences_.server())
-        for (const PNSignRef& sign : pageSigns)
-            server->removeSign(sign);
-    // The timers and the settings are the main thread's.
-    notify_.feedAddressesDidChange();
-    platform::systemNote(QStringLiteral("%1: using the feed %2 named by the page").arg(feedURL, targetURL));
-    attempt.shownURL = targetURL;
+    adopt(attempt, {targetURL, AddressAdoption::Why::PageNamedFeed, QString()});
+    attempt.result.shownURL = targetURL;
     attempt.document = &*attempt.named;
     attempt.documentFetch = &*attempt.namedFetch;
-    attempt.statusesBefore.append({targetURL, status_.begin(targetURL, now())});
     return true;
-}
-
-bool FeedUpdater::schemeWasGuessed(const QString& feedURL) const {
-    bool guessed = false;
-    store_.updateRecordOf(feedURL, [&guessed](QVariantMap& record) {
-        guessed = platform::boolValue(record.value(recordkeys::kSchemeGuessed));
-        return false; // only read
-    });
-    return guessed;
-}
-
-void FeedUpdater::forgetSchemeGuess(const QString& feedURL) {
-    if (store_.updateRecordOf(
-            feedURL, [](QVariantMap& record) { return record.remove(recordkeys::kSchemeGuessed) > 0; }))
-        notify_.feedsDidChange();
 }
 
 void FeedUpdater::readOverPlainHttp(Attempt& attempt, const QUrl& url, const platform::FetchResult& overTls) {
@@ -276,73 +253,78 @@ void FeedUpdater::readOverPlainHttp(Attempt& attempt, const QUrl& url, const pla
     attempt.named.emplace(plain);
     attempt.namedFetch.emplace(cache_, plainURL);
     const platform::FetchResult fetched = fetchInto(plain, *attempt.namedFetch, *attempt.named, false, false);
-    if (cancelled_.load()) return abandon(attempt);
+    if (cancelled_.load()) return;
     if (fetched.outcome != platform::FetchResult::Complete) {
         const QString reason =
             QStringLiteral("%1; over http: %2")
                 .arg(overTls.reason,
                      fetched.reason.isEmpty() ? QStringLiteral("no document") : fetched.reason);
-        platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
+        log(attempt, QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
         return fail(attempt, State::Failed, reason, true);
     }
     attempt.outcome = attempt.named->finish();
     if (attempt.outcome != Outcome::Feed) {
         const QString reason =
             QStringLiteral("%1; %2 answers, but not with a feed").arg(overTls.reason, plainURL);
-        platform::systemLog(QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
+        log(attempt, QStringLiteral("cannot fetch %1: %2").arg(feedURL, reason));
         return fail(attempt, State::Failed, reason, true);
     }
-    QList<PNSignRef> oldSigns;
-    switch (store_.adoptPageFeed(feedURL, plainURL, &oldSigns)) {
-    case PageFeedAdoption::PageGone:
-        attempt.lock.release();
-        return;
-    case PageFeedAdoption::FeedListed:
-        return fail(attempt, State::Failed,
-                    QStringLiteral("%1; the feed is listed already as %2").arg(overTls.reason, plainURL),
-                    true);
-    case PageFeedAdoption::Adopted:
-        break;
-    }
-    forgetSchemeGuess(plainURL);
-    if (PNTickerServer* server = preferences_.server())
-        for (const PNSignRef& sign : oldSigns)
-            server->removeSign(sign);
-    notify_.feedAddressesDidChange();
-    platform::systemNote(QStringLiteral("%1 speaks no TLS: using %2").arg(feedURL, plainURL));
-    attempt.shownURL = plainURL;
+    adopt(attempt, {plainURL, AddressAdoption::Why::NoTls, overTls.reason});
+    attempt.result.schemeGuessesConfirmed.append(plainURL);
+    attempt.result.shownURL = plainURL;
     attempt.document = &*attempt.named;
     attempt.documentFetch = &*attempt.namedFetch;
-    status_.begin(plainURL, now());
     finishWithDocument(attempt);
 }
 
+void FeedUpdater::adopt(Attempt& attempt, AddressAdoption adoption) {
+    UpdateResult& result = attempt.result;
+    attempt.adopted = true;
+    result.adoption = adoption;
+    if (!attempt.addressChanged) return;
+    result.adoptionSentAhead = true;
+    attempt.addressChanged({attempt.feedURL, std::move(adoption), std::exchange(result.log, {}),
+                            std::exchange(result.schemeGuessesConfirmed, {})});
+}
+
+bool FeedUpdater::buildSigns(Attempt& attempt, FeedDictionary& feed) {
+    const UpdateRequest& request = attempt.request;
+    if (!request.showsSigns) return true;
+    QStringList notes;
+    const SignBuilder::Signs signs = builder_.build(attempt.result.shownURL, feed, request.hiddenItems,
+                                                    request.titleLength, request.viewHeight, &notes);
+    for (const QString& line : notes)
+        log(attempt, line);
+    // The image fetch gives up when stopped: signs without it are not the feed.
+    if (cancelled_.load()) return false;
+    feed.tickers = signs.all;
+    attempt.result.itemCount = signs.itemCount;
+    return true;
+}
+
 void FeedUpdater::finishWithDocument(Attempt& attempt) {
+    UpdateResult& result = attempt.result;
     FeedDictionary feed = attempt.document->takeFeed();
-    const QVariantMap channel = feed.channel.value_or(QVariantMap());
-    const QString title = entryText(channel.value(QStringLiteral("title")));
-    const QString link = entryText(channel.value(QStringLiteral("link")));
     // A document read past its faults is shown, and says so; so is one cut short.
     QStringList notes;
     const QString repaired = attempt.document->repairNote();
     if (!repaired.isEmpty()) {
-        platform::systemLog(
-            QStringLiteral("parse error in %1, repaired: %2").arg(attempt.shownURL, repaired));
+        log(attempt, QStringLiteral("parse error in %1, repaired: %2").arg(result.shownURL, repaired));
         notes << QStringLiteral("repaired: ") + repaired;
     }
     if (feed.itemsLeftOut > 0) {
         const QString leftOut = QStringLiteral("%1 items left out: only the first %2 are kept")
                                     .arg(feed.itemsLeftOut)
                                     .arg(kMaxItemsPerFeed);
-        platform::systemLog(QStringLiteral("%1: %2").arg(attempt.shownURL, leftOut));
+        log(attempt, QStringLiteral("%1: %2").arg(result.shownURL, leftOut));
         notes << leftOut;
     }
-    const int items = publisher_.parserDidEndDocument(attempt.shownURL, std::move(feed), false);
-    if (items == SignPublisher::kStopped) return abandon(attempt);
+    result.timeToLive = timeToLiveOf(feed.channel);
+    if (!buildSigns(attempt, feed)) return;
     // Remembered only once shown: a stopped update must ask for the whole document again.
-    attempt.documentFetch->documentParsed();
-    status_.succeed(attempt.shownURL, State::Ok, std::max(0, items), title, link, now(),
-                    notes.join(QStringLiteral("; ")));
-    attempt.lock.release();
-    notify_.statusDidChange();
+    result.validatorsKey = attempt.documentFetch->key();
+    result.validators = attempt.documentFetch->freshValidators();
+    result.message = notes.join(QStringLiteral("; "));
+    result.feed = std::move(feed);
+    result.kind = Kind::Published;
 }

@@ -5,14 +5,14 @@
 #include "feeds/FeedAddress.h"
 #include "feeds/SignText.h"
 #include "parser/ItemHeadline.h"
-#include "platform/SystemLog.h"
 
 SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictionary& feed,
-                                      const QVariantList& hiddenItems, int titleLength, float viewHeight) {
+                                      const QVariantList& hiddenItems, int titleLength, float viewHeight,
+                                      QStringList* log) {
     Signs signs;
     if (feed.channel)
         if (PNSignRef image = channelImageSign(feedURL, *feed.channel, viewHeight)) signs.all.append(image);
-    const QList<PNSignRef> items = itemSigns(feedURL, feed, hiddenItems, titleLength);
+    const QList<PNSignRef> items = itemSigns(feedURL, feed, hiddenItems, titleLength, log);
     signs.all += items;
     signs.itemCount = int(items.size());
     return signs;
@@ -49,7 +49,7 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
 }
 
 QList<PNSignRef> SignBuilder::itemSigns(const QString& feedURL, const FeedDictionary& feed,
-                                        const QVariantList& hiddenItems, int titleLength) {
+                                        const QVariantList& hiddenItems, int titleLength, QStringList* log) {
     QList<PNSignRef> signs;
     if (!feed.items) return signs;
     const QVariantMap channel = feed.channel.value_or(QVariantMap());
@@ -61,9 +61,10 @@ QList<PNSignRef> SignBuilder::itemSigns(const QString& feedURL, const FeedDictio
         if (signs.size() == limits::kMaxTextSignsPerFeed) {
             // A feed of millions of empty items would otherwise bury the ticker
             // (and the host's memory) in signs nobody can read.
-            platform::systemLog(QStringLiteral("showing the first %1 items of %2")
-                                    .arg(limits::kMaxTextSignsPerFeed)
-                                    .arg(feedURL));
+            if (log)
+                log->append(QStringLiteral("showing the first %1 items of %2")
+                                .arg(limits::kMaxTextSignsPerFeed)
+                                .arg(feedURL));
             break;
         }
         auto sign = std::make_shared<PNTextTickerSign>();

@@ -23,14 +23,15 @@ class SignBuilder {
         QList<PNSignRef> all; // image sign first, when there is one
         int itemCount = 0;
     };
-    // viewHeight is the ticker's: an image is shown at that height.
+    // viewHeight is the ticker's: an image is shown at that height. Lines for the
+    // system log are added to *log, for the caller to write when it shows the signs.
     Signs build(const QString& feedURL, const FeedDictionary& feed, const QVariantList& hiddenItems,
-                int titleLength, float viewHeight);
+                int titleLength, float viewHeight, QStringList* log);
 
   private:
     PNSignRef channelImageSign(const QString& feedURL, const QVariantMap& channel, float viewHeight);
     QList<PNSignRef> itemSigns(const QString& feedURL, const FeedDictionary& feed,
-                               const QVariantList& hiddenItems, int titleLength);
+                               const QVariantList& hiddenItems, int titleLength, QStringList* log);
 
     FetchCache& cache_;
     const platform::FetchLimits& limits_;

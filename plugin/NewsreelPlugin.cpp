@@ -16,11 +16,8 @@ namespace {
 
 NewsreelPlugin::NewsreelPlugin(QObject* parent)
     : QObject(parent), schedule_([this](const QString& feedURL) { tick(feedURL); }),
-      updater_(store_, preferences_, this,
-               {[this] { statusDidChange(); },
-                [this] { mainThread_.post([this] { store_.feedsDidChange(preferences_); }); },
-                [this] { mainThread_.post([this] { feedAddressesDidChange(); }); }}),
-      status_(store_, updater_.statusBoard(), schedule_),
+      applier_(store_, preferences_, updater_.fetchCache(), this),
+      status_(store_, applier_.statusBoard(), schedule_, [this] { return updater_.updatingFeed(); }),
       transfer_(store_, schedule_, preferences_, [this] { return status_.sourceStatus(); }),
       menu_(store_, schedule_, preferences_, [this] { return myBundle_; }),
       pane_(store_, preferences_, status_, [this] { return myBundle_; },
@@ -28,12 +25,13 @@ NewsreelPlugin::NewsreelPlugin(QObject* parent)
              [this](const QString& path, bool* ok) { return exportSources(path, nullptr, ok); }}) {
     // The host's notice on an empty strip follows the list (the last feed gone).
     menu_.commands().setListDidChange([this] { statusDidChange(); });
-    // The host hears of idleness on the main thread, after what the last update
-    // posted there: its own hand-over to its thread is then not one that crosses
-    // threads.
+    // The host hears of idleness on the main thread, after the last update's
+    // result was applied there.
     queue_.setIdleHandler([this] {
+        ++undelivered_;
         mainThread_.post([this] {
-            if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
+            --undelivered_;
+            reportIdle();
         });
     });
 }
@@ -75,8 +73,8 @@ void NewsreelPlugin::deactivate() {
     active_ = false;
     // Updates that have not begun never will: they would post signs that nothing
     // takes off while the plug-in is off. The running one stops at its next piece
-    // of the document; it may still post, as a last update may, and the store
-    // records whatever it posts for the next update or deactivation to take off.
+    // of the document, and whatever it hands back belongs to this activation:
+    // applied later, it shows nothing.
     ++activation_;
     queue_.dropWaiting();
     updater_.stopRunningUpdate();
@@ -92,12 +90,53 @@ void NewsreelPlugin::tick(const QString& feedURL) {
     // the order their timers fired, on the queue's worker. A feed waits there
     // once: a refresh while it waits already would only fetch it twice.
     const quint64 activation = activation_.load();
-    queue_.enqueue(feedURL, [this, feedURL, activation] {
+    auto request = std::make_shared<const UpdateRequest>(applier_.request(feedURL, activation));
+    queue_.enqueue(feedURL, [this, request] {
         updater_.beginUpdate();
-        if (activation_.load() != activation) return;
+        if (activation_.load() != request->activation) return;
         updater_.updateLock().lock();
-        updater_.updateFeed(feedURL);
+        mainThread_.post([this] { statusDidChange(); }); // now updating
+        const auto handOver = [this](std::function<void()> work) {
+            ++undelivered_;
+            mainThread_.post([this, work = std::move(work)] {
+                work();
+                --undelivered_;
+            });
+        };
+        auto result =
+            std::make_shared<UpdateResult>(updater_.updateFeed(*request, [&](AddressChange&& change) {
+                auto moved = std::make_shared<AddressChange>(std::move(change));
+                handOver([this, moved] { applyAddressChange(std::move(*moved)); });
+            }));
+        handOver([this, result] { applyUpdate(std::move(*result)); });
     });
+}
+
+void NewsreelPlugin::applyAddressChange(AddressChange&& change) {
+    applyChanges(applier_.apply(std::move(change)));
+}
+
+void NewsreelPlugin::applyUpdate(UpdateResult&& result) {
+    const bool current = result.activation == activation_.load();
+    applyChanges(applier_.apply(std::move(result), current));
+}
+
+void NewsreelPlugin::applyChanges(const UpdateApplier::Changes& changes) {
+    if (changes.feeds) store_.feedsDidChange(preferences_);
+    if (changes.addresses) feedAddressesDidChange();
+    statusDidChange();
+}
+
+void NewsreelPlugin::runUpdateNow(const QString& feedURL) {
+    const UpdateRequest request = applier_.request(feedURL, activation_.load());
+    updater_.beginUpdate();
+    updater_.updateLock().lock();
+    applyUpdate(updater_.updateFeed(
+        request, [this](AddressChange&& change) { applyAddressChange(std::move(change)); }));
+}
+
+void NewsreelPlugin::reportIdle() {
+    if (PNTickerServer* s = preferences_.server()) s->pluginDidBecomeIdle(this);
 }
 
 QString NewsreelPlugin::importSources(const QString& path, QVariantMap* settings, bool* ok) {
@@ -135,10 +174,8 @@ void NewsreelPlugin::willUnselect() {
 }
 
 void NewsreelPlugin::statusDidChange() {
-    mainThread_.post([this] {
-        if (PNTickerServer* s = preferences_.server()) s->sourceStatusDidChange(this);
-        pane_.feedTableStatusDidChange();
-    });
+    if (PNTickerServer* s = preferences_.server()) s->sourceStatusDidChange(this);
+    pane_.feedTableStatusDidChange();
 }
 
 void NewsreelPlugin::feedAddressesDidChange() {

@@ -8,6 +8,7 @@
 #include "core/UpdateQueue.h"
 #include "feeds/FeedListTransfer.h"
 #include "feeds/FeedUpdater.h"
+#include "feeds/UpdateApplier.h"
 #include "host/PNProtocols.h"
 #include "menu/InfoMenuController.h"
 #include "platform/Bundle.h"
@@ -41,7 +42,10 @@ class NewsreelPlugin : public QObject,
     void activateWithServer(PNTickerServer* server) override;
     void activate();
     void deactivate() override;
-    bool updatesRunning() const override { return queue_.busy(); }
+    // Until the last result is applied and idleness reported, on the main thread.
+    // The queue is asked first: its idle report is counted as undelivered before
+    // the queue stops being busy.
+    bool updatesRunning() const override { return queue_.busy() || undelivered_.load() > 0; }
 
     // ---- Feed status ----
     QVariantList sourceStatus() const override { return status_.sourceStatus(); }
@@ -75,13 +79,20 @@ class NewsreelPlugin : public QObject,
     FeedSchedule& feedSchedule() { return schedule_; }
     PluginPreferences& preferences() { return preferences_; }
     FeedUpdater& feedUpdater() { return updater_; }
+    // One whole update of the feed on this thread, then its result applied, as
+    // the queue's job and the main thread do it between them.
+    void runUpdateNow(const QString& feedURL);
     InfoMenuController& infoMenu() { return menu_; }
     PaneController& pane() { return pane_; }
     bool isActive() const { return active_; }
 
   private:
     void tick(const QString& feedURL);
-    // The update worker's requests, run on the main thread.
+    // Main thread: what an update found, and what follows from it.
+    void applyAddressChange(AddressChange&& change);
+    void applyUpdate(UpdateResult&& result);
+    void applyChanges(const UpdateApplier::Changes& changes);
+    void reportIdle();
     void statusDidChange();
     void feedAddressesDidChange();
 
@@ -91,10 +102,14 @@ class NewsreelPlugin : public QObject,
     std::atomic<quint64> activation_{0};
     PluginPreferences preferences_;
     FeedStore store_;
-    // Work the update worker hands to the main thread (settings, timers, the pane).
+    // The one way from the update worker to the main thread: results, and the
+    // notices that an update began and that all have ended.
     platform::MainThreadMailbox mainThread_;
     FeedSchedule schedule_;
     FeedUpdater updater_;
+    UpdateApplier applier_;
+    // Results and idle reports handed to the main thread and not yet delivered.
+    std::atomic<int> undelivered_{0};
     SourceStatusReport status_;
     FeedListTransfer transfer_;
     InfoMenuController menu_;

@@ -28,13 +28,11 @@ class FeedTest : public PluginTest {
         PluginTest::SetUp();
         setUpPlugin();
     }
-    // One update on this thread, begun and holding the lock as the queue's job
-    // does; like a timer's, it is for a feed of the list.
+    // One update on this thread, fetched and applied as the queue's job and the
+    // main thread do it; like a timer's, it is for a feed of the list.
     void runUpdate(const QString& url) {
         if (!store().isListed(url)) store().append(record(url, 30, true));
-        plugin->feedUpdater().beginUpdate();
-        plugin->feedUpdater().updateLock().lock();
-        plugin->feedUpdater().updateFeed(url);
+        plugin->runUpdateNow(url);
     }
     // One update of url that fails: it posts nothing and frees the lock. Returns
     // its log lines (beeps are counted from it on).

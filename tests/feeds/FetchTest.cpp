@@ -250,7 +250,9 @@ TEST_F(FetchTest, ShutdownAbandonsARunningFetch) {
     limits().lowSpeedSeconds = 60;
     limits().totalTimeoutMs = 60'000;
     plugin->feedUpdater().updateLock().lock();
-    std::thread worker([this] { plugin->feedUpdater().updateFeed(http.url("/stall")); });
+    UpdateRequest request;
+    request.feedURL = http.url("/stall");
+    std::thread worker([this, &request] { plugin->feedUpdater().updateFeed(request); });
     // The request has arrived: the fetch is in its transfer, past connecting.
     ASSERT_TRUE(waitUntil([this] { return http.hits("/stall") > 0; }));
     QElapsedTimer clock;
