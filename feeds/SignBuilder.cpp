@@ -28,7 +28,7 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
     }
     const std::optional<QUrl> feedURLValue = feedAddress(feedURL);
     const std::optional<QUrl> imageURL =
-        feedURLValue ? channelImageAddress(entryText(image.value(itemkeys::kURL)), *feedURLValue)
+        feedURLValue ? channelImageAddress(fieldTextOrEmpty(image.value(itemkeys::kURL)), *feedURLValue)
                      : std::nullopt;
     cache_.notePictureOfFeed(feedURL, imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
     const std::optional<QImage> picture =
@@ -42,7 +42,7 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
     sign->setContinuousScrolling(true);
     if (image.contains(itemkeys::kLink)) {
         sign->setActionType(PNPennantActionTypeURL);
-        sign->setActionString(entryText(image.value(itemkeys::kLink)));
+        sign->setActionString(fieldTextOrEmpty(image.value(itemkeys::kLink)));
     }
     sign->setLoopCount(PNEndlessLoopCount);
     return sign;

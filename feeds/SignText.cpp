@@ -5,10 +5,6 @@
 
 #include <QColor>
 
-QString entryText(const QVariant& entry) {
-    return fieldText(entry).value_or(QString());
-}
-
 bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems) {
     const std::optional<QString> guid = fieldText(item.value(itemkeys::kGuid));
     return guid && hiddenItems.contains(QVariant(*guid));
@@ -16,7 +12,7 @@ bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems) {
 
 PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength) {
     const QString itemPart = shortenedTitle(itemHeadline(item), titleLength);
-    const QString channelPart = shortenedTitle(entryText(channel.value(itemkeys::kTitle)), titleLength);
+    const QString channelPart = shortenedTitle(channelTitle(channel), titleLength);
 
     PNAttributedString text(itemPart + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
     const int divider = int(itemPart.size());
@@ -31,7 +27,7 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
 
 QString signToolTip(const QVariantMap& item, const QVariantMap& channel) {
     const QString itemPart = itemHeadline(item).simplified();
-    const QString channelPart = entryText(channel.value(itemkeys::kTitle)).simplified();
+    const QString channelPart = channelTitle(channel).simplified();
     if (channelPart.isEmpty()) return itemPart;
     return itemPart.isEmpty() ? channelPart : itemPart + u'\n' + channelPart;
 }

@@ -1,14 +1,17 @@
 #pragma once
 #include "core/ItemAction.h"
 #include "host/PNAttributedString.h"
+#include "parser/ItemFields.h"
 
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
 
-// The text of a stored entry: a text as it is, an attribute dictionary's "text",
-// anything else (or nothing) the empty text.
-QString entryText(const QVariant& entry);
+// The text of a stored entry, by the one rule every reader of the dictionaries
+// follows (fieldTextOrEmpty): the name the update code knows it by.
+inline QString entryText(const QVariant& entry) {
+    return fieldTextOrEmpty(entry);
+}
 
 // Whether the user hid this item: its guid text is among the feed's hidden items.
 bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems);

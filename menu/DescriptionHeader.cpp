@@ -19,9 +19,10 @@ QString bounded(const QString& text, qsizetype longest) {
     return line.size() > longest ? line.left(longest - 1) + u'…' : line;
 }
 
-QString firstText(const QVariantMap& dictionary, std::initializer_list<const char*> keys) {
-    for (const char* key : keys)
-        if (const std::optional<QString> text = fieldText(dictionary.value(QString::fromLatin1(key)));
+// The first of these fields that has more than white space to show.
+QString firstText(const QVariantMap& dictionary, std::initializer_list<QString> keys) {
+    for (const QString& key : keys)
+        if (const std::optional<QString> text = fieldText(dictionary.value(key));
             text && !text->trimmed().isEmpty())
             return *text;
     return {};
@@ -66,13 +67,14 @@ void clearDescriptionHeader(QWidget* window) {
 }
 
 void showDescriptionHeader(QWidget* window, const QVariantMap& itemOrChannel) {
-    setLine(label(window, "webTitleLabel"), bounded(firstText(itemOrChannel, {"title"}), 500));
-    const QString date = firstText(itemOrChannel, {"pubDate", "dc:date", "lastBuildDate"});
+    setLine(label(window, "webTitleLabel"), bounded(firstText(itemOrChannel, {itemkeys::kTitle}), 500));
+    const QString date =
+        firstText(itemOrChannel, {itemkeys::kPubDate, itemkeys::kDcDate, itemkeys::kLastBuildDate});
     setLine(label(window, "webDateLabel"), date.isEmpty() ? QString() : bounded(readableDate(date), 200));
 
     QLabel* link = label(window, "webLinkLabel");
     if (!link) return;
-    const QString address = firstText(itemOrChannel, {"link"}).trimmed();
+    const QString address = firstText(itemOrChannel, {itemkeys::kLink}).trimmed();
     // The label shows the address; a click opens the one kept aside, as the menu's
     // command would, never what the markup says.
     link->setProperty(kLinkProperty, address);

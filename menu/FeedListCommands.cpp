@@ -60,7 +60,7 @@ void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
     if (!server || row < 0) return;
     const QVariantMap channel =
         store_.feed(feedURL).value_or(FeedDictionary()).channel.value_or(QVariantMap());
-    QString name = fieldText(channel.value(itemkeys::kTitle)).value_or(QString()).simplified();
+    QString name = channelTitle(channel).simplified();
     if (name.isEmpty()) name = feedURL;
     server->offerUndo(QCoreApplication::translate("FeedListCommands", "Unsubscribed from %1").arg(name),
                       [this, row, record, hiddenItems] { undoUnsubscribe(row, record, hiddenItems); });

@@ -34,7 +34,7 @@ void setShortenedTitle(QAction* entry, const QString& text, int titleLength) {
 // (the interface file's text, so translated as the file is).
 struct Row {
     QAction* entry;
-    const char* key;
+    QString key;
     const char* prefix;
 };
 
@@ -55,8 +55,7 @@ void updateRows(QMenu* menu, const QVariantMap& dictionary, std::initializer_lis
         }
         const QString prefix =
             row.prefix ? QCoreApplication::translate("NewsreelPane", row.prefix) : QString();
-        if (updateMenuItem(row.entry, menu, place, dictionary, QString::fromLatin1(row.key),
-                           row.prefix ? &prefix : nullptr))
+        if (updateMenuItem(row.entry, menu, place, dictionary, row.key, row.prefix ? &prefix : nullptr))
             ++place;
     }
 }
@@ -189,8 +188,7 @@ void InfoMenuController::showClick(const Click& click) {
 
     const int length = preferences_.titleLength();
     setShortenedTitle(o.itemTitleItem, itemHeadline(click.item), length);
-    setShortenedTitle(o.feedTitleItem, fieldText(click.channel.value(itemkeys::kTitle)).value_or(QString()),
-                      length);
+    setShortenedTitle(o.feedTitleItem, channelTitle(click.channel), length);
 
     // An item is hidden by its guid's text: a guid without text (attributes
     // only) gives nothing the next update could match, so the entry is not offered.
@@ -204,37 +202,39 @@ void InfoMenuController::updateItemInfo(const QVariantMap& item) {
     const Outlets& o = outlets_;
     const QVariant source = item.value(itemkeys::kSource);
     const bool sourceHasURL = platform::isDictionary(source) && source.toMap().contains(itemkeys::kURL);
-    updateRows(
-        submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Item Info")), item,
-        {{o.showFullItemDescriptionItem, "description", nullptr},
-         {o.openItemLinkInBrowserItem, "link", nullptr},
-         {o.emailAuthorItem, "author", nullptr},
-         {o.openCommentsPageItem, "comments", nullptr},
-         {o.downloadEnclosureItem, "enclosure", nullptr},
-         {o.subscribeToSourceItem, "source", nullptr},
-         {nullptr, nullptr, nullptr},
-         {o.itemPublicationDateItem, "pubDate", QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
-         {o.sourceItem, "source", QT_TRANSLATE_NOOP("NewsreelPane", "Source: ")},
-         {o.itemCategoryItem, "categories", QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")}},
-        [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
+    updateRows(submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Item Info")), item,
+               {{o.showFullItemDescriptionItem, itemkeys::kDescription, nullptr},
+                {o.openItemLinkInBrowserItem, itemkeys::kLink, nullptr},
+                {o.emailAuthorItem, itemkeys::kAuthor, nullptr},
+                {o.openCommentsPageItem, itemkeys::kComments, nullptr},
+                {o.downloadEnclosureItem, itemkeys::kEnclosure, nullptr},
+                {o.subscribeToSourceItem, itemkeys::kSource, nullptr},
+                {nullptr, {}, nullptr},
+                {o.itemPublicationDateItem, itemkeys::kPubDate,
+                 QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
+                {o.sourceItem, itemkeys::kSource, QT_TRANSLATE_NOOP("NewsreelPane", "Source: ")},
+                {o.itemCategoryItem, itemkeys::kCategories, QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")}},
+               [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
 }
 
 void InfoMenuController::updateFeedInfo(const QVariantMap& channel) {
     const Outlets& o = outlets_;
     const bool adoptsTTL = preferences_.useTTL();
-    updateRows(
-        submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Feed Info")), channel,
-        {{o.showFullFeedDescriptionItem, "description", nullptr},
-         {o.openFeedLinkInBrowserItem, "link", nullptr},
-         {o.setUpdateIntervalToItem, "ttl", QT_TRANSLATE_NOOP("NewsreelPane", "Set Update Interval to ")},
-         {o.emailManagingEditorItem, "managingEditor", nullptr},
-         {o.emailWebmasterItem, "webMaster", nullptr},
-         {nullptr, nullptr, nullptr},
-         {o.languageItem, "language", QT_TRANSLATE_NOOP("NewsreelPane", "Language: ")},
-         {o.copyrightItem, "copyright", QT_TRANSLATE_NOOP("NewsreelPane", "Copyright: ")},
-         {o.feedPublicationDateItem, "pubDate", QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
-         {o.lastBuildDateItem, "lastBuildDate", QT_TRANSLATE_NOOP("NewsreelPane", "Last Build Date: ")},
-         {o.feedCategoryItem, "categories", QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")},
-         {o.generatorItem, "generator", QT_TRANSLATE_NOOP("NewsreelPane", "Generator: ")}},
-        [&](QAction* entry) { return entry != o.setUpdateIntervalToItem || !adoptsTTL; });
+    updateRows(submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Feed Info")), channel,
+               {{o.showFullFeedDescriptionItem, itemkeys::kDescription, nullptr},
+                {o.openFeedLinkInBrowserItem, itemkeys::kLink, nullptr},
+                {o.setUpdateIntervalToItem, itemkeys::kTTL,
+                 QT_TRANSLATE_NOOP("NewsreelPane", "Set Update Interval to ")},
+                {o.emailManagingEditorItem, itemkeys::kManagingEditor, nullptr},
+                {o.emailWebmasterItem, itemkeys::kWebMaster, nullptr},
+                {nullptr, {}, nullptr},
+                {o.languageItem, itemkeys::kLanguage, QT_TRANSLATE_NOOP("NewsreelPane", "Language: ")},
+                {o.copyrightItem, itemkeys::kCopyright, QT_TRANSLATE_NOOP("NewsreelPane", "Copyright: ")},
+                {o.feedPublicationDateItem, itemkeys::kPubDate,
+                 QT_TRANSLATE_NOOP("NewsreelPane", "Publication Date: ")},
+                {o.lastBuildDateItem, itemkeys::kLastBuildDate,
+                 QT_TRANSLATE_NOOP("NewsreelPane", "Last Build Date: ")},
+                {o.feedCategoryItem, itemkeys::kCategories, QT_TRANSLATE_NOOP("NewsreelPane", "Category: ")},
+                {o.generatorItem, itemkeys::kGenerator, QT_TRANSLATE_NOOP("NewsreelPane", "Generator: ")}},
+               [&](QAction* entry) { return entry != o.setUpdateIntervalToItem || !adoptsTTL; });
 }

@@ -2,6 +2,7 @@
 
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
+#include "parser/ItemFields.h"
 
 #include <QHash>
 
@@ -11,7 +12,6 @@ const QString AtomHandlers::kNamespace03 = QStringLiteral("http://purl.org/atom/
 namespace {
 
 const QString kXhtmlNamespace = QStringLiteral("http://www.w3.org/1999/xhtml");
-const QString kCategories = QStringLiteral("categories");
 
 QString attribute(const QVariantMap& attributes, const char* name) {
     return attributes.value(QLatin1String(name)).toString();
@@ -200,18 +200,19 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
         QVariantMap& owner = parent == Role::Feed ? channel_ : currentEntry().item;
         if (pageRank(type) > rank) {
             rank = pageRank(type);
-            owner.insert(QStringLiteral("link"), href);
+            owner.insert(itemkeys::kLink, href);
         }
         return;
     }
     if (parent != Role::Entry) return;
     Entry& entry = currentEntry();
-    if (rel == u"enclosure" && !entry.item.contains(QStringLiteral("enclosure"))) {
-        QVariantMap enclosure{{QStringLiteral("url"), href}};
-        for (const char* key : {"length", "type"})
-            if (attributes.contains(QLatin1String(key)))
-                enclosure.insert(QLatin1String(key), attribute(attributes, key));
-        entry.item.insert(QStringLiteral("enclosure"), enclosure);
+    if (rel == u"enclosure" && !entry.item.contains(itemkeys::kEnclosure)) {
+        QVariantMap enclosure{{itemkeys::kURL, href}};
+        // The link's attributes of these names are the enclosure's own.
+        for (const QString& key : {itemkeys::kLength, itemkeys::kType})
+            if (const auto given = attributes.constFind(key); given != attributes.cend())
+                enclosure.insert(key, given->toString());
+        entry.item.insert(itemkeys::kEnclosure, enclosure);
     } else if (rel == u"replies") {
         QString& slot = pageRank(type) == 2 ? entry.commentsPage : entry.commentsOther;
         if (slot.isEmpty()) slot = href;
@@ -288,15 +289,15 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
         currentEntry().sourceTitle = text;
     } else if (parent == Role::Feed) {
         if (name == u"title")
-            channel_.insert(QStringLiteral("title"), text);
+            channel_.insert(itemkeys::kTitle, text);
         else if (name == u"subtitle")
-            channel_.insert(QStringLiteral("description"), capturedHtml());
+            channel_.insert(itemkeys::kDescription, capturedHtml());
         else if (name == u"rights")
-            channel_.insert(QStringLiteral("copyright"), text);
+            channel_.insert(itemkeys::kCopyright, text);
         else if (name == u"generator")
-            channel_.insert(QStringLiteral("generator"), text);
+            channel_.insert(itemkeys::kGenerator, text);
         else if (name == u"updated")
-            channel_.insert(QStringLiteral("lastBuildDate"), rssDateOfIsoDate(text));
+            channel_.insert(itemkeys::kLastBuildDate, rssDateOfIsoDate(text));
         else if (name == u"logo")
             logo_ = resolvedLink(frame.base, text);
         else if (name == u"icon")
@@ -304,9 +305,9 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     } else if (parent == Role::Entry) {
         Entry& entry = currentEntry();
         if (name == u"title")
-            entry.item.insert(QStringLiteral("title"), text);
+            entry.item.insert(itemkeys::kTitle, text);
         else if (name == u"id")
-            entry.item.insert(QStringLiteral("guid"), text);
+            entry.item.insert(itemkeys::kGuid, text);
         else if (name == u"summary")
             entry.summary = capturedHtml();
         else if (name == u"content")
@@ -321,22 +322,22 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
 QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
     QVariantMap item = entry.item;
     const QString description = entry.summary.isEmpty() ? entry.content : entry.summary;
-    if (!description.isEmpty()) item.insert(QStringLiteral("description"), description);
+    if (!description.isEmpty()) item.insert(itemkeys::kDescription, description);
     const QString date = entry.published.isEmpty() ? entry.updated : entry.published;
-    if (!date.isEmpty()) item.insert(QStringLiteral("pubDate"), rssDateOfIsoDate(date));
+    if (!date.isEmpty()) item.insert(itemkeys::kPubDate, rssDateOfIsoDate(date));
     // An entry without an author of its own has the feed's.
     const Person& person = entry.hasAuthor ? entry.author : feedAuthor_;
     const QString author = rssAuthor(person.name, person.email);
-    if (!author.isEmpty()) item.insert(QStringLiteral("author"), author);
-    if (!entry.categories.isEmpty()) item.insert(kCategories, entry.categories);
+    if (!author.isEmpty()) item.insert(itemkeys::kAuthor, author);
+    if (!entry.categories.isEmpty()) item.insert(itemkeys::kCategories, entry.categories);
     const QString comments = entry.commentsPage.isEmpty() ? entry.commentsOther : entry.commentsPage;
-    if (!comments.isEmpty()) item.insert(QStringLiteral("comments"), comments);
+    if (!comments.isEmpty()) item.insert(itemkeys::kComments, comments);
     if (!entry.sourceSelf.isEmpty()) {
-        QVariantMap source{{QStringLiteral("url"), entry.sourceSelf}};
-        if (!entry.sourceTitle.isEmpty()) source.insert(QStringLiteral("text"), entry.sourceTitle);
-        item.insert(QStringLiteral("source"), source);
+        QVariantMap source{{itemkeys::kURL, entry.sourceSelf}};
+        if (!entry.sourceTitle.isEmpty()) source.insert(itemkeys::kText, entry.sourceTitle);
+        item.insert(itemkeys::kSource, source);
     } else if (!entry.sourceTitle.isEmpty()) {
-        item.insert(QStringLiteral("source"), entry.sourceTitle);
+        item.insert(itemkeys::kSource, entry.sourceTitle);
     }
     return item;
 }
@@ -345,13 +346,13 @@ ParsedFeed AtomHandlers::feedDictionary() const {
     ParsedFeed feed;
     if (!sawFeed_) return feed;
     QVariantMap channel = channel_;
-    if (!channelCategories_.isEmpty()) channel.insert(kCategories, channelCategories_);
+    if (!channelCategories_.isEmpty()) channel.insert(itemkeys::kCategories, channelCategories_);
     const QString image = logo_.isEmpty() ? icon_ : logo_;
     if (!image.isEmpty()) {
-        QVariantMap imageDictionary{{QStringLiteral("url"), image}};
-        if (channel_.contains(QStringLiteral("link")))
-            imageDictionary.insert(QStringLiteral("link"), channel_.value(QStringLiteral("link")));
-        channel.insert(QStringLiteral("image"), imageDictionary);
+        QVariantMap imageDictionary{{itemkeys::kURL, image}};
+        if (const auto link = channel_.constFind(itemkeys::kLink); link != channel_.cend())
+            imageDictionary.insert(itemkeys::kLink, *link);
+        channel.insert(itemkeys::kImage, imageDictionary);
     }
     feed.channel = std::move(channel);
     if (!entries_.empty()) {

@@ -1,6 +1,7 @@
 #include "parser/FeedDocumentParser.h"
 
 #include "parser/FeedDiscovery.h"
+#include "parser/ItemFields.h"
 #include "parser/JsonFeed.h"
 #include "parser/RssTitles.h"
 #include "parser/StrayAmpersands.h"
@@ -33,8 +34,8 @@ bool isRssRoot(const QString& name, const QString& localName) {
     return name == QLatin1String("RDF") || name.endsWith(QLatin1String(":RDF"));
 }
 
-const QString kDescription = QStringLiteral("description");
-const QString kContentEncoded = QStringLiteral("content:encoded");
+using itemkeys::kContentEncoded;
+using itemkeys::kDescription;
 const QString kXhtmlNamespace = QStringLiteral("http://www.w3.org/1999/xhtml");
 
 // The namespaces RSS's own elements have been put in: RSS 1.0's and 0.90's, and

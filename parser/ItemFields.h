@@ -18,16 +18,26 @@ inline const QString kComments = QStringLiteral("comments");
 inline const QString kAuthor = QStringLiteral("author");
 inline const QString kEnclosure = QStringLiteral("enclosure");
 inline const QString kSource = QStringLiteral("source");
+// The element a category comes in, and the list its texts are gathered under.
 inline const QString kCategory = QStringLiteral("category");
-// Channel fields.
+inline const QString kCategories = QStringLiteral("categories");
+// Dublin Core's date, which some feeds give in place of pubDate.
+inline const QString kDcDate = QStringLiteral("dc:date");
+// Channel fields (a channel's title, link and description go by the item's names).
 inline const QString kImage = QStringLiteral("image");
 inline const QString kTTL = QStringLiteral("ttl");
 inline const QString kManagingEditor = QStringLiteral("managingEditor");
 inline const QString kWebMaster = QStringLiteral("webMaster");
-// The attributes of an element that carried them: its text, and the address an
-// enclosure, source or image names.
+inline const QString kLanguage = QStringLiteral("language");
+inline const QString kCopyright = QStringLiteral("copyright");
+inline const QString kLastBuildDate = QStringLiteral("lastBuildDate");
+inline const QString kGenerator = QStringLiteral("generator");
+// The attributes of an element that carried them: its text, the address an
+// enclosure, source or image names, and an enclosure's size and media type.
 inline const QString kText = QStringLiteral("text");
 inline const QString kURL = QStringLiteral("url");
+inline const QString kLength = QStringLiteral("length");
+inline const QString kType = QStringLiteral("type");
 // Where a reader leaves, for an item without a title, the plain text that stands
 // in for it when the item's own order of stand-ins is not the description's (JSON
 // Feed's summary comes before its content). No element name can be written so.
@@ -44,6 +54,18 @@ inline std::optional<QString> fieldText(const QVariant& value) {
         if (text != attributes.constEnd() && text->typeId() == QMetaType::QString) return text->toString();
     }
     return std::nullopt;
+}
+
+// The same text, or the empty text for a field without one (or no field): what
+// a reader shows where a field may be missing.
+inline QString fieldTextOrEmpty(const QVariant& value) {
+    return fieldText(value).value_or(QString());
+}
+
+// The channel's title as shown beside its items, in the menu and in the feed's
+// status; empty when the channel has none.
+inline QString channelTitle(const QVariantMap& channel) {
+    return fieldTextOrEmpty(channel.value(itemkeys::kTitle));
 }
 
 // An attribute of a field that carried attributes, such as an enclosure's "url".

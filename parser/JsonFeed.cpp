@@ -2,6 +2,7 @@
 
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
+#include "parser/ItemFields.h"
 #include "parser/ItemHeadline.h"
 #include "parser/JsonItemBound.h"
 
@@ -21,8 +22,8 @@ QString textOf(const QJsonObject& object, const char* key) {
     return value.isString() ? value.toString() : QString();
 }
 
-void putText(QVariantMap& map, const char* key, const QString& text) {
-    if (!text.trimmed().isEmpty()) map.insert(QLatin1String(key), text);
+void putText(QVariantMap& map, const QString& key, const QString& text) {
+    if (!text.trimmed().isEmpty()) map.insert(key, text);
 }
 
 // Version 1.1 has "authors"; version 1 had one "author".
@@ -45,20 +46,21 @@ QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
     const QJsonValue id = object.value(QLatin1String("id"));
     // Version 1 allowed numbers as ids.
     if (id.isString() || id.isDouble())
-        putText(item, "guid", id.isString() ? id.toString() : QString::number(id.toDouble(), 'g', 17));
-    putText(item, "link", resolvedLink(base, textOf(object, "url")));
-    putText(item, "title", textOf(object, "title").trimmed());
+        putText(item, itemkeys::kGuid,
+                id.isString() ? id.toString() : QString::number(id.toDouble(), 'g', 17));
+    putText(item, itemkeys::kLink, resolvedLink(base, textOf(object, "url")));
+    putText(item, itemkeys::kTitle, textOf(object, "title").trimmed());
     const QString html = textOf(object, "content_html");
     const QString text = textOf(object, "content_text");
     const QString summary = textOf(object, "summary");
     if (!html.trimmed().isEmpty())
-        item.insert(QStringLiteral("description"), html);
+        item.insert(itemkeys::kDescription, html);
     else if (!text.trimmed().isEmpty())
-        item.insert(QStringLiteral("description"), htmlOfPlainText(text.trimmed()));
+        item.insert(itemkeys::kDescription, htmlOfPlainText(text.trimmed()));
     else if (!summary.trimmed().isEmpty())
-        item.insert(QStringLiteral("description"), htmlOfPlainText(summary.trimmed()));
+        item.insert(itemkeys::kDescription, htmlOfPlainText(summary.trimmed()));
     // An untitled item reads as its summary, then its text, then its HTML's text.
-    if (!item.contains(QStringLiteral("title"))) {
+    if (!item.contains(itemkeys::kTitle)) {
         QString standIn = summary.simplified();
         if (standIn.isEmpty()) standIn = text.simplified();
         if (standIn.isEmpty()) standIn = plainTextOfHtml(html);
@@ -66,23 +68,23 @@ QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
     }
     QString date = textOf(object, "date_published");
     if (date.trimmed().isEmpty()) date = textOf(object, "date_modified");
-    putText(item, "pubDate", date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
-    putText(item, "author", authorOf(object));
+    putText(item, itemkeys::kPubDate, date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
+    putText(item, itemkeys::kAuthor, authorOf(object));
     QVariantList categories;
     for (const QJsonValue& tag : object.value(QLatin1String("tags")).toArray())
         if (tag.isString() && !tag.toString().trimmed().isEmpty())
             categories.append(tag.toString().trimmed());
-    if (!categories.isEmpty()) item.insert(QStringLiteral("categories"), categories);
+    if (!categories.isEmpty()) item.insert(itemkeys::kCategories, categories);
     for (const QJsonValue& value : object.value(QLatin1String("attachments")).toArray()) {
         const QJsonObject attachment = value.toObject();
         const QString url = resolvedLink(base, textOf(attachment, "url"));
         if (url.isEmpty()) continue;
-        QVariantMap enclosure{{QStringLiteral("url"), url}};
-        putText(enclosure, "type", textOf(attachment, "mime_type"));
+        QVariantMap enclosure{{itemkeys::kURL, url}};
+        putText(enclosure, itemkeys::kType, textOf(attachment, "mime_type"));
         const QJsonValue size = attachment.value(QLatin1String("size_in_bytes"));
         if (size.isDouble() && size.toDouble() >= 0)
-            enclosure.insert(QStringLiteral("length"), QString::number(qint64(size.toDouble())));
-        item.insert(QStringLiteral("enclosure"), enclosure);
+            enclosure.insert(itemkeys::kLength, QString::number(qint64(size.toDouble())));
+        item.insert(itemkeys::kEnclosure, enclosure);
         break;
     }
     return item;
@@ -125,17 +127,17 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
         return result;
     }
     QVariantMap channel;
-    putText(channel, "title", textOf(root, "title").trimmed());
+    putText(channel, itemkeys::kTitle, textOf(root, "title").trimmed());
     const QString home = resolvedLink(documentURL, textOf(root, "home_page_url"));
-    putText(channel, "link", home);
-    putText(channel, "description", htmlOfPlainText(textOf(root, "description").trimmed()));
-    putText(channel, "language", textOf(root, "language").trimmed());
+    putText(channel, itemkeys::kLink, home);
+    putText(channel, itemkeys::kDescription, htmlOfPlainText(textOf(root, "description").trimmed()));
+    putText(channel, itemkeys::kLanguage, textOf(root, "language").trimmed());
     QString icon = resolvedLink(documentURL, textOf(root, "icon"));
     if (icon.isEmpty()) icon = resolvedLink(documentURL, textOf(root, "favicon"));
     if (!icon.isEmpty()) {
-        QVariantMap image{{QStringLiteral("url"), icon}};
-        putText(image, "link", home);
-        channel.insert(QStringLiteral("image"), image);
+        QVariantMap image{{itemkeys::kURL, icon}};
+        putText(image, itemkeys::kLink, home);
+        channel.insert(itemkeys::kImage, image);
     }
     result.feed.channel = channel;
     const QJsonArray items = root.value(QLatin1String("items")).toArray();

@@ -1,16 +1,20 @@
 #include "parser/RssHandlers.h"
 
+#include "parser/ItemFields.h"
+
 #include <algorithm>
 
 namespace {
 
+// The elements that open containers or the document; the fields of a container
+// are stored under their element's name.
 const QString kChannel = QStringLiteral("channel");
 const QString kItem = QStringLiteral("item");
-const QString kImage = QStringLiteral("image");
-const QString kCategory = QStringLiteral("category");
-const QString kCategories = QStringLiteral("categories");
 const QString kRss = QStringLiteral("rss");
-const QString kText = QStringLiteral("text");
+using itemkeys::kCategories;
+using itemkeys::kCategory;
+using itemkeys::kImage;
+using itemkeys::kText;
 
 // The owner's category list, made (replacing any other entry of that name) when
 // asked to; nothing when there is none.

@@ -1,11 +1,12 @@
 #include "parser/RssTitles.h"
 
 #include "parser/HtmlText.h"
+#include "parser/ItemFields.h"
 
 namespace {
 
-const QString kTitle = QStringLiteral("title");
-const QString kText = QStringLiteral("text");
+using itemkeys::kText;
+using itemkeys::kTitle;
 
 // The readable form of a title, or nothing when it reads as written.
 std::optional<QString> plainTitle(const QVariant& value) {

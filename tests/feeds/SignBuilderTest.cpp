@@ -240,3 +240,22 @@ TEST(SignText, ShortTitleLengthsAndSurrogatePairs) {
     EXPECT_EQ(itemActionString(12, QStringLiteral("http://a.example/f?x=1,2")),
               QStringLiteral("12,http://a.example/f?x=1,2"));
 }
+
+// The channel part is the channel title's text, by the rule every reader of the
+// dictionaries follows: an attributed title shows its text, one without any none.
+TEST(SignText, ChannelPartIsTheTextOfTheChannelsTitle) {
+    const QVariantMap item{{QStringLiteral("title"), QStringLiteral("Item")}};
+    const QVariantMap attributedTitle{
+        {QStringLiteral("title"), QVariantMap{{QStringLiteral("text"), QStringLiteral("City  Desk")},
+                                              {QStringLiteral("lang"), "en"}}}};
+    EXPECT_EQ(signText(item, attributedTitle, -1).string(), QStringLiteral("Item (City  Desk) "));
+    EXPECT_EQ(signToolTip(item, attributedTitle), QStringLiteral("Item\nCity Desk"));
+    for (const QVariant& textless : {QVariant(QVariantMap{{QStringLiteral("lang"), "en"}}),
+                                     QVariant(QVariantList{"Desk"}), QVariant(7)}) {
+        const QVariantMap channel{{QStringLiteral("title"), textless}};
+        EXPECT_EQ(signText(item, channel, -1).string(), QStringLiteral("Item () "));
+        EXPECT_EQ(signToolTip(item, channel), QStringLiteral("Item"));
+    }
+    // The channel image's sign has no item part: its tip is the title alone.
+    EXPECT_EQ(signToolTip({}, attributedTitle), QStringLiteral("City Desk"));
+}

@@ -177,6 +177,21 @@ TEST_F(FeedListTest, UnsubscribeOffersUndoThatBringsBackTheRecordItsPlaceInterva
     EXPECT_EQ(recorder->beeps(), beeps + 1);
 }
 
+// The undo offer names the feed as its signs do, on one line; a channel without
+// a title's text is named by its address.
+TEST_F(FeedListTest, UnsubscribeNamesTheFeedByItsChannelTitleElseItsAddress) {
+    subscribeTwo(900);
+    addFeed(kFeed, {{"title", attributes({{"text", " City\n Desk "}, {"lang", "en"}})}},
+            {QVariantMap{{"title", "x"}}});
+    click(0, kFeed);
+    menu().unsubscribeFromFeedItem->trigger();
+    EXPECT_EQ(server.undoText, QStringLiteral("Unsubscribed from City Desk"));
+    addFeed(kOther, {{"title", attributes({{"lang", "en"}})}}, {QVariantMap{{"title", "y"}}});
+    click(0, kOther);
+    menu().unsubscribeFromFeedItem->trigger();
+    EXPECT_EQ(server.undoText, QStringLiteral("Unsubscribed from ") + kOther);
+}
+
 TEST_F(FeedListTest, SubscribeAddsOnlyAnExactlyNewAddressAndStartsItsFirstUpdate) {
     const QString source = QStringLiteral("http://127.0.0.1:9/Source");
     subscribeTwo(900);

@@ -19,7 +19,7 @@ QString plainTip(const QAction* entry) {
 TEST_F(MenuTest, ActionStringSplitsAtTheFirstCommaOnlyAndStaleOrMalformedClicksKeepTheContext) {
     addFeed(kFeed, titled(QStringLiteral("Channel")),
             {titled("zero"), titled("one"), titled("two"), titled("three"), titled("four")});
-    plugin->performAction(QStringLiteral("3,") + kFeed);
+    plugin->performAction(itemActionString(3, kFeed));
     EXPECT_EQ(popUps, 1);
     EXPECT_EQ(poppedUp, menu().infoMenu);
     EXPECT_EQ(menu().feedTitleItem->data(), QVariant(kFeed));
@@ -81,6 +81,19 @@ TEST_F(MenuTest, AnUntitledItemsHeadlineIsThePlainTextOfItsDescription) {
     addFeed(kFeed, titled(QStringLiteral("Desk")), {QVariantMap{{QStringLiteral("description"), html}}});
     click(0, kFeed);
     EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("Caf\u00e9 && bar open"));
+}
+
+// The feed's entry shows the text of the channel's title whatever form it came
+// in, as its signs do; a title without text leaves the entry blank.
+TEST_F(MenuTest, FeedEntryShowsTheTextOfTheChannelsTitle) {
+    addFeed(kFeed, {{"title", attributes({{"text", "City Desk"}, {"lang", "en"}})}}, {titled("x")});
+    addFeed(QStringLiteral("http://127.0.0.1/textless"), {{"title", attributes({{"lang", "en"}})}},
+            {titled("y")});
+    click(0, kFeed);
+    EXPECT_EQ(menu().feedTitleItem->text(), QStringLiteral("City Desk"));
+    click(0, QStringLiteral("http://127.0.0.1/textless"));
+    EXPECT_EQ(menu().feedTitleItem->text(), QString());
+    EXPECT_EQ(menu().itemTitleItem->text(), QStringLiteral("y"));
 }
 
 TEST_F(MenuTest, TwoClicksLeaveExactlyTheSecondItemsEntriesInTableOrder) {

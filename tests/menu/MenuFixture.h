@@ -1,4 +1,5 @@
 #pragma once
+#include "core/ItemAction.h"
 #include "menu/MenuEntryUpdater.h"
 #include "platform/ContextMenu.h"
 #include "tests/support/PluginFixture.h"
@@ -51,7 +52,8 @@ class MenuTest : public PluginTest {
         return plugin->infoMenu().descriptionWindow().outlets();
     }
 
-    void click(int index, const QString& url) { plugin->performAction(QString::number(index) + u',' + url); }
+    // A click on the sign of item index, by the action string its sign carries.
+    void click(int index, const QString& url) { plugin->performAction(itemActionString(index, url)); }
 
     QMenu* itemInfo() const { return submenu(QStringLiteral("Item Info")); }
     QMenu* feedInfo() const { return submenu(QStringLiteral("Feed Info")); }

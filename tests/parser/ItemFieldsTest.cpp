@@ -1,0 +1,96 @@
+// How every reader of the item and channel dictionaries gets a field's text and
+// an item's headline. Keys are spelled out: the host and the settings see them so.
+#include "parser/ItemFields.h"
+#include "parser/ItemHeadline.h"
+#include "tests/parser/ParserTestSupport.h"
+
+#include <QByteArray>
+#include <QVariantList>
+
+namespace {
+
+QVariantMap attributed(std::initializer_list<std::pair<QString, QVariant>> pairs) {
+    QVariantMap map;
+    for (const auto& [key, value] : pairs)
+        map.insert(key, value);
+    return map;
+}
+
+} // namespace
+
+TEST(FieldText, IsATextOrAnAttributedElementsTextAndNothingElse) {
+    struct Case {
+        const char* what;
+        QVariant value;
+        std::optional<QString> text;
+    };
+    const Case cases[] = {
+        {"a text", QStringLiteral("Desk"), QStringLiteral("Desk")},
+        // An element written empty is there, with no text: a guid "" is still a guid.
+        {"an empty text", QString(), QString()},
+        {"attributes with a text", attributed({{"text", "Desk"}, {"url", "http://127.0.0.1/"}}),
+         QStringLiteral("Desk")},
+        {"attributes only", attributed({{"url", "http://127.0.0.1/"}}), std::nullopt},
+        {"a text that is not one", attributed({{"text", QVariantList{"Desk"}}}), std::nullopt},
+        {"a list", QVariantList{QStringLiteral("Desk")}, std::nullopt},
+        {"a number", 42, std::nullopt},
+        {"bytes", QByteArray("Desk"), std::nullopt},
+        {"nothing", QVariant(), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(fieldText(c.value), c.text);
+        EXPECT_EQ(fieldTextOrEmpty(c.value), c.text.value_or(QString()));
+        // The channel's title is read by the same rule.
+        EXPECT_EQ(channelTitle({{QStringLiteral("title"), c.value}}), c.text.value_or(QString()));
+    }
+    EXPECT_EQ(channelTitle({{QStringLiteral("description"), QStringLiteral("no title")}}), QString());
+}
+
+TEST(FieldText, AttributesAreTextsOfAnAttributedElementOnly) {
+    const QVariant enclosure = attributed({{"url", "http://127.0.0.1/a.mp3"}, {"length", 12}});
+    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("url")), QStringLiteral("http://127.0.0.1/a.mp3"));
+    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("length")), std::nullopt) << "not a text";
+    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("type")), std::nullopt);
+    EXPECT_EQ(fieldAttribute(QStringLiteral("http://127.0.0.1/a.mp3"), QStringLiteral("url")), std::nullopt);
+}
+
+TEST(ItemHeadline, TitleElseStandInElseDescriptionElseContent) {
+    const QString description = QStringLiteral("description");
+    const QString content = QStringLiteral("content:encoded");
+    struct Case {
+        const char* what;
+        QVariantMap item;
+        QString headline;
+    };
+    const Case cases[] = {
+        {"a title beats everything",
+         {{"title", "Title"}, {"#headline", "Stand-in"}, {description, "<p>Description</p>"}},
+         QStringLiteral("Title")},
+        {"an attributed title is its text",
+         {{"title", attributed({{"text", "Attributed"}, {"type", "html"}})}, {description, "D"}},
+         QStringLiteral("Attributed")},
+        {"a blank title is none",
+         {{"title", " \n\t"}, {description, "<p>From the description</p>"}},
+         QStringLiteral("From the description")},
+        {"a title without text is none",
+         {{"title", attributed({{"type", "html"}})}, {description, "D"}},
+         QStringLiteral("D")},
+        {"the reader's stand-in comes before the description, collapsed",
+         {{"#headline", "  Stand\n  in "}, {description, "Description"}},
+         QStringLiteral("Stand in")},
+        {"the description's plain text",
+         {{description, "<p>Caf&eacute; &amp; <b>bar</b>\n open</p>"}, {content, "Content"}},
+         QStringLiteral("Caf\u00e9 & bar open")},
+        {"a description of markup alone gives way to content:encoded",
+         {{description, "<p> </p><img src=\"x\">"}, {content, "<div>Only <i>content</i> &#8211; here</div>"}},
+         QStringLiteral("Only content \u2013 here")},
+        {"nothing to read",
+         {{"link", "http://127.0.0.1/"}, {description, "  "}, {content, "<br>"}},
+         QString()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(itemHeadline(c.item), c.headline);
+    }
+}
