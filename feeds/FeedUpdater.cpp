@@ -26,7 +26,7 @@ QDateTime now() {
 // would store a record that asks for an update every minute for good.
 std::optional<int> timeToLiveOf(const std::optional<QVariantMap>& channel) {
     if (!channel) return std::nullopt;
-    const auto ttlEntry = channel->constFind(QStringLiteral("ttl"));
+    const auto ttlEntry = channel->constFind(itemkeys::kTTL);
     if (ttlEntry == channel->cend()) return std::nullopt;
     const int ttl = platform::intValueOfText(entryText(*ttlEntry));
     if (ttl < 1) return std::nullopt;

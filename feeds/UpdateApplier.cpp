@@ -1,6 +1,7 @@
 #include "feeds/UpdateApplier.h"
 
 #include "core/FeedStore.h"
+#include "core/ItemAction.h"
 #include "core/PluginPreferences.h"
 #include "core/SettingsKeys.h"
 #include "feeds/FetchCache.h"
@@ -26,17 +27,20 @@ void writeLog(const std::vector<UpdateLogLine>& lines) {
     }
 }
 
-QString channelText(const FeedDictionary& feed, const QString& key) {
-    return feed.channel ? entryText(feed.channel->value(key)) : QString();
+QString titleOf(const FeedDictionary& feed) {
+    return feed.channel ? channelTitle(*feed.channel) : QString();
+}
+
+QString linkOf(const FeedDictionary& feed) {
+    return feed.channel ? fieldTextOrEmpty(feed.channel->value(itemkeys::kLink)) : QString();
 }
 
 // The item a text sign shows, by the index its action string starts with.
 std::optional<QVariantMap> itemOfSign(const FeedDictionary& feed, const PNSignRef& sign) {
     if (!feed.items || sign->actionType() != PNPennantActionTypeCustom) return std::nullopt;
-    bool ok = false;
-    const qsizetype index = sign->actionString().section(u',', 0, 0).toLongLong(&ok);
-    if (!ok || index < 0 || index >= feed.items->size()) return std::nullopt;
-    return feed.items->at(index).toMap();
+    const std::optional<ItemActionParts> parts = itemActionParts(sign->actionString());
+    if (!parts || parts->index < 0 || parts->index >= feed.items->size()) return std::nullopt;
+    return feed.items->at(parts->index).toMap();
 }
 
 } // namespace
@@ -133,9 +137,8 @@ UpdateApplier::Changes UpdateApplier::apply(UpdateResult&& result, bool current)
         return changes;
     case Kind::Unchanged: {
         const FeedDictionary kept = store_.feed(feedURL).value_or(FeedDictionary());
-        status_.succeed(feedURL, State::NotModified, store_.shownItemCount(feedURL),
-                        channelText(kept, QStringLiteral("title")), channelText(kept, QStringLiteral("link")),
-                        result.time);
+        status_.succeed(feedURL, State::NotModified, store_.shownItemCount(feedURL), titleOf(kept),
+                        linkOf(kept), result.time);
         return changes;
     }
     case Kind::Published:
@@ -155,8 +158,8 @@ UpdateApplier::Changes UpdateApplier::apply(UpdateResult&& result, bool current)
     if (!result.keepDictionary && preferences_.useTTL() && result.timeToLive &&
         store_.adoptTimeToLive(shownURL, *result.timeToLive))
         changes.feeds = true;
-    const QString title = channelText(result.feed, QStringLiteral("title"));
-    const QString link = channelText(result.feed, QStringLiteral("link"));
+    const QString title = titleOf(result.feed);
+    const QString link = linkOf(result.feed);
     const int items =
         show(shownURL, std::move(result.feed), result.keepDictionary, current, result.itemCount);
     // Remembered only once the document is kept: an update that stopped before

@@ -1,6 +1,7 @@
 #include "menu/InfoMenuController.h"
 
 #include "core/FeedStore.h"
+#include "core/ItemAction.h"
 #include "core/PluginPreferences.h"
 #include "core/TitleShortening.h"
 #include "menu/MenuEntryUpdater.h"
@@ -146,11 +147,11 @@ bool InfoMenuController::load() {
 std::optional<InfoMenuController::Click> InfoMenuController::clickFor(const QString& action) const {
     // A click that names nothing current (a malformed string, a feed or item an
     // update has since dropped) names nothing.
-    const qsizetype comma = action.indexOf(u',');
-    if (comma < 0) return std::nullopt;
+    const std::optional<ItemActionParts> parts = itemActionParts(action);
+    if (!parts) return std::nullopt;
     Click click;
-    click.index = platform::intValueOfText(action.left(comma));
-    click.feedURL = action.mid(comma + 1);
+    click.index = parts->index;
+    click.feedURL = parts->feedURL;
     const std::optional<FeedDictionary> feed = store_.feed(click.feedURL);
     if (!feed || !feed->items || click.index < 0 || click.index >= feed->items->size()) return std::nullopt;
     click.item = feed->items->at(click.index).toMap();
