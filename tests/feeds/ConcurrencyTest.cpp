@@ -73,6 +73,30 @@ TEST_F(ConcurrencyTest, FeedLeavingTheListDuringItsUpdatePostsNothing) {
     }
 }
 
+// The user hides an item while the feed's next update fetches: that update began
+// before the item was hidden, and still does not bring it back.
+TEST_F(ConcurrencyTest, ItemHiddenDuringAnUpdateStaysHidden) {
+    LoopbackHttpServer::Response slow{200, rss("<title>C</title><item><title>c1</title><guid>g1</guid></item>"
+                                               "<item><title>c2</title><guid>g2</guid></item>")};
+    slow.byteDelayMs = 2;
+    http.route("/c", slow);
+    const QString c = http.url("/c");
+    setFeeds({record(c, 30, true)});
+    plugin->activate();
+    ASSERT_TRUE(waitForUpdates());
+    ASSERT_EQ(postedTexts(), QStringList({"c1 (C) ", "c2 (C) "}));
+
+    const int hits = http.hits("/c");
+    plugin->refreshNow();
+    ASSERT_TRUE(waitUntil([&] { return http.hits("/c") > hits; }));
+    ASSERT_TRUE(plugin->updatesRunning());
+    // As the menu's command does: the item is hidden and its sign taken off.
+    if (const PNSignRef sign = store().hideItem(c, QStringLiteral("g1"), itemActionString(0, c)))
+        server.removeSign(sign);
+    ASSERT_TRUE(waitForUpdates());
+    EXPECT_EQ(postedTexts(), QStringList({"c2 (C) "}));
+}
+
 TEST_F(ConcurrencyTest, PluginGoesAwayPromptlyDuringAStalledFetch) {
     plugin->feedUpdater().fetchLimits().lowSpeedSeconds = 60;
     plugin->feedUpdater().fetchLimits().totalTimeoutMs = 60'000;
