@@ -2,7 +2,9 @@
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -56,9 +58,7 @@ QProcessEnvironment PennantProcess::withoutDisplay() {
 PennantProcess::PennantProcess(Mode mode, QString settingsPath)
     : mode_(mode), settingsPath_(std::move(settingsPath)) {}
 
-PennantProcess::~PennantProcess() {
-    if (running()) kill();
-}
+PennantProcess::~PennantProcess() = default;
 
 QStringList PennantProcess::argumentsWith(const QStringList& arguments) const {
     QStringList all;
@@ -79,7 +79,7 @@ PennantRun PennantProcess::run(const QStringList& arguments, const QByteArray& i
     PennantRun run;
     run.exitCode = exitCode();
     run.exitedNormally = exitedNormally();
-    run.out = process_.readAllStandardOutput();
+    run.out = child_.out();
     run.err = QString::fromUtf8(errors());
     if (mode_ == Headless)
         for (const QByteArray& line : run.out.split('\n'))
@@ -89,19 +89,14 @@ PennantRun PennantProcess::run(const QStringList& arguments, const QByteArray& i
 
 bool PennantProcess::start(const QStringList& arguments) {
     events_.clear();
-    errors_.clear();
-    process_.setProcessEnvironment(environment_);
-    if (forwardErrors_) process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process_.start(QStringLiteral(TEST_PENNANT_BINARY), argumentsWith(arguments));
-    const bool started = process_.waitForStarted();
-    EXPECT_TRUE(started) << "pennant did not start: " << process_.errorString().toStdString();
+    const bool started = child_.start(QStringLiteral(TEST_PENNANT_BINARY), argumentsWith(arguments),
+                                      environment_, forwardErrors_);
+    EXPECT_TRUE(started) << "pennant did not start: " << std::strerror(errno);
     return started;
 }
 
 void PennantProcess::write(const QByteArray& bytes) {
-    if (bytes.isEmpty()) return;
-    process_.write(bytes);
-    process_.waitForBytesWritten();
+    EXPECT_TRUE(child_.write(bytes)) << "pennant did not take its input";
 }
 
 QJsonObject PennantProcess::waitFor(const std::function<bool(const QJsonObject&)>& holds, const QString& what,
@@ -110,13 +105,14 @@ QJsonObject PennantProcess::waitFor(const std::function<bool(const QJsonObject&)
     clock.start();
     for (;;) {
         // Line by line, so that what comes after the one sought waits for the next call.
-        while (process_.canReadLine()) {
-            events_.append(parseEvent(process_.readLine().chopped(1)));
+        for (qsizetype end; (end = child_.out().indexOf('\n')) >= 0;) {
+            events_.append(parseEvent(child_.out().left(end)));
+            child_.out().remove(0, end + 1);
             if (holds(events_.last())) return events_.last();
         }
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0 || !running()) break;
-        process_.waitForReadyRead(int(std::min<qint64>(left, 200)));
+        child_.waitForOutput(int(std::min<qint64>(left, 200)));
     }
     ADD_FAILURE() << "no " << what.toStdString() << " event" << (running() ? "" : ": pennant ended");
     return {};
@@ -134,40 +130,21 @@ int PennantProcess::count(const QString& kind) const {
     return n;
 }
 
-QByteArray PennantProcess::errors() {
-    errors_ += process_.readAllStandardError();
-    return errors_;
-}
-
 bool PennantProcess::waitForErrors(const QByteArray& text, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!errors().contains(text)) {
         if (clock.elapsed() >= timeoutMs || !running()) return errors().contains(text);
-        process_.waitForReadyRead(100);
+        child_.waitForOutput(100);
     }
     return true;
 }
 
-void PennantProcess::signal(int number) {
-    ::kill(pid_t(process_.processId()), number);
-}
-
-bool PennantProcess::waitForExit(int timeoutMs) {
-    return !running() || process_.waitForFinished(timeoutMs);
-}
-
 bool PennantProcess::stop(int timeoutMs) {
-    if (!running()) return true;
-    process_.terminate();
+    signal(SIGTERM);
     if (waitForExit(timeoutMs)) return true;
     kill();
     return false;
-}
-
-void PennantProcess::kill() {
-    process_.kill();
-    process_.waitForFinished();
 }
 
 PennantRun runHeadless(const QString& settingsPath, const QByteArray& input, const QStringList& arguments) {

@@ -4,10 +4,12 @@
 #include <QByteArray>
 #include <QJsonObject>
 #include <QList>
-#include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
+
+#include "tests/app/SpawnedProcess.h"
 
 // What a pennant run to its end left behind. A headless one's standard output
 // is read as its events, one JSON object a line.
@@ -61,7 +63,7 @@ class PennantProcess {
     void send(const QByteArray& line) { write(line + '\n'); }
     // Bytes as they are, a line end or not.
     void write(const QByteArray& bytes);
-    void closeInput() { process_.closeWriteChannel(); }
+    void closeInput() { child_.closeInput(); }
 
     // Reads its events until one holds; that event, or an empty one and a failure
     // when none came in time or it ended first. The events after it are read by
@@ -73,21 +75,20 @@ class PennantProcess {
     int count(const QString& kind) const;
     const QList<QJsonObject>& events() const { return events_; }
     // Everything it wrote on stderr so far.
-    QByteArray errors();
+    const QByteArray& errors() { return child_.err(); }
     // Reads stderr until it holds the text; false when it never came.
     bool waitForErrors(const QByteArray& text, int timeoutMs);
 
-    bool running() const { return process_.state() != QProcess::NotRunning; }
-    qint64 pid() const { return process_.processId(); }
-    void signal(int number);
+    bool running() { return child_.running(); }
+    void signal(int number) { child_.signal(number); }
     // False when it is still running after the timeout.
-    bool waitForExit(int timeoutMs = 10000);
+    bool waitForExit(int timeoutMs = 10000) { return child_.waitForExit(timeoutMs); }
     // Asks it to quit (SIGTERM); one that does not in time is killed: false then.
     bool stop(int timeoutMs = 10000);
     // SIGKILL, and waits for it to be gone.
-    void kill();
-    int exitCode() const { return process_.exitCode(); }
-    bool exitedNormally() const { return process_.exitStatus() == QProcess::NormalExit; }
+    void kill() { child_.kill(); }
+    int exitCode() const { return child_.exitCode(); }
+    bool exitedNormally() const { return child_.exitedNormally(); }
 
   private:
     QStringList argumentsWith(const QStringList& arguments) const;
@@ -96,8 +97,7 @@ class PennantProcess {
     QString settingsPath_;
     QProcessEnvironment environment_ = offscreen();
     bool forwardErrors_ = false;
-    QProcess process_;
-    QByteArray errors_;
+    SpawnedProcess child_;
     QList<QJsonObject> events_;
 };
 
