@@ -3,7 +3,6 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -55,11 +54,6 @@ QProcessEnvironment PennantProcess::withoutDisplay() {
     return environment;
 }
 
-PennantProcess::PennantProcess(Mode mode, QString settingsPath)
-    : mode_(mode), settingsPath_(std::move(settingsPath)) {}
-
-PennantProcess::~PennantProcess() = default;
-
 QStringList PennantProcess::argumentsWith(const QStringList& arguments) const {
     QStringList all;
     if (mode_ == Headless) all << QStringLiteral("--headless");
@@ -76,11 +70,7 @@ PennantRun PennantProcess::run(const QStringList& arguments, const QByteArray& i
         ADD_FAILURE() << "pennant " << argumentsWith(arguments).join(u' ').toStdString()
                       << " did not finish in " << timeoutMs << " ms";
     }
-    PennantRun run;
-    run.exitCode = exitCode();
-    run.exitedNormally = exitedNormally();
-    run.out = child_.out();
-    run.err = QString::fromUtf8(errors());
+    PennantRun run{exitCode(), out(), QString::fromUtf8(err()), {}};
     if (mode_ == Headless)
         for (const QByteArray& line : run.out.split('\n'))
             if (!line.isEmpty()) run.events.append(parseEvent(line));
@@ -89,14 +79,14 @@ PennantRun PennantProcess::run(const QStringList& arguments, const QByteArray& i
 
 bool PennantProcess::start(const QStringList& arguments) {
     events_.clear();
-    const bool started = child_.start(QStringLiteral(TEST_PENNANT_BINARY), argumentsWith(arguments),
-                                      environment_, forwardErrors_);
+    const bool started = SpawnedProcess::start(QStringLiteral(TEST_PENNANT_BINARY), argumentsWith(arguments),
+                                               environment_, forwardErrors_);
     EXPECT_TRUE(started) << "pennant did not start: " << std::strerror(errno);
     return started;
 }
 
 void PennantProcess::write(const QByteArray& bytes) {
-    EXPECT_TRUE(child_.write(bytes)) << "pennant did not take its input";
+    EXPECT_TRUE(SpawnedProcess::write(bytes)) << "pennant did not take its input";
 }
 
 QJsonObject PennantProcess::waitFor(const std::function<bool(const QJsonObject&)>& holds, const QString& what,
@@ -104,15 +94,14 @@ QJsonObject PennantProcess::waitFor(const std::function<bool(const QJsonObject&)
     QElapsedTimer clock;
     clock.start();
     for (;;) {
-        // Line by line, so that what comes after the one sought waits for the next call.
-        for (qsizetype end; (end = child_.out().indexOf('\n')) >= 0;) {
-            events_.append(parseEvent(child_.out().left(end)));
-            child_.out().remove(0, end + 1);
+        for (qsizetype end; (end = out().indexOf('\n')) >= 0;) {
+            events_.append(parseEvent(out().left(end)));
+            out().remove(0, end + 1);
             if (holds(events_.last())) return events_.last();
         }
         const qint64 left = timeoutMs - clock.elapsed();
         if (left <= 0 || !running()) break;
-        child_.waitForOutput(int(std::min<qint64>(left, 200)));
+        waitForOutput(int(std::min<qint64>(left, 200)));
     }
     ADD_FAILURE() << "no " << what.toStdString() << " event" << (running() ? "" : ": pennant ended");
     return {};
@@ -133,18 +122,9 @@ int PennantProcess::count(const QString& kind) const {
 bool PennantProcess::waitForErrors(const QByteArray& text, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
-    while (!errors().contains(text)) {
-        if (clock.elapsed() >= timeoutMs || !running()) return errors().contains(text);
-        child_.waitForOutput(100);
-    }
-    return true;
-}
-
-bool PennantProcess::stop(int timeoutMs) {
-    signal(SIGTERM);
-    if (waitForExit(timeoutMs)) return true;
-    kill();
-    return false;
+    while (!err().contains(text) && clock.elapsed() < timeoutMs && running())
+        waitForOutput(100);
+    return err().contains(text);
 }
 
 PennantRun runHeadless(const QString& settingsPath, const QByteArray& input, const QStringList& arguments) {

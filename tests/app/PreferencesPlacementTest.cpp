@@ -64,12 +64,6 @@ class PreferencesOnSmallScreen : public XServerTest {
             GTEST_SKIP() << "openbox or xdotool is not installed (scripts/install-deps.sh installs them)";
         ASSERT_TRUE(startWindowManager()) << "openbox did not start";
     }
-    // The geometry of the named top-level window, in device pixels, once it is shown.
-    QRect windowNamed(const QString& name, QString* id) {
-        QRect geometry;
-        findWindow(name, id, &geometry);
-        return geometry;
-    }
 };
 
 } // namespace
@@ -77,19 +71,18 @@ class PreferencesOnSmallScreen : public XServerTest {
 TEST_F(PreferencesOnSmallScreen, AtScaleTwoTheWindowAndItsButtonsStayAboveTheStrip) {
     environment.insert("QT_SCALE_FACTOR", "2");
     startPennant(R"({"dockEdge": "bottom"})", QStringLiteral(TEST_PLUGIN_DIR));
-    QString stripId;
-    const QRect strip = windowNamed(QStringLiteral("Pennant"), &stripId);
-    ASSERT_TRUE(strip.isValid()) << pennant.errors().toStdString();
+    // Geometries in device pixels.
+    QString stripId, prefsId;
+    QRect strip, prefs;
+    ASSERT_TRUE(findWindow(&stripId, &strip)) << pennant.errors().toStdString();
     ASSERT_EQ(strip.bottom(), 899);
 
     // As a user does it: the strip's menu, then Preferences… (the second entry).
-    QString prefsId;
-    QRect prefs;
     for (int attempt = 0; attempt < 3 && !prefs.isValid(); ++attempt) {
         run("xdotool", {"mousemove", "800", QString::number(strip.center().y()), "click", "3"});
         waitUntil([] { return false; }, 700);
         run("xdotool", {"key", "Down", "Down", "Return"});
-        prefs = windowNamed(QStringLiteral("Pennant Preferences"), &prefsId);
+        findWindow(&prefsId, &prefs, QStringLiteral("Pennant Preferences"));
     }
     ASSERT_TRUE(prefs.isValid()) << "the preferences did not open";
     // The frame's extents, as the window manager set them: left, right, top, bottom.
@@ -101,7 +94,7 @@ TEST_F(PreferencesOnSmallScreen, AtScaleTwoTheWindowAndItsButtonsStayAboveTheStr
     ASSERT_EQ(extents.size(), 4) << line.toStdString();
     // Settled: the window may move in once its frame is known.
     waitUntil([] { return false; }, 1000);
-    prefs = windowNamed(QStringLiteral("Pennant Preferences"), &prefsId);
+    ASSERT_TRUE(findWindow(&prefsId, &prefs, QStringLiteral("Pennant Preferences")));
     const QRect framed = prefs.adjusted(-extents[0], -extents[2], extents[1], extents[3]);
     EXPECT_GE(framed.top(), 0) << "its title bar on the screen";
     EXPECT_GE(framed.left(), 0);

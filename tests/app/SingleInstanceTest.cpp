@@ -4,6 +4,7 @@
 #include "app/instance/InstanceServer.h"
 #include "tests/app/PennantProcess.h"
 #include "tests/app/SettingsFolder.h"
+#include "tests/support/PluginFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,7 +14,6 @@
 #include <QLocalSocket>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
@@ -175,38 +175,27 @@ TEST(InstanceServer, NoTickerIsFoundWhereNoneRunsAndFoldersOthersMayOpenAreNotUs
 
 namespace {
 
-// A ticker in its window (offscreen) on a settings file of its own, and a
-// runtime folder of its own for its channel.
+// A ticker in its window (offscreen) on a settings file of its own, its channel
+// in a runtime folder of the test's.
 class RunningTicker : public ::testing::Test {
   protected:
-    void SetUp() override {
-        QFile::setPermissions(runtime.path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        ticker.environment().insert("XDG_RUNTIME_DIR", runtime.path());
-    }
     // Returns once the ticker takes requests (its socket is there).
     void start(const QStringList& extra = {}) {
         ASSERT_TRUE(ticker.start(extra));
-        QElapsedTimer clock;
-        clock.start();
-        auto listening = [this] {
-            return !QDir(runtime.filePath("pennant")).entryList({"*.socket"}, QDir::System).isEmpty();
+        const auto listening = [this] {
+            return !QDir(runtime.dir.filePath("pennant")).entryList({"*.socket"}, QDir::System).isEmpty();
         };
-        while (!listening() && clock.elapsed() < 15000 && ticker.running())
-            QThread::msleep(20);
+        waitUntil([&] { return listening() || !ticker.running(); }, 15000);
         ASSERT_TRUE(listening()) << ticker.errors().toStdString();
     }
     // A second pennant on the same settings file, run to its end: it hands its
     // command over or it would not finish.
     PennantRun second(const QStringList& arguments) {
-        PennantProcess process(PennantProcess::Window, settingsPath);
-        process.setEnvironment(ticker.environment());
-        return process.run(arguments);
+        return PennantProcess(PennantProcess::Window, settingsPath).run(arguments);
     }
-    QStringList feedURLs() const { return feedURLsIn(settingsPath); }
 
+    RuntimeFolder runtime; // before the ticker, whose environment names it
     SettingsFolder folder;
-    QTemporaryDir runtime;
     const QString settingsPath = folder.settingsPath();
     PennantProcess ticker{PennantProcess::Window, settingsPath};
 };
@@ -230,7 +219,7 @@ TEST_F(RunningTicker, SecondPennantHandsItsCommandsAndImportToTheRunningOne) {
     run = second({"--import", in});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QByteArray("imported 1 feeds, 0 already listed, 0 skipped (by the running ticker)\n"));
-    EXPECT_EQ(feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "written at once";
+    EXPECT_EQ(folder.feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "written at once";
     run = second({"--export", settingsPath});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("it is the ticker's settings file")) << run.err.toStdString();
@@ -239,7 +228,7 @@ TEST_F(RunningTicker, SecondPennantHandsItsCommandsAndImportToTheRunningOne) {
     EXPECT_EQ(run.out, "pennant: the running ticker quits\n");
     ASSERT_TRUE(ticker.waitForExit(15000));
     EXPECT_EQ(ticker.exitCode(), 0);
-    EXPECT_EQ(feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "its last save kept the import";
+    EXPECT_EQ(folder.feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "its last save kept the import";
     run = second({"--quit"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("pennant: no ticker is running on %1\n").arg(settingsPath));

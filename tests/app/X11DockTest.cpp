@@ -28,9 +28,6 @@ class X11Dock : public XServerTest {
         EXPECT_TRUE(pennant.exitedNormally());
         EXPECT_EQ(pennant.exitCode(), 0) << pennant.errors().toStdString();
     }
-    bool findWindow(QString* id, QRect* geometry) {
-        return XServerTest::findWindow(QStringLiteral("Pennant"), id, geometry);
-    }
     static QString cardinals(const QList<int>& values) {
         QStringList texts;
         for (int v : values)

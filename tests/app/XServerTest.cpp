@@ -70,7 +70,7 @@ QString XServerTest::run(const QString& name, const QStringList& arguments) {
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-bool XServerTest::findWindow(const QString& title, QString* id, QRect* geometry) {
+bool XServerTest::findWindow(QString* id, QRect* geometry, const QString& title) {
     const QRegularExpression named(
         QStringLiteral("(0x[0-9a-f]+) \"%1\": .*?  (\\d+)x(\\d+)\\+").arg(QRegularExpression::escape(title)));
     static const QRegularExpression shown(

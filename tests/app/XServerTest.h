@@ -33,7 +33,7 @@ class XServerTest : public ::testing::Test {
     // A tool run on the display to its end: what it printed.
     QString run(const QString& name, const QStringList& arguments);
     // The top-level window of this title once it is on screen: its id and geometry.
-    bool findWindow(const QString& title, QString* id, QRect* geometry);
+    bool findWindow(QString* id, QRect* geometry, const QString& title = QStringLiteral("Pennant"));
     // The value of a window's property as xprop prints it after "=", or nothing.
     QString property(const QString& id, const char* name);
 
