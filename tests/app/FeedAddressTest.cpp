@@ -4,6 +4,7 @@
 #include "app/window/StripNotice.h"
 #include "tests/app/PennantProcess.h"
 #include "tests/app/SettingsFolder.h"
+#include "tests/parser/TestDocuments.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <QJsonArray>
@@ -12,8 +13,7 @@
 
 namespace {
 
-const QByteArray kFeed = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Plain</title>"
-                         "<item><title>Over http</title></item></channel></rss>";
+const QByteArray kFeed = rss("<title>Plain</title><item><title>Over http</title></item>");
 
 QVariantMap source(const QString& url, const QString& state) {
     return {{"url", url}, {"enabled", true}, {"state", state}};

@@ -2,6 +2,7 @@
 // nothing runs or waits, and every feed's status can be read.
 #include "tests/app/PennantProcess.h"
 #include "tests/app/SettingsFolder.h"
+#include "tests/parser/TestDocuments.h"
 #include "tests/support/LoopbackHttpServer.h"
 #include "tests/support/PluginFixture.h"
 
@@ -12,11 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray rssFeed(const QByteArray& title, const QByteArray& items) {
-    return "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>" + title + "</title>" + items +
-           "</channel></rss>";
-}
 
 struct Folder {
     SettingsFolder folder;
@@ -40,7 +36,7 @@ TEST(HeadlessUpdates, SlowFeedFirstInTheListHoldsNoCommandAndQuitCancelsIt) {
     LoopbackHttpServer::Response stalled{200, "never sent"};
     stalled.stall = true;
     http.route("/slow", stalled);
-    http.route("/fast", {200, rssFeed("Fast", "<item><title>f1</title></item>")});
+    http.route("/fast", {200, rss("<title>Fast</title><item><title>f1</title></item>")});
     LiveHost host({feedRecord(http.url("/slow")), feedRecord(http.url("/fast"))});
     ASSERT_TRUE(waitUntil([&] { return http.connectionsAccepted() > 0; }, 10000));
 
@@ -65,7 +61,7 @@ TEST(HeadlessUpdates, SlowFeedFirstInTheListHoldsNoCommandAndQuitCancelsIt) {
 TEST(HeadlessUpdates, IdleOnceARoundIsDoneStatusOfEveryFeedAndRefresh) {
     LoopbackHttpServer http;
     http.route("/a", {200,
-                      rssFeed("Alpha", "<item><title>a1</title></item><item><title>a2</title></item>"),
+                      rss("<title>Alpha</title><item><title>a1</title></item><item><title>a2</title></item>"),
                       {{"ETag", "\"a\""}}});
     http.route("/gone", {404, "no such feed"});
     const QString a = http.url("/a");
