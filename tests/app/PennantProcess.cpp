@@ -94,13 +94,14 @@ QJsonObject PennantProcess::waitFor(const std::function<bool(const QJsonObject&)
     QElapsedTimer clock;
     clock.start();
     for (;;) {
+        const bool alive = running(); // once it ended, all it wrote is read
         for (qsizetype end; (end = out().indexOf('\n')) >= 0;) {
             events_.append(parseEvent(out().left(end)));
             out().remove(0, end + 1);
             if (holds(events_.last())) return events_.last();
         }
         const qint64 left = timeoutMs - clock.elapsed();
-        if (left <= 0 || !running()) break;
+        if (left <= 0 || !alive) break;
         waitForOutput(int(std::min<qint64>(left, 200)));
     }
     ADD_FAILURE() << "no " << what.toStdString() << " event" << (running() ? "" : ": pennant ended");
