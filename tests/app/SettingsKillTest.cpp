@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QThread>
 #include <gtest/gtest.h>
