@@ -25,4 +25,4 @@ cmake --build build-tsan --target parser_tests core_tests feeds_tests app_tests
 # which takes signs from update threads; the parser's tests cost little and run
 # a parse on a thread of its own.
 ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^(parser|core|feeds)$'
-ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^app$' -R '^(WindowHostTest|HeadlessHost)\.'
+ctest --test-dir build-tsan --output-on-failure -j2 --timeout 600 -L '^app$' -R '^(WindowHostTest|HeadlessHost|HeadlessUpdates)\.'

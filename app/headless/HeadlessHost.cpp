@@ -153,7 +153,9 @@ void HeadlessHost::preferencesDidChange(const QString&) {
 
 void HeadlessHost::pluginDidBecomeIdle(PNPennantPluginProtocol*) {
     events::print(JsonLine().add("event", "idle"));
-    QMetaObject::invokeMethod(this, &HeadlessHost::onIdle, Qt::QueuedConnection);
+    // May come from the update worker: posted by name, the call carries nothing
+    // that thread made into Qt's queue.
+    QMetaObject::invokeMethod(this, "onIdle", Qt::QueuedConnection);
 }
 
 bool HeadlessHost::anyUpdateRunning() const {

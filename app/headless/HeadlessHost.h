@@ -57,7 +57,7 @@ class HeadlessHost : public QObject, public PNTickerServer {
   private:
     void postSign(const PNSignRef& sign, PNPennantClientProtocol* client);
     bool anyUpdateRunning() const;
-    void onIdle();
+    Q_INVOKABLE void onIdle();
     void saveSettings();
     void installPlatformHooks();
     void registerCoreCommands();

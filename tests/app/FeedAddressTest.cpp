@@ -2,46 +2,41 @@
 // counted as failing, and an https guessed for an address typed without a scheme
 // gives way to http when the site speaks no TLS.
 #include "app/window/StripNotice.h"
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/PennantProcess.h"
+#include "tests/app/SettingsFolder.h"
+#include "tests/parser/TestDocuments.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-const QByteArray kFeed = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Plain</title>"
-                         "<item><title>Over http</title></item></channel></rss>";
+const QByteArray kFeed = rss("<title>Plain</title><item><title>Over http</title></item>");
 
 QVariantMap source(const QString& url, const QString& state) {
     return {{"url", url}, {"enabled", true}, {"state", state}};
 }
 
-QJsonArray statusOf(const QByteArray& out) {
-    QJsonArray feeds;
-    for (const QByteArray& line : out.split('\n')) {
-        const QJsonObject event = QJsonDocument::fromJson(line).object();
-        if (event.value("event") == "status") feeds = event.value("feeds").toArray();
-    }
-    return feeds;
+const QJsonObject kDefaults{{"ignored", QJsonObject()}, {"useTTL", true}, {"titleLength", 30}};
+
+// The feeds of the last status the run wrote.
+QJsonArray statusOf(const PennantRun& run) {
+    const QList<QJsonObject> statuses = run.eventsOf("status");
+    return statuses.isEmpty() ? QJsonArray() : statuses.last().value("feeds").toArray();
 }
 
 } // namespace
 
 TEST(FeedAddress, RowsWithoutAnAddressAreNeverFetchedNorCountedAsFailing) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
-    writeFile(settings,
-              "{\"org.pennant.newsreel\":{\"feeds\":[{\"url\":\"http://\",\"interval\":60,\"enabled\":true},"
-              "{\"url\":\"\",\"interval\":60,\"enabled\":true},{\"url\":\"http://127.0.0.1:9/x\","
-              "\"interval\":60,\"enabled\":true}],\"ignored\":{},\"useTTL\":true,\"titleLength\":30}}");
-    const PennantOutput run =
-        runPennantBinary({"--headless", "--settings", settings}, "wait\nstatus\nquit\n");
+    const SettingsFolder folder;
+    folder.writeSettings({feedRecord("http://", true, 60), feedRecord("", true, 60),
+                          feedRecord("http://127.0.0.1:9/x", true, 60)},
+                         kDefaults);
+    const PennantRun run = runHeadless(folder.settingsPath(), "wait\nstatus\nquit\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonArray feeds = statusOf(run.out);
+    const QJsonArray feeds = statusOf(run);
     ASSERT_EQ(feeds.size(), 3) << run.out.toStdString();
     for (int i : {0, 1}) {
         EXPECT_EQ(feeds.at(i)["state"], "pending") << i;
@@ -63,42 +58,30 @@ TEST(FeedAddress, RowsWithoutAnAddressAreNeverFetchedNorCountedAsFailing) {
 TEST(FeedAddress, AddressTypedWithoutASchemeFallsBackToHttpWhenTheSiteSpeaksNoTls) {
     LoopbackHttpServer http;
     http.route("/rss", {200, kFeed});
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
+    const SettingsFolder folder;
     const QByteArray typed = http.url("/rss").mid(int(strlen("http://"))).toUtf8(); // 127.0.0.1:PORT/rss
-    const PennantOutput run = runPennantBinary({"--headless", "--settings", settings},
-                                               "pane show\npane press addFeedButton\npane edit 0 url " +
-                                                   typed + "\npane hide\nwait\nstatus\nquit\n");
+    const PennantRun run =
+        runHeadless(folder.settingsPath(), "pane show\npane press addFeedButton\npane edit 0 url " + typed +
+                                               "\npane hide\nwait\nstatus\nquit\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QJsonArray feeds = statusOf(run.out);
+    const QJsonArray feeds = statusOf(run);
     ASSERT_EQ(feeds.size(), 1) << run.out.toStdString();
     EXPECT_EQ(feeds.at(0)["url"], http.url("/rss")) << "the scheme that answered is kept";
     EXPECT_EQ(feeds.at(0)["state"], "ok") << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("Over http (Plain)")) << run.out.toStdString();
-    const QJsonObject record = QJsonDocument::fromJson(readFile(settings))
-                                   .object()
-                                   .value("org.pennant.newsreel")
-                                   .toObject()
-                                   .value("feeds")
-                                   .toArray()
-                                   .at(0)
-                                   .toObject();
-    EXPECT_EQ(record, (QJsonObject{{"url", http.url("/rss")}, {"interval", 60}, {"enabled", true}}));
+    EXPECT_EQ(folder.stored().value("feeds").toArray().at(0).toObject(),
+              feedRecord(http.url("/rss"), true, 60));
 }
 
 TEST(FeedAddress, HttpsTheUserTypedIsNeverTriedOverHttp) {
     LoopbackHttpServer http;
     http.route("/rss", {200, kFeed});
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
+    const SettingsFolder folder;
     QString https = http.url("/rss");
     https.replace("http://", "https://");
-    writeFile(settings, "{\"org.pennant.newsreel\":{\"feeds\":[{\"url\":\"" + https.toUtf8() +
-                            "\",\"interval\":60,\"enabled\":true}],\"ignored\":{},\"useTTL\":true,"
-                            "\"titleLength\":30}}");
-    const PennantOutput run =
-        runPennantBinary({"--headless", "--settings", settings}, "wait\nstatus\nquit\n");
-    const QJsonArray feeds = statusOf(run.out);
+    const PennantRun run =
+        runHeadless(folder.writeSettings({feedRecord(https, true, 60)}, kDefaults), "wait\nstatus\nquit\n");
+    const QJsonArray feeds = statusOf(run);
     ASSERT_EQ(feeds.size(), 1) << run.out.toStdString();
     EXPECT_EQ(feeds.at(0)["url"], https);
     EXPECT_EQ(feeds.at(0)["state"], "failed");

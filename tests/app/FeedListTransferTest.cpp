@@ -1,32 +1,20 @@
 // The feed list carried to and from OPML files by the host: `pennant --import` and
 // `--export` on the settings file, and the headless `import` and `export` commands
 // on the running plug-in.
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/PennantProcess.h"
+#include "tests/app/SettingsFolder.h"
 #include "tests/support/LoopbackHttpServer.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
 
 namespace {
-
-struct PennantRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-PennantRun runPennant(const QStringList& arguments, const QByteArray& input = {}) {
-    const PennantOutput output = runPennantBinary(arguments, input);
-    return {output.exitCode, QString::fromUtf8(output.out), output.err};
-}
 
 const QByteArray kOpml = "<?xml version=\"1.0\"?>\n<opml version=\"1.1\"><head/><body>"
                          "<outline text=\"News\"><outline xmlUrl=\"https://a.example/rss\"/>"
@@ -36,21 +24,20 @@ const QByteArray kOpml = "<?xml version=\"1.0\"?>\n<opml version=\"1.1\"><head/>
 } // namespace
 
 TEST(FeedListFiles, ImportAndExportActOnTheSettingsFileAndSayWhatWasDone) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
+    const SettingsFolder dir;
+    const QString settings = dir.settingsPath();
     const QString in = dir.filePath("in.opml");
     writeFile(in, kOpml);
 
     PennantRun run = runPennant({"--settings", settings, "--import", in});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("imported 2 feeds, 0 already listed, 1 skipped\n"));
+    EXPECT_EQ(run.output(), QStringLiteral("imported 2 feeds, 0 already listed, 1 skipped\n"));
     EXPECT_EQ(feedURLsIn(settings), (QStringList{"https://a.example/rss", "https://b.example/atom"}));
-    const QJsonObject stored =
-        QJsonDocument::fromJson(readFile(settings)).object().value("org.pennant.newsreel").toObject();
-    EXPECT_EQ(stored.value("titleLength"), QJsonValue(30)) << "a first start's defaults come with the list";
+    EXPECT_EQ(dir.stored().value("titleLength"), QJsonValue(30))
+        << "a first start's defaults come with the list";
 
     run = runPennant({"--settings", settings, "--import", in});
-    EXPECT_EQ(run.out, QStringLiteral("imported 0 feeds, 2 already listed, 1 skipped\n"));
+    EXPECT_EQ(run.output(), QStringLiteral("imported 0 feeds, 2 already listed, 1 skipped\n"));
 
     // A broken file changes nothing and says why.
     const QByteArray before = readFile(settings);
@@ -63,7 +50,7 @@ TEST(FeedListFiles, ImportAndExportActOnTheSettingsFileAndSayWhatWasDone) {
     const QString out = dir.filePath("out.opml");
     run = runPennant({"--settings", settings, "--export", out});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("exported 2 feeds to %1\n").arg(out));
+    EXPECT_EQ(run.output(), QStringLiteral("exported 2 feeds to %1\n").arg(out));
     const QString empty = dir.filePath("empty.json");
     run = runPennant({"--settings", empty, "--import", out});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -76,31 +63,29 @@ TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
     http.route("/rss",
                {200, "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Loop &amp; Back</title>"
                      "<link>http://127.0.0.1/home</link><item><title>One</title></item></channel></rss>"});
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
-    writeFile(settings,
-              "{\"org.pennant.newsreel\":{\"feeds\":[],\"ignored\":{},\"useTTL\":true,\"titleLength\":30}}");
+    const SettingsFolder dir;
+    const QString settings = dir.settingsPath();
+    dir.writeSettings({}, {{"ignored", QJsonObject()}, {"useTTL", true}, {"titleLength", 30}});
     const QString in = dir.filePath("in list.opml");
     writeFile(in, "<opml version=\"2.0\"><body><outline xmlUrl=\"" + http.url("/rss").toUtf8() +
                       "\"/><outline xmlUrl=\"" + http.url("/rss").toUtf8() + "\"/></body></opml>");
     const QString out = dir.filePath("out.opml");
     const PennantRun run =
-        runPennant({"--headless", "--settings", settings},
-                   "import " + in.toUtf8() + "\nwait\nexport " + out.toUtf8() + "\nimport " +
-                       dir.filePath("missing.opml").toUtf8() + "\nimport\nquit\n");
+        runHeadless(settings, "import " + in.toUtf8() + "\nwait\nexport " + out.toUtf8() + "\nimport " +
+                                  dir.filePath("missing.opml").toUtf8() + "\nimport\nquit\n");
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    const QStringList lines = run.out.split(u'\n', Qt::SkipEmptyParts);
+    const QStringList lines = run.output().split(u'\n', Qt::SkipEmptyParts);
     auto has = [&](const QString& text) {
         return std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l == text; });
     };
     EXPECT_TRUE(has(QStringLiteral(
         "{\"event\":\"import\",\"message\":\"imported 1 feeds, 1 already listed, 0 skipped\"}")))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("One (Loop & Back) ")))
+        << run.output().toStdString();
+    EXPECT_TRUE(run.output().contains(QStringLiteral("One (Loop & Back) ")))
         << "the imported feed is fetched at once";
     EXPECT_TRUE(
         has(QStringLiteral("{\"event\":\"export\",\"message\":\"exported 1 feeds to %1\"}").arg(out)));
-    EXPECT_TRUE(run.out.contains(QStringLiteral("{\"event\":\"error\",\"message\":\"cannot import ")));
+    EXPECT_TRUE(run.output().contains(QStringLiteral("{\"event\":\"error\",\"message\":\"cannot import ")));
     EXPECT_TRUE(has(QStringLiteral("{\"event\":\"error\",\"message\":\"import takes a file\"}")));
     EXPECT_EQ(feedURLsIn(settings), QStringList{http.url("/rss")});
     // The export names the feed by its channel's title and page.
@@ -113,11 +98,10 @@ TEST(FeedListFiles, HeadlessCommandsActOnTheRunningPlugin) {
 }
 
 TEST(FeedListFiles, ExportNeverReplacesTheSettingsFileNorCutsAPathAtANul) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
-    writeFile(settings,
-              "{\"org.pennant.newsreel\":{\"feeds\":[{\"url\":\"http://127.0.0.1:9/a\",\"interval\":60,"
-              "\"enabled\":false}],\"ignored\":{},\"useTTL\":true,\"titleLength\":30}}");
+    const SettingsFolder dir;
+    const QString settings = dir.settingsPath();
+    dir.writeSettings({feedRecord("http://127.0.0.1:9/a", false, 60)},
+                      {{"ignored", QJsonObject()}, {"useTTL", true}, {"titleLength", 30}});
     const QByteArray before = readFile(settings);
     ASSERT_TRUE(QFile::link(settings, dir.filePath("link.json")));
     ASSERT_TRUE(QDir().mkpath(dir.filePath("sub")));
@@ -131,34 +115,27 @@ TEST(FeedListFiles, ExportNeverReplacesTheSettingsFileNorCutsAPathAtANul) {
     // The headless commands on the running plug-in: the same file refused, and a
     // path holding a NUL refused whole, with nothing written at the cut path.
     const PennantRun run =
-        runPennant({"--headless", "--settings", settings},
-                   "export " + settings.toUtf8() + "\nexport " + dir.filePath("a").toUtf8() +
-                       QByteArray("\0b.opml\nimport x\0y\nquit\n", 22));
+        runHeadless(settings, "export " + settings.toUtf8() + "\nexport " + dir.filePath("a").toUtf8() +
+                                  QByteArray("\0b.opml\nimport x\0y\nquit\n", 22));
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_TRUE(run.out.contains(
+    EXPECT_TRUE(run.output().contains(
         QStringLiteral("cannot export to %1: it is the ticker's settings file").arg(settings)))
-        << run.out.toStdString();
+        << run.output().toStdString();
     EXPECT_TRUE(
-        run.out.contains(QStringLiteral("cannot export to %1\\\\0b.opml: the path holds a NUL character")
-                             .arg(dir.filePath("a"))))
-        << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("the path holds a NUL character"))) << run.out.toStdString();
+        run.output().contains(QStringLiteral("cannot export to %1\\\\0b.opml: the path holds a NUL character")
+                                  .arg(dir.filePath("a"))))
+        << run.output().toStdString();
+    EXPECT_TRUE(run.output().contains(QStringLiteral("the path holds a NUL character")))
+        << run.output().toStdString();
     EXPECT_FALSE(QFile::exists(dir.filePath("a")));
-    EXPECT_EQ(QJsonDocument::fromJson(readFile(settings))
-                  .object()
-                  .value("org.pennant.newsreel")
-                  .toObject()
-                  .value("feeds")
-                  .toArray()
-                  .size(),
-              1);
+    EXPECT_EQ(feedURLsIn(settings).size(), 1);
 }
 
 // The path turns from a file into a FIFO and back while imports run: none may
 // wait for the FIFO's writer.
 TEST(FeedListFiles, ImportNeverWaitsOnAFifoSwappedInForTheFile) {
-    QTemporaryDir dir;
-    const QString settings = dir.filePath("settings.json");
+    const SettingsFolder dir;
+    const QString settings = dir.settingsPath();
     const QByteArray path = QFile::encodeName(dir.filePath("list.opml"));
     const QByteArray regular = QFile::encodeName(dir.filePath("regular"));
     const QByteArray fifo = QFile::encodeName(dir.filePath("fifo"));
@@ -177,10 +154,10 @@ TEST(FeedListFiles, ImportNeverWaitsOnAFifoSwappedInForTheFile) {
     QByteArray commands;
     for (int i = 0; i < 2000; ++i)
         commands += "import " + path + "\n";
-    const PennantRun run = runPennant({"--headless", "--settings", settings}, commands + "quit\n");
+    const PennantRun run = runHeadless(settings, commands + "quit\n");
     done = true;
     swapper.join();
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_FALSE(run.out.contains("not a file")) << "the checks are made on the file that was opened";
-    EXPECT_TRUE(run.out.contains("not a regular file")) << "the FIFO was met";
+    EXPECT_FALSE(run.output().contains("not a file")) << "the checks are made on the file that was opened";
+    EXPECT_TRUE(run.output().contains("not a regular file")) << "the FIFO was met";
 }

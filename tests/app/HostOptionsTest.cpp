@@ -1,7 +1,7 @@
 #include "app/shared/HostOptions.h"
 #include "app/window/HostSettings.h"
+#include "tests/app/PennantProcess.h"
 
-#include <QProcess>
 #include <QStringList>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -71,17 +71,11 @@ TEST(HostOptions, ValuesInEitherFormAndTheLastOfARepeatedOptionWins) {
 
 TEST(HostOptions, VersionAndHelpArePrintedWithoutStartingAnything) {
     for (const char* option : {"--version", "--help"}) {
-        QProcess pennant;
         // No display: either answers before one is looked for.
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.remove("DISPLAY");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("QT_QPA_PLATFORM");
-        pennant.setProcessEnvironment(env);
-        pennant.start(QStringLiteral(TEST_PENNANT_BINARY), {QString::fromLatin1(option)});
-        ASSERT_TRUE(pennant.waitForFinished(30000));
-        EXPECT_EQ(pennant.exitCode(), 0) << option;
-        const QString out = QString::fromUtf8(pennant.readAllStandardOutput());
+        const PennantRun run =
+            runPennant({QString::fromLatin1(option)}, {}, PennantProcess::withoutDisplay());
+        EXPECT_EQ(run.exitCode, 0) << option;
+        const QString out = run.output();
         if (QLatin1String(option) == QLatin1String("--version"))
             EXPECT_EQ(out, QStringLiteral("pennant " NEWSREEL_VERSION "\n"));
         else

@@ -1,14 +1,12 @@
 // The preferences window on a screen the strip shares: always within the free
 // area, its Close button never under the strip, however small the screen.
 #include "tests/app/WindowTestSupport.h"
+#include "tests/app/XServerTest.h"
 
 #include "app/window/WindowPlacement.h"
 
 #include <QDialogButtonBox>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScreen>
-#include <QStandardPaths>
 
 TEST(WindowPlacement, FreeAreaIsTheTallerSideOfTheStripAndWindowsFitInItFrameAndAll) {
     const QRect screen(0, 0, 800, 450);
@@ -56,115 +54,47 @@ TEST_F(WindowHostTest, PreferencesOpenClearOfATallStripWhateverTheirSize) {
 namespace {
 
 // Xvfb at 1600×900 with openbox, the ticker scaled by two as on a HiDPI laptop.
-class PreferencesOnSmallScreen : public ::testing::Test {
+class PreferencesOnSmallScreen : public XServerTest {
   protected:
+    PreferencesOnSmallScreen() : XServerTest(QStringLiteral("1600x900x24")) {}
     void SetUp() override {
-        for (const char* tool : {"Xvfb", "openbox", "xdotool", "xwininfo", "xprop"}) {
-            paths[tool] = QStandardPaths::findExecutable(QString::fromLatin1(tool));
-            if (paths[tool].isEmpty())
-                GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh installs it)";
-        }
-        environment = QProcessEnvironment::systemEnvironment();
-        xvfb.start(paths["Xvfb"],
-                   {"-displayfd", "1", "-nolisten", "tcp", "-noreset", "-screen", "0", "1600x900x24"});
-        ASSERT_TRUE(xvfb.waitForStarted());
-        QByteArray number;
-        while (!number.contains('\n') && xvfb.waitForReadyRead(10000))
-            number += xvfb.readAllStandardOutput();
-        ASSERT_TRUE(number.contains('\n')) << "Xvfb did not start";
-        environment.insert("DISPLAY", ":" + QString::fromLatin1(number.trimmed()));
-        environment.insert("QT_QPA_PLATFORM", "xcb");
-        environment.remove("WAYLAND_DISPLAY");
-        wm.setProcessEnvironment(environment);
-        wm.start(paths["openbox"], {"--sm-disable"});
-        ASSERT_TRUE(wm.waitForStarted());
-        ASSERT_TRUE(waitUntil(
-            [&] {
-                return run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
-            },
-            10000))
-            << "openbox did not start";
+        XServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        if (!haveTools({"openbox", "xdotool"}))
+            GTEST_SKIP() << "openbox or xdotool is not installed (scripts/install-deps.sh installs them)";
+        ASSERT_TRUE(startWindowManager()) << "openbox did not start";
     }
-    void TearDown() override {
-        for (QProcess* p : {&pennant, &wm, &xvfb})
-            if (p->state() != QProcess::NotRunning) {
-                p->terminate();
-                if (!p->waitForFinished(5000)) p->kill();
-            }
-    }
-    QString run(const char* tool, const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(paths[tool], arguments);
-        process.waitForFinished(10000);
-        return QString::fromLocal8Bit(process.readAllStandardOutput());
-    }
-    // The geometry of the named top-level window, in device pixels, once it is shown.
-    QRect windowNamed(const QString& name, QString* id) {
-        const QRegularExpression row(QStringLiteral("(0x[0-9a-f]+) \"%1\": .*?  (\\d+)x(\\d+)\\+")
-                                         .arg(QRegularExpression::escape(name)));
-        const QRegularExpression shown(
-            QStringLiteral(R"(Absolute upper-left X:\s+(-?\d+)\s+Absolute upper-left Y:\s+(-?\d+).*)"
-                           R"(Width:\s+(\d+)\s+Height:\s+(\d+).*Map State: IsViewable)"),
-            QRegularExpression::DotMatchesEverythingOption);
-        QRect geometry;
-        waitUntil(
-            [&] {
-                for (const QString& line : run("xwininfo", {"-root", "-tree"}).split(u'\n')) {
-                    const auto m = row.match(line);
-                    if (m.hasMatch() && m.captured(2).toInt() > 1) *id = m.captured(1);
-                }
-                if (id->isEmpty()) return false;
-                const auto m = shown.match(run("xwininfo", {"-id", *id}));
-                if (!m.hasMatch()) return false;
-                geometry = QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
-                                 m.captured(4).toInt());
-                return true;
-            },
-            20000);
-        return geometry;
-    }
-
-    QHash<QString, QString> paths;
-    QProcessEnvironment environment;
-    QProcess xvfb, wm, pennant;
-    QTemporaryDir folder;
 };
 
 } // namespace
 
 TEST_F(PreferencesOnSmallScreen, AtScaleTwoTheWindowAndItsButtonsStayAboveTheStrip) {
-    writeFile(folder.filePath("settings.json"), R"({"org.pennant.host": {"dockEdge": "bottom"}})");
     environment.insert("QT_SCALE_FACTOR", "2");
-    pennant.setProcessEnvironment(environment);
-    pennant.start(QStringLiteral(TEST_PENNANT_BINARY), {"--settings", folder.filePath("settings.json"),
-                                                        "--plugins", QStringLiteral(TEST_PLUGIN_DIR)});
-    ASSERT_TRUE(pennant.waitForStarted());
-    QString stripId;
-    const QRect strip = windowNamed(QStringLiteral("Pennant"), &stripId);
-    ASSERT_TRUE(strip.isValid()) << pennant.readAllStandardError().toStdString();
+    startPennant(R"({"dockEdge": "bottom"})", QStringLiteral(TEST_PLUGIN_DIR));
+    // Geometries in device pixels.
+    QString stripId, prefsId;
+    QRect strip, prefs;
+    ASSERT_TRUE(findWindow(&stripId, &strip)) << pennant.errors().toStdString();
     ASSERT_EQ(strip.bottom(), 899);
 
     // As a user does it: the strip's menu, then Preferences… (the second entry).
-    QString prefsId;
-    QRect prefs;
     for (int attempt = 0; attempt < 3 && !prefs.isValid(); ++attempt) {
         run("xdotool", {"mousemove", "800", QString::number(strip.center().y()), "click", "3"});
         waitUntil([] { return false; }, 700);
         run("xdotool", {"key", "Down", "Down", "Return"});
-        prefs = windowNamed(QStringLiteral("Pennant Preferences"), &prefsId);
+        findWindow(&prefsId, &prefs, QStringLiteral("Pennant Preferences"));
     }
     ASSERT_TRUE(prefs.isValid()) << "the preferences did not open";
     // The frame's extents, as the window manager set them: left, right, top, bottom.
-    waitUntil([&] { return run("xprop", {"-id", prefsId, "_NET_FRAME_EXTENTS"}).contains(u'='); }, 5000);
+    waitUntil([&] { return !property(prefsId, "_NET_FRAME_EXTENTS").isEmpty(); }, 5000);
     QList<int> extents;
-    const QString line = run("xprop", {"-id", prefsId, "_NET_FRAME_EXTENTS"});
-    for (const QString& n : line.mid(line.indexOf(u'=') + 1).split(u',', Qt::SkipEmptyParts))
+    const QString line = property(prefsId, "_NET_FRAME_EXTENTS");
+    for (const QString& n : line.split(u',', Qt::SkipEmptyParts))
         extents << n.trimmed().toInt();
     ASSERT_EQ(extents.size(), 4) << line.toStdString();
     // Settled: the window may move in once its frame is known.
     waitUntil([] { return false; }, 1000);
-    prefs = windowNamed(QStringLiteral("Pennant Preferences"), &prefsId);
+    ASSERT_TRUE(findWindow(&prefsId, &prefs, QStringLiteral("Pennant Preferences")));
     const QRect framed = prefs.adjusted(-extents[0], -extents[2], extents[1], extents[3]);
     EXPECT_GE(framed.top(), 0) << "its title bar on the screen";
     EXPECT_GE(framed.left(), 0);

@@ -2,7 +2,9 @@
 // and a second pennant handing its command to a running ticker.
 #include "app/instance/InstanceClient.h"
 #include "app/instance/InstanceServer.h"
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/PennantProcess.h"
+#include "tests/app/SettingsFolder.h"
+#include "tests/support/PluginFixture.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,10 +12,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
@@ -175,62 +175,36 @@ TEST(InstanceServer, NoTickerIsFoundWhereNoneRunsAndFoldersOthersMayOpenAreNotUs
 
 namespace {
 
-// A ticker in its window (offscreen) on a settings file of its own.
+// A ticker in its window (offscreen) on a settings file of its own, its channel
+// in a runtime folder of the test's.
 class RunningTicker : public ::testing::Test {
   protected:
-    void SetUp() override {
-        QFile::setPermissions(runtime.path(),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("XDG_RUNTIME_DIR", runtime.path());
-        settingsPath = folder.filePath("settings.json");
-    }
-    void TearDown() override {
-        if (ticker.state() != QProcess::NotRunning) {
-            ticker.kill();
-            ticker.waitForFinished();
-        }
-    }
     // Returns once the ticker takes requests (its socket is there).
     void start(const QStringList& extra = {}) {
-        ticker.setProcessEnvironment(environment);
-        ticker.start(QStringLiteral(TEST_PENNANT_BINARY), QStringList{"--settings", settingsPath} + extra);
-        ASSERT_TRUE(ticker.waitForStarted());
-        QElapsedTimer clock;
-        clock.start();
-        auto listening = [this] {
-            return !QDir(runtime.filePath("pennant")).entryList({"*.socket"}, QDir::System).isEmpty();
+        ASSERT_TRUE(ticker.start(extra));
+        const auto listening = [this] {
+            return !QDir(runtime.dir.filePath("pennant")).entryList({"*.socket"}, QDir::System).isEmpty();
         };
-        while (!listening() && clock.elapsed() < 15000 && ticker.state() == QProcess::Running)
-            QThread::msleep(20);
-        ASSERT_TRUE(listening()) << ticker.readAllStandardError().toStdString();
+        waitUntil([&] { return listening() || !ticker.running(); }, 15000);
+        ASSERT_TRUE(listening()) << ticker.errors().toStdString();
     }
-    PennantOutput second(const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(TEST_PENNANT_BINARY),
-                      QStringList{"--settings", settingsPath} + arguments);
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished();
-            ADD_FAILURE() << "the second pennant did not finish: it did not hand its command over";
-        }
-        return {process.exitCode(), process.readAllStandardOutput(),
-                QString::fromUtf8(process.readAllStandardError())};
+    // A second pennant on the same settings file, run to its end: it hands its
+    // command over or it would not finish.
+    PennantRun second(const QStringList& arguments) {
+        return PennantProcess(PennantProcess::Window, settingsPath).run(arguments);
     }
-    QStringList feedURLs() const { return feedURLsIn(settingsPath); }
 
-    QTemporaryDir folder, runtime;
-    QString settingsPath;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    QProcess ticker;
+    RuntimeFolder runtime; // before the ticker, whose environment names it
+    SettingsFolder folder;
+    const QString settingsPath = folder.settingsPath();
+    PennantProcess ticker{PennantProcess::Window, settingsPath};
 };
 
 } // namespace
 
 TEST_F(RunningTicker, SecondPennantHandsItsCommandsAndImportToTheRunningOne) {
     start();
-    PennantOutput run = second({});
+    PennantRun run = second({});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "pennant: a ticker is running on " + settingsPath.toUtf8() + " already\n");
     run = second({"--toggle-pause"});
@@ -245,16 +219,16 @@ TEST_F(RunningTicker, SecondPennantHandsItsCommandsAndImportToTheRunningOne) {
     run = second({"--import", in});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.out, QByteArray("imported 1 feeds, 0 already listed, 0 skipped (by the running ticker)\n"));
-    EXPECT_EQ(feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "written at once";
+    EXPECT_EQ(folder.feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "written at once";
     run = second({"--export", settingsPath});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("it is the ticker's settings file")) << run.err.toStdString();
 
     run = second({"--quit"});
     EXPECT_EQ(run.out, "pennant: the running ticker quits\n");
-    ASSERT_TRUE(ticker.waitForFinished(15000));
+    ASSERT_TRUE(ticker.waitForExit(15000));
     EXPECT_EQ(ticker.exitCode(), 0);
-    EXPECT_EQ(feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "its last save kept the import";
+    EXPECT_EQ(folder.feedURLs(), QStringList{"http://127.0.0.1:9/a"}) << "its last save kept the import";
     run = second({"--quit"});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, QStringLiteral("pennant: no ticker is running on %1\n").arg(settingsPath));
@@ -265,38 +239,27 @@ TEST_F(RunningTicker, OnlyProblemsReachStderrUnlessVerbose) {
                             "\"interval\":60,\"enabled\":true}],\"titleLength\":30,\"useTTL\":true}}");
     for (const bool verbose : {false, true}) {
         start(verbose ? QStringList{"--verbose"} : QStringList{});
-        QByteArray err;
-        QElapsedTimer clock;
-        clock.start();
-        while (!err.contains("cannot fetch") && clock.elapsed() < 15000) {
-            ticker.waitForReadyRead(100);
-            err += ticker.readAllStandardError();
-        }
+        ticker.waitForErrors("cannot fetch", 15000);
         EXPECT_EQ(second({"--quit"}).exitCode, 0);
-        ASSERT_TRUE(ticker.waitForFinished(15000));
-        err += ticker.readAllStandardError();
+        ASSERT_TRUE(ticker.waitForExit(15000));
+        const QByteArray err = ticker.errors();
         EXPECT_TRUE(err.contains("pennant: cannot fetch http://127.0.0.1:9/gone")) << err.toStdString();
         EXPECT_EQ(err.contains("adding timer for feed #0"), verbose) << err.toStdString();
     }
 }
 
 TEST(SingleInstance, HeadlessHostsTakePartInNoChannel) {
-    QTemporaryDir folder;
-    const QString settings = folder.filePath("settings.json");
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const SettingsFolder folder;
     // Two at once on one settings file: each does its own work.
-    QProcess first, other;
-    for (QProcess* p : {&first, &other}) {
-        p->setProcessEnvironment(env);
-        p->start(QStringLiteral(TEST_PENNANT_BINARY), {"--headless", "--settings", settings});
-        ASSERT_TRUE(p->waitForStarted());
-    }
-    for (QProcess* p : {&first, &other}) {
+    PennantProcess first(PennantProcess::Headless, folder.settingsPath());
+    PennantProcess other(PennantProcess::Headless, folder.settingsPath());
+    for (PennantProcess* p : {&first, &other})
+        ASSERT_TRUE(p->start());
+    for (PennantProcess* p : {&first, &other}) {
         p->write("settings\nquit\n");
-        p->closeWriteChannel();
-        ASSERT_TRUE(p->waitForFinished(15000));
+        p->closeInput();
+        ASSERT_TRUE(p->waitForExit(15000));
         EXPECT_EQ(p->exitCode(), 0);
-        EXPECT_TRUE(p->readAllStandardOutput().contains("{\"event\":\"settings\""));
+        EXPECT_FALSE(p->next("settings").isEmpty());
     }
 }

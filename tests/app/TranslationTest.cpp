@@ -1,5 +1,6 @@
 // The host and the plug-in speak the language LANG names; headless mode, log
 // lines and settings keys do not change with it.
+#include "tests/app/PennantProcess.h"
 #include "tests/app/WindowTestSupport.h"
 #include "tests/menu/MenuFixture.h"
 
@@ -189,18 +190,17 @@ TEST(TranslatedProgram, HelpFollowsLangAndHeadlessLinesDoNot) {
     QByteArray menuLine[2];
     for (int i = 0; i < 2; ++i) {
         LangVariable lang(i == 0 ? "de_DE.UTF-8" : "C");
-        const PennantOutput help = runPennantBinary({QStringLiteral("--help")});
+        const PennantRun help = runPennant({QStringLiteral("--help")});
         EXPECT_EQ(help.exitCode, 0);
         EXPECT_TRUE(help.out.startsWith(i == 0 ? "Aufruf: pennant" : "usage: pennant"))
             << help.out.constData();
-        const PennantOutput bad = runPennantBinary({QStringLiteral("--nonsense")});
+        const PennantRun bad = runPennant({QStringLiteral("--nonsense")});
         EXPECT_EQ(bad.exitCode, 2);
         EXPECT_TRUE(bad.err.startsWith(i == 0 ? QStringLiteral("pennant: unbekanntes Argument --nonsense")
                                               : QStringLiteral("pennant: unknown argument --nonsense")))
             << bad.err.toStdString();
 
-        const PennantOutput run =
-            runPennantBinary({QStringLiteral("--headless"), QStringLiteral("--demo")}, "wait\nclick 2\n");
+        const PennantRun run = runHeadless({}, "wait\nclick 2\n", {QStringLiteral("--demo")});
         for (const QByteArray& line : run.out.split('\n'))
             if (line.startsWith("{\"event\":\"menu\"")) menuLine[i] = line;
         EXPECT_TRUE(menuLine[i].contains("\"Item Info\"")) << run.out.constData();

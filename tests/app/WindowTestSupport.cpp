@@ -1,49 +1,7 @@
 #include "tests/app/WindowTestSupport.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QMouseEvent>
-#include <QProcess>
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QStringList feedURLsIn(const QString& settingsPath) {
-    QStringList urls;
-    const QJsonObject settings = QJsonDocument::fromJson(readFile(settingsPath)).object();
-    for (const QJsonValue& record :
-         settings.value("org.pennant.newsreel").toObject().value("feeds").toArray())
-        urls << record.toObject().value("url").toString();
-    return urls;
-}
-
-PennantOutput runPennantBinary(const QStringList& arguments, const QByteArray& input) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(TEST_PENNANT_BINARY), arguments);
-    process.write(input);
-    process.closeWriteChannel();
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        ADD_FAILURE() << "pennant did not finish";
-    }
-    return {process.exitCode(), process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 PNSignRef textSign(const QString& text, PNPennantActionType type, const QString& action) {
     auto sign = std::make_shared<PNTextTickerSign>();

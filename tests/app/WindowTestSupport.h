@@ -2,6 +2,7 @@
 #include "app/shared/SettingsFile.h"
 #include "app/window/WindowHost.h"
 #include "host/PNProtocols.h"
+#include "tests/app/SettingsFolder.h"
 #include "tests/support/PluginFixture.h"
 
 #include <QEvent>
@@ -58,20 +59,6 @@ class FakePane : public PNPrefPaneProtocol {
   private:
     QString name_;
 };
-
-// Whole-file helpers for the settings tests; reading a missing file gives nothing.
-QByteArray readFile(const QString& path);
-// The addresses of the feed list a settings file holds, in its order.
-QStringList feedURLsIn(const QString& settingsPath);
-void writeFile(const QString& path, const QByteArray& bytes);
-
-// The pennant program run offscreen with these arguments and input, to its end.
-struct PennantOutput {
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-PennantOutput runPennantBinary(const QStringList& arguments, const QByteArray& input = {});
 
 PNSignRef textSign(const QString& text, PNPennantActionType type = PNPennantActionTypeNone,
                    const QString& action = {});

@@ -1,110 +1,32 @@
 // The ticker window under a real X server (Xvfb), read back with xprop as a
 // window manager reads it: a dock that reserves its height at its edge.
-#include "tests/app/WindowTestSupport.h"
+#include "tests/app/XServerTest.h"
+#include "tests/support/PluginFixture.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStandardPaths>
 #include <cstdlib>
 #include <cstring>
 #include <xcb/xcb.h>
 
 namespace {
 
-class X11Dock : public ::testing::Test {
+class X11Dock : public XServerTest {
   protected:
-    void SetUp() override {
-        environment = QProcessEnvironment::systemEnvironment();
-        xvfbPath = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        xpropPath = QStandardPaths::findExecutable(QStringLiteral("xprop"));
-        xwininfoPath = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
-        if (xvfbPath.isEmpty() || xpropPath.isEmpty() || xwininfoPath.isEmpty())
-            GTEST_SKIP()
-                << "Xvfb, xprop or xwininfo is not installed (scripts/install-deps.sh installs them)";
-        display = startServer(xvfb, xvfbPath, {"-screen", "0", "1280x800x24"});
-        ASSERT_FALSE(display.isEmpty()) << "Xvfb did not start";
-        environment.insert(QStringLiteral("DISPLAY"), display);
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    }
+    X11Dock() : XServerTest(QStringLiteral("1280x800x24")) {}
     void TearDown() override {
         stopPennant();
-        for (QProcess* server : {&nested, &xvfb})
-            if (server->state() != QProcess::NotRunning) {
-                server->terminate();
-                server->waitForFinished(5000);
-            }
+        XServerTest::TearDown();
     }
-
-    // Starts an X server; it writes its display number once it takes connections.
-    // It never resets: a client leaving must not turn the next one away.
-    QString startServer(QProcess& server, const QString& program, const QStringList& arguments) {
-        server.setProcessEnvironment(environment);
-        server.start(program, QStringList{"-displayfd", "1", "-nolisten", "tcp", "-noreset"} + arguments);
-        if (!server.waitForStarted()) return {};
-        QByteArray number;
-        while (!number.contains('\n') && server.waitForReadyRead(10000))
-            number += server.readAllStandardOutput();
-        return number.contains('\n') ? QStringLiteral(":") + QString::fromLatin1(number.trimmed())
-                                     : QString();
-    }
-
+    // No plug-ins: the strip alone.
     void startPennant(const QByteArray& hostSettings) {
-        writeFile(folder.filePath("settings.json"), "{\"org.pennant.host\": " + hostSettings + "}");
-        pennant.setProcessEnvironment(environment);
-        pennant.start(QStringLiteral(TEST_PENNANT_BINARY),
-                      {"--settings", folder.filePath("settings.json"), "--plugins", folder.path()});
-        ASSERT_TRUE(pennant.waitForStarted());
+        XServerTest::startPennant(hostSettings, folder.dir.path());
     }
     void stopPennant() {
-        if (pennant.state() == QProcess::NotRunning) return;
-        pennant.terminate();
-        EXPECT_TRUE(pennant.waitForFinished(10000));
+        if (!pennant.running()) return;
+        EXPECT_TRUE(pennant.stop(10000));
         // Asked to quit, it ends as a user's quit does (and a sanitizer's report fails it).
-        EXPECT_EQ(pennant.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(pennant.exitCode(), 0) << pennant.readAllStandardError().toStdString();
-    }
-
-    QString run(const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(program, arguments);
-        process.waitForFinished(10000);
-        return QString::fromLocal8Bit(process.readAllStandardOutput());
-    }
-
-    // The ticker's window once it is on screen: its id and geometry.
-    bool findWindow(QString* id, QRect* geometry) {
-        static const QRegularExpression named(
-            QStringLiteral(R"((0x[0-9a-f]+) "Pennant": .*?  (\d+)x(\d+)\+)"));
-        static const QRegularExpression shown(
-            QStringLiteral(
-                R"(Absolute upper-left X:\s+(-?\d+)\s+Absolute upper-left Y:\s+(-?\d+).*Width:\s+(\d+)\s+)"
-                R"(Height:\s+(\d+).*Map State: IsViewable)"),
-            QRegularExpression::DotMatchesEverythingOption);
-        return waitUntil(
-            [&] {
-                // The whole tree: a window manager puts the window in a frame of its own.
-                for (const QString& row : run(xwininfoPath, {"-root", "-tree"}).split(u'\n')) {
-                    const auto m = named.match(row);
-                    // Qt's own helper windows bear the name too, at 1×1.
-                    if (m.hasMatch() && m.captured(2).toInt() > 1) *id = m.captured(1);
-                }
-                if (id->isEmpty()) return false;
-                const auto m = shown.match(run(xwininfoPath, {"-id", *id}));
-                if (!m.hasMatch()) return false;
-                *geometry = QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(),
-                                  m.captured(4).toInt());
-                return true;
-            },
-            20000);
-    }
-    // The value of a property as xprop prints it after "=", or nothing.
-    QString property(const QString& id, const char* name) {
-        const QString out = run(xpropPath, {"-id", id, QString::fromLatin1(name)});
-        const qsizetype equals = out.indexOf(u'=');
-        return equals < 0 ? QString() : out.mid(equals + 1).trimmed();
+        EXPECT_TRUE(pennant.exitedNormally());
+        EXPECT_EQ(pennant.exitCode(), 0) << pennant.errors().toStdString();
     }
     static QString cardinals(const QList<int>& values) {
         QStringList texts;
@@ -112,11 +34,6 @@ class X11Dock : public ::testing::Test {
             texts << QString::number(v);
         return texts.join(QStringLiteral(", "));
     }
-
-    QString xvfbPath, xpropPath, xwininfoPath, display;
-    QProcessEnvironment environment;
-    QProcess xvfb, nested, pennant;
-    QTemporaryDir folder;
 };
 
 } // namespace
@@ -125,7 +42,7 @@ TEST_F(X11Dock, StripIsADockReservingItsHeightAtItsEdgeAndLeftOutOfTaskBars) {
     startPennant(R"({"dockEdge": "bottom", "screen": "a monitor that is gone"})");
     QString id;
     QRect geometry;
-    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.readAllStandardError().toStdString();
+    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.errors().toStdString();
     const int h = geometry.height();
     EXPECT_EQ(geometry, QRect(0, 800 - h, 1280, h)) << "the primary screen's bottom edge";
     EXPECT_EQ(property(id, "_NET_WM_WINDOW_TYPE"), QStringLiteral("_NET_WM_WINDOW_TYPE_DOCK"));
@@ -147,14 +64,12 @@ TEST_F(X11Dock, StripIsADockReservingItsHeightAtItsEdgeAndLeftOutOfTaskBars) {
 
 TEST_F(X11Dock, DocksAgainWhenItsScreenChangesSize) {
     // A nested X server (Xephyr) whose screen follows its window's size on Xvfb.
-    const QString xephyr = QStandardPaths::findExecutable(QStringLiteral("Xephyr"));
-    const QString xrandr = QStandardPaths::findExecutable(QStringLiteral("xrandr"));
-    if (xephyr.isEmpty() || xrandr.isEmpty())
+    if (!haveTools({"Xephyr", "xrandr"}))
         GTEST_SKIP() << "Xephyr or xrandr is not installed (scripts/install-deps.sh installs them)";
-    const QString nestedDisplay = startServer(nested, xephyr, {"-resizeable", "-screen", "1000x600"});
+    const QString nestedDisplay = startServer(nested, tool("Xephyr"), {"-resizeable", "-screen", "1000x600"});
     ASSERT_FALSE(nestedDisplay.isEmpty()) << "Xephyr did not start";
     QString host;
-    for (const QString& row : run(xwininfoPath, {"-root", "-children"}).split(u'\n'))
+    for (const QString& row : run("xwininfo", {"-root", "-children"}).split(u'\n'))
         if (host.isEmpty() && row.contains(QStringLiteral("Xephyr")))
             host = row.trimmed().section(u' ', 0, 0);
     ASSERT_FALSE(host.isEmpty());
@@ -163,7 +78,7 @@ TEST_F(X11Dock, DocksAgainWhenItsScreenChangesSize) {
     startPennant(R"({"dockEdge": "bottom"})");
     QString id;
     QRect geometry;
-    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.readAllStandardError().toStdString();
+    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.errors().toStdString();
     const int h = geometry.height();
     EXPECT_EQ(geometry, QRect(0, 600 - h, 1000, h));
 
@@ -181,7 +96,7 @@ TEST_F(X11Dock, DocksAgainWhenItsScreenChangesSize) {
     EXPECT_TRUE(waitUntil(
         [&] {
             // Xephyr takes its window's new size when asked for its screens.
-            if (!run(xrandr, {"-display", nestedDisplay}).contains(QStringLiteral("current 800 x 500"))) {
+            if (!run("xrandr", {"-display", nestedDisplay}).contains(QStringLiteral("current 800 x 500"))) {
                 resizeHost(801, 500);
                 resizeHost(800, 500);
                 return false;
@@ -215,28 +130,20 @@ xcb_keycode_t keycodeOf(xcb_connection_t* c, xcb_keysym_t symbol) {
 } // namespace
 
 TEST_F(X11Dock, TakesTheKeyboardWhenTheWindowManagerGivesItAndStaysADock) {
-    const QString openbox = QStandardPaths::findExecutable(QStringLiteral("openbox"));
-    if (openbox.isEmpty()) GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
-    QProcess manager;
-    manager.setProcessEnvironment(environment);
-    manager.start(openbox, {"--sm-disable"});
-    ASSERT_TRUE(manager.waitForStarted());
-    const auto stopManager = qScopeGuard([&] {
-        manager.terminate();
-        manager.waitForFinished(5000);
-    });
+    if (!haveTools({"openbox"}))
+        GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
+    ASSERT_TRUE(startWindowManager()) << "openbox did not start";
     // The window the root window's property names, as xprop prints it ("window id # 0x…").
     const auto rootWindow = [&](const char* name) {
-        const QString out = run(xpropPath, {"-root", QString::fromLatin1(name)});
+        const QString out = run("xprop", {"-root", QString::fromLatin1(name)});
         const qsizetype mark = out.indexOf(u'#');
         return mark < 0 ? QString() : out.mid(mark + 1).trimmed();
     };
-    ASSERT_TRUE(waitUntil([&] { return !rootWindow("_NET_SUPPORTING_WM_CHECK").isEmpty(); }, 10000));
 
     startPennant(R"({"dockEdge": "bottom"})");
     QString id;
     QRect geometry;
-    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.readAllStandardError().toStdString();
+    ASSERT_TRUE(findWindow(&id, &geometry)) << pennant.errors().toStdString();
     xcb_connection_t* c = xcb_connect(display.toLatin1().constData(), nullptr);
     ASSERT_EQ(xcb_connection_has_error(c), 0);
     const auto disconnect = qScopeGuard([&] { xcb_disconnect(c); });
@@ -281,7 +188,7 @@ TEST_F(X11Dock, TakesTheKeyboardWhenTheWindowManagerGivesItAndStaysADock) {
                        reinterpret_cast<const char*>(&key));
     }
     xcb_flush(c);
-    EXPECT_TRUE(pennant.waitForFinished(10000)) << "Ctrl+Q did not reach the focused strip";
-    EXPECT_EQ(pennant.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(pennant.waitForExit(10000)) << "Ctrl+Q did not reach the focused strip";
+    EXPECT_TRUE(pennant.exitedNormally());
     EXPECT_EQ(pennant.exitCode(), 0);
 }

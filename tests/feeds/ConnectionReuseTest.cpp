@@ -4,29 +4,13 @@
 #include "tests/feeds/FeedTestSupport.h"
 
 #include "platform/UrlFetcher.h"
-
-#include <QBuffer>
-#include <QImage>
-
-namespace {
-
-QByteArray pngBytes() {
-    QImage image(8, 4, QImage::Format_RGB32);
-    image.fill(Qt::darkBlue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
-
-} // namespace
+#include "tests/support/TestImages.h"
 
 // Two feeds and the channel image of one, on a server that keeps connections
 // open: the three requests go over the one connection, in order.
 TEST_F(HttpFeedTest, FeedsAndImagesOnOneServerShareItsConnection) {
     http.setKeepAlive(true);
-    http.route("/logo.png", {200, pngBytes(), {{"Content-Type", "image/png"}}});
+    http.route("/logo.png", {200, pngOfColour(8, 4, Qt::darkBlue), {{"Content-Type", "image/png"}}});
     http.route("/a", {200, rss("<title>A</title><image><url>" + http.url("/logo.png").toLatin1() +
                                "</url></image><item><title>a1</title></item>")});
     http.route("/b", {200, rss("<title>B</title><item><title>b1</title></item>")});

@@ -3,25 +3,14 @@
 // not asked again before its time.
 #include "feeds/FetchCache.h"
 #include "tests/feeds/FeedTestSupport.h"
+#include "tests/support/TestImages.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <thread>
 
 namespace {
 
 const QByteArray kFeed = rss("<title>Polite</title><item><title>First</title><link>http://x.example/1</link>"
                              "</item><item><title>Second</title></item>");
-
-QByteArray png(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::darkGreen);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 using PoliteFetchTest = HttpFeedTest;
 
@@ -96,7 +85,9 @@ TEST_F(PoliteFetchTest, DocumentThatFailedToParseIsNotRemembered) {
 }
 
 TEST_F(PoliteFetchTest, UnchangedChannelImageIsReused) {
-    http.route("/logo.png", {200, png(100, 50), {{"ETag", "\"logo\""}, {"Content-Type", "image/png"}}});
+    http.route(
+        "/logo.png",
+        {200, pngOfColour(100, 50, Qt::darkGreen), {{"ETag", "\"logo\""}, {"Content-Type", "image/png"}}});
     http.route("/feed", {200,
                          rss("<title>Polite</title><image><url>" + http.url("/logo.png").toLatin1() +
                              "</url></image><item><title>One</title></item>"),
