@@ -1,5 +1,6 @@
 // Updates started by timers run on worker threads one at a time, while the main
 // thread goes on reading the feed dictionaries.
+#include "core/ItemAction.h"
 #include "tests/feeds/FeedTestSupport.h"
 
 namespace {
