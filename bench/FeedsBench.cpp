@@ -20,7 +20,6 @@
 #include <QUrl>
 #include <QWidget>
 #include <algorithm>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -144,7 +143,6 @@ class BenchServer : public PNTickerServer {
   public:
     QVariantMap settings;
     std::mutex mutex;
-    std::condition_variable idle;
     int idleReports = 0;
     std::atomic<int> signs{0};
     QWidget view;
@@ -157,11 +155,17 @@ class BenchServer : public PNTickerServer {
     void pluginDidBecomeIdle(PNPennantPluginProtocol*) override {
         std::lock_guard guard(mutex);
         ++idleReports;
-        idle.notify_all();
     }
+    // The plug-in applies an update's result and reports idle on the main
+    // thread: the wait keeps its event loop turning.
     void waitIdle(int reports) {
-        std::unique_lock guard(mutex);
-        idle.wait(guard, [&] { return idleReports >= reports; });
+        for (;;) {
+            {
+                std::lock_guard guard(mutex);
+                if (idleReports >= reports) return;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+        }
     }
 };
 
