@@ -18,13 +18,20 @@ QString urlOf(const QVariant& record) {
 } // namespace
 
 qsizetype FeedStore::rowOf(const QString& feedURL) const {
-    for (qsizetype i = 0; i < feeds_.size(); ++i)
-        if (urlOf(feeds_.at(i)) == feedURL) return i;
-    return -1;
+    // Every timer's tick asks for its feed's record: a scan each would make a
+    // round of n feeds cost n² on the main thread.
+    if (!rows_) {
+        rows_.emplace();
+        rows_->reserve(feeds_.size());
+        for (qsizetype i = 0; i < feeds_.size(); ++i)
+            if (const QString url = urlOf(feeds_.at(i)); !rows_->contains(url)) rows_->insert(url, i);
+    }
+    return rows_->value(feedURL, -1);
 }
 
 void FeedStore::load(const QVariant& storedFeeds, const QVariant& storedHiddenItems) {
     feeds_ = platform::isList(storedFeeds) ? storedFeeds.toList() : QVariantList();
+    listDidChange();
     hiddenItems_ = platform::isDictionary(storedHiddenItems) ? storedHiddenItems.toMap() : QVariantMap();
     feedsStored_ = false;
     hiddenItemsStored_ = false;
@@ -52,6 +59,7 @@ bool FeedStore::updateRecord(qsizetype row, const std::function<bool(QVariantMap
     QVariantMap record = feeds_.at(row).toMap();
     if (!edit(record)) return false;
     feeds_[row] = record;
+    listDidChange();
     return true;
 }
 
@@ -61,11 +69,13 @@ bool FeedStore::updateRecordOf(const QString& feedURL, const std::function<bool(
     QVariantMap record = feeds_.at(row).toMap();
     if (!edit(record)) return false;
     feeds_[row] = record;
+    listDidChange();
     return true;
 }
 
 qsizetype FeedStore::append(const QVariantMap& record) {
     feeds_.append(record);
+    listDidChange();
     return feeds_.size() - 1;
 }
 
@@ -77,6 +87,7 @@ QVariantList FeedStore::appendUnlisted(const QVariantList& records) {
     for (const QVariant& record : records)
         if (!listed.contains(record.toMap().value(kURL).toString())) added.append(record);
     feeds_.append(added);
+    listDidChange();
     return added;
 }
 
@@ -84,6 +95,7 @@ void FeedStore::removeRows(const QList<int>& rows) {
     // From the last, so the earlier indexes stay right.
     for (auto row = rows.crbegin(); row != rows.crend(); ++row)
         if (*row >= 0 && *row < feeds_.size()) feeds_.removeAt(*row);
+    listDidChange();
 }
 
 bool FeedStore::subscribe(const QString& feedURL, int minutes) {
@@ -91,11 +103,13 @@ bool FeedStore::subscribe(const QString& feedURL, int minutes) {
     if (rowOf(feedURL) >= 0) return false;
     feeds_.append(
         QVariantMap{{kURL, feedURL}, {recordkeys::kInterval, minutes}, {recordkeys::kEnabled, true}});
+    listDidChange();
     return true;
 }
 
 QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
     if (const qsizetype row = rowOf(feedURL); row >= 0) feeds_.removeAt(row);
+    listDidChange();
     // Once the feed is out of the list no deactivation would take its signs off.
     QList<PNSignRef> signs;
     if (dictionaries_) {
@@ -111,6 +125,7 @@ QList<PNSignRef> FeedStore::unsubscribe(const QString& feedURL) {
 bool FeedStore::reinstate(qsizetype row, const QVariantMap& record) {
     if (rowOf(platform::textValue(record.value(kURL))) >= 0) return false;
     feeds_.insert(std::clamp<qsizetype>(row, 0, feeds_.size()), record);
+    listDidChange();
     return true;
 }
 
@@ -122,6 +137,7 @@ bool FeedStore::adoptTimeToLive(const QString& feedURL, int minutes) {
         if (platform::intValue(record.value(recordkeys::kInterval)) == minutes) continue;
         record.insert(recordkeys::kInterval, minutes);
         feeds_[i] = record;
+        listDidChange();
         return true;
     }
     return false;
@@ -139,6 +155,7 @@ PageFeedAdoption FeedStore::adoptPageFeed(const QString& pageURL, const QString&
     QVariantMap record = feeds_.at(row).toMap();
     record.insert(kURL, feedURL);
     feeds_[row] = record;
+    listDidChange();
     // The URL once served a feed, perhaps: its signs go, and the items hidden
     // from it stay hidden under the feed's URL.
     if (dictionaries_) {

@@ -103,8 +103,11 @@ class FeedStore {
 
   private:
     qsizetype rowOf(const QString& feedURL) const;
+    // The list changed: the index of rows by URL is made again when next asked.
+    void listDidChange() { rows_.reset(); }
 
     QVariantList feeds_;
+    mutable std::optional<QHash<QString, qsizetype>> rows_;
     QVariantMap hiddenItems_;
     std::optional<QHash<QString, FeedDictionary>> dictionaries_;
     QList<QPair<QString, QString>> movedAddresses_;
