@@ -1,5 +1,7 @@
 #include "parser/AtomHandlers.h"
 
+#include "parser/FeedDictionaryForm.h"
+
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 #include "parser/ItemFields.h"
@@ -354,12 +356,12 @@ ParsedFeed AtomHandlers::feedDictionary() const {
             imageDictionary.insert(itemkeys::kLink, *link);
         channel.insert(itemkeys::kImage, imageDictionary);
     }
-    feed.channel = std::move(channel);
+    feed.channel = channelOfDictionary(channel);
     if (!entries_.empty()) {
-        QVariantList items;
+        QList<FeedItem> items;
         items.reserve(qsizetype(entries_.size()));
         for (const Entry& entry : entries_)
-            items.append(itemOf(entry));
+            items.append(itemOfDictionary(itemOf(entry)));
         feed.items = std::move(items);
     }
     feed.itemsLeftOut = entriesLeftOut_;

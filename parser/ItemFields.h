@@ -1,4 +1,6 @@
 #pragma once
+#include "parser/FeedModel.h"
+
 #include <QString>
 #include <QVariant>
 #include <QVariantMap>
@@ -75,4 +77,16 @@ inline std::optional<QString> fieldAttribute(const QVariant& value, const QStrin
     const auto found = attributes.constFind(attribute);
     if (found == attributes.constEnd() || found->typeId() != QMetaType::QString) return std::nullopt;
     return found->toString();
+}
+
+// The same readings of a typed field.
+inline std::optional<QString> fieldText(const Field& field) {
+    if (!field.hasText()) return std::nullopt;
+    return field.text;
+}
+inline QString fieldTextOrEmpty(const Field& field) {
+    return field.hasText() ? field.text : QString();
+}
+inline QString channelTitle(const FeedChannel& channel) {
+    return fieldTextOrEmpty(channel.title);
 }

@@ -1,15 +1,13 @@
 #include "parser/ItemHeadline.h"
 
 #include "parser/HtmlText.h"
-#include "parser/ItemFields.h"
 
-QString itemHeadline(const QVariantMap& item) {
-    const QString title = fieldTextOrEmpty(item.value(itemkeys::kTitle));
-    if (!title.trimmed().isEmpty()) return title;
-    const QString standIn = fieldTextOrEmpty(item.value(itemkeys::kHeadlineStandIn)).simplified();
+QString itemHeadline(const FeedItem& item) {
+    if (!item.title.text.trimmed().isEmpty()) return item.title.text;
+    const QString standIn = item.headlineStandIn.simplified();
     if (!standIn.isEmpty()) return standIn;
-    for (const QString& key : {itemkeys::kDescription, itemkeys::kContentEncoded}) {
-        const QString text = plainTextOfHtml(fieldTextOrEmpty(item.value(key)));
+    for (const Field* field : {&item.description, &item.contentEncoded}) {
+        const QString text = plainTextOfHtml(field->text);
         if (!text.isEmpty()) return text;
     }
     return {};

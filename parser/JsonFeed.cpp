@@ -1,5 +1,7 @@
 #include "parser/JsonFeed.h"
 
+#include "parser/FeedDictionaryForm.h"
+
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 #include "parser/ItemFields.h"
@@ -139,7 +141,7 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
         putText(image, itemkeys::kLink, home);
         channel.insert(itemkeys::kImage, image);
     }
-    result.feed.channel = channel;
+    result.feed.channel = channelOfDictionary(channel);
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
     QVariantList list;
     for (const QJsonValue& value : items)
@@ -147,7 +149,7 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
             QVariantMap item = itemOf(value.toObject(), documentURL);
             if (!item.isEmpty()) list.append(item); // nothing of it could be read
         }
-    if (!list.isEmpty()) result.feed.items = std::move(list);
+    if (!list.isEmpty()) result.feed.items = itemsOfDictionaries(list);
     result.feed.itemsLeftOut = bound.itemsLeftOut;
     result.kind = JsonFeedResult::Feed;
     return result;

@@ -1,6 +1,7 @@
 #pragma once
-#include <QVariantList>
-#include <QVariantMap>
+#include "parser/FeedModel.h"
+
+#include <QList>
 #include <optional>
 
 // A feed keeps its first items only: a document of millions of empty items
@@ -8,11 +9,11 @@
 // no ticker could show.
 constexpr qsizetype kMaxItemsPerFeed = 10'000;
 
-// What a reader makes of one feed document: its channel dictionary and its item
-// dictionaries in document order. Each is absent when the document had none.
+// What a reader makes of one feed document: its channel and its items in
+// document order. Each is absent when the document had none.
 struct ParsedFeed {
-    std::optional<QVariantMap> channel;
-    std::optional<QVariantList> items;
+    std::optional<FeedChannel> channel;
+    std::optional<QList<FeedItem>> items;
     // Items of the document past kMaxItemsPerFeed, read over and not kept.
     qsizetype itemsLeftOut = 0;
 };

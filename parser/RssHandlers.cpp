@@ -1,5 +1,6 @@
 #include "parser/RssHandlers.h"
 
+#include "parser/FeedDictionaryForm.h"
 #include "parser/ItemFields.h"
 
 #include <algorithm>
@@ -54,14 +55,15 @@ QVariantMap* RssHandlers::categoryOwner() const {
 ParsedFeed RssHandlers::feedDictionary() const {
     ParsedFeed feed;
     if (channel_) {
-        feed.channel = *channel_;
-        if (channelImage_) feed.channel->insert(kImage, *channelImage_);
+        QVariantMap channel = *channel_;
+        if (channelImage_) channel.insert(kImage, *channelImage_);
+        feed.channel = channelOfDictionary(channel);
     }
     if (hasItems_) {
-        QVariantList items;
+        QList<FeedItem> items;
         items.reserve(qsizetype(items_.size()));
         for (const QVariantMap* item : items_)
-            items.append(QVariant(*item));
+            items.append(itemOfDictionary(*item));
         feed.items = std::move(items);
     }
     feed.itemsLeftOut = itemsLeftOut_;
