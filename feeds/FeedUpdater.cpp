@@ -24,11 +24,9 @@ QDateTime now() {
 
 // A ttl under a minute (0, negative, not a number) is no interval: adopting it
 // would store a record that asks for an update every minute for good.
-std::optional<int> timeToLiveOf(const std::optional<QVariantMap>& channel) {
-    if (!channel) return std::nullopt;
-    const auto ttlEntry = channel->constFind(itemkeys::kTTL);
-    if (ttlEntry == channel->cend()) return std::nullopt;
-    const int ttl = platform::intValueOfText(entryText(*ttlEntry));
+std::optional<int> timeToLiveOf(const std::optional<FeedChannel>& channel) {
+    if (!channel || !channel->ttl.isPresent()) return std::nullopt;
+    const int ttl = platform::intValueOfText(fieldTextOrEmpty(channel->ttl));
     if (ttl < 1) return std::nullopt;
     return ttl;
 }

@@ -19,17 +19,15 @@ SignBuilder::Signs SignBuilder::build(const QString& feedURL, const FeedDictiona
 }
 
 // None when the channel names no image or it cannot be had.
-PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMap& channel,
+PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const FeedChannel& channel,
                                         float viewHeight) {
-    const QVariantMap image = channel.value(itemkeys::kImage).toMap();
-    if (!image.contains(itemkeys::kURL)) {
+    if (!channel.image || channel.image->url.isNull()) {
         cache_.notePictureOfFeed(feedURL, QString());
         return nullptr;
     }
     const std::optional<QUrl> feedURLValue = feedAddress(feedURL);
     const std::optional<QUrl> imageURL =
-        feedURLValue ? channelImageAddress(fieldTextOrEmpty(image.value(itemkeys::kURL)), *feedURLValue)
-                     : std::nullopt;
+        feedURLValue ? channelImageAddress(channel.image->url, *feedURLValue) : std::nullopt;
     cache_.notePictureOfFeed(feedURL, imageURL ? imageURL->toString(QUrl::FullyEncoded) : QString());
     const std::optional<QImage> picture =
         imageURL ? fetchChannelImage(*imageURL, limits_, &cancelled_, &cache_, &session_) : std::nullopt;
@@ -38,11 +36,11 @@ PNSignRef SignBuilder::channelImageSign(const QString& feedURL, const QVariantMa
     if (!size) return nullptr;
     auto sign = std::make_shared<PNImageTickerSign>();
     sign->initWithImage(imageForDisplay(*picture, *size), *size);
-    sign->setToolTip(signToolTip({}, channel));
+    sign->setToolTip(signToolTip(FeedItem(), channel));
     sign->setContinuousScrolling(true);
-    if (image.contains(itemkeys::kLink)) {
+    if (!channel.image->link.isNull()) {
         sign->setActionType(PNPennantActionTypeURL);
-        sign->setActionString(fieldTextOrEmpty(image.value(itemkeys::kLink)));
+        sign->setActionString(channel.image->link);
     }
     sign->setLoopCount(PNEndlessLoopCount);
     return sign;
@@ -52,9 +50,10 @@ QList<PNSignRef> SignBuilder::itemSigns(const QString& feedURL, const FeedDictio
                                         const QVariantList& hiddenItems, int titleLength, QStringList* log) {
     QList<PNSignRef> signs;
     if (!feed.items) return signs;
-    const QVariantMap channel = feed.channel.value_or(QVariantMap());
+    static const FeedChannel kNoChannel;
+    const FeedChannel& channel = feed.channel ? *feed.channel : kNoChannel;
     for (qsizetype i = 0; i < feed.items->size(); ++i) {
-        const QVariantMap item = feed.items->at(i).toMap();
+        const FeedItem& item = feed.items->at(i);
         if (isHiddenItem(item, hiddenItems)) continue;
         // Nothing to read: no title and nothing that stands in for one.
         if (itemHeadline(item).isEmpty()) continue;

@@ -29,7 +29,7 @@ class SignBuilder {
                 int titleLength, float viewHeight, QStringList* log);
 
   private:
-    PNSignRef channelImageSign(const QString& feedURL, const QVariantMap& channel, float viewHeight);
+    PNSignRef channelImageSign(const QString& feedURL, const FeedChannel& channel, float viewHeight);
     QList<PNSignRef> itemSigns(const QString& feedURL, const FeedDictionary& feed,
                                const QVariantList& hiddenItems, int titleLength, QStringList* log);
 

@@ -5,12 +5,11 @@
 
 #include <QColor>
 
-bool isHiddenItem(const QVariantMap& item, const QVariantList& hiddenItems) {
-    const std::optional<QString> guid = fieldText(item.value(itemkeys::kGuid));
-    return guid && hiddenItems.contains(QVariant(*guid));
+bool isHiddenItem(const FeedItem& item, const QVariantList& hiddenItems) {
+    return item.guid.hasText() && hiddenItems.contains(QVariant(item.guid.text));
 }
 
-PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel, int titleLength) {
+PNAttributedString signText(const FeedItem& item, const FeedChannel& channel, int titleLength) {
     const QString itemPart = shortenedTitle(itemHeadline(item), titleLength);
     const QString channelPart = shortenedTitle(channelTitle(channel), titleLength);
 
@@ -18,14 +17,14 @@ PNAttributedString signText(const QVariantMap& item, const QVariantMap& channel,
     const int divider = int(itemPart.size());
     text.addFont(0, divider, PNAttributedString::Font::Standard);
     text.addFont(divider, text.length() - divider, PNAttributedString::Font::Small);
-    if (item.contains(itemkeys::kLink)) {
+    if (item.link.isPresent()) {
         text.addColor(0, divider, QColor(Qt::blue));
         text.addUnderline(0, divider, 1);
     }
     return text;
 }
 
-QString signToolTip(const QVariantMap& item, const QVariantMap& channel) {
+QString signToolTip(const FeedItem& item, const FeedChannel& channel) {
     const QString itemPart = itemHeadline(item).simplified();
     const QString channelPart = channelTitle(channel).simplified();
     if (channelPart.isEmpty()) return itemPart;

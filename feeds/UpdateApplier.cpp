@@ -32,15 +32,15 @@ QString titleOf(const FeedDictionary& feed) {
 }
 
 QString linkOf(const FeedDictionary& feed) {
-    return feed.channel ? fieldTextOrEmpty(feed.channel->value(itemkeys::kLink)) : QString();
+    return feed.channel ? fieldTextOrEmpty(feed.channel->link) : QString();
 }
 
 // The item a text sign shows, by the index its action string starts with.
-std::optional<QVariantMap> itemOfSign(const FeedDictionary& feed, const PNSignRef& sign) {
-    if (!feed.items || sign->actionType() != PNPennantActionTypeCustom) return std::nullopt;
+const FeedItem* itemOfSign(const FeedDictionary& feed, const PNSignRef& sign) {
+    if (!feed.items || sign->actionType() != PNPennantActionTypeCustom) return nullptr;
     const std::optional<ItemActionParts> parts = itemActionParts(sign->actionString());
-    if (!parts || parts->index < 0 || parts->index >= feed.items->size()) return std::nullopt;
-    return feed.items->at(parts->index).toMap();
+    if (!parts || parts->index < 0 || parts->index >= feed.items->size()) return nullptr;
+    return &feed.items->at(parts->index);
 }
 
 } // namespace
@@ -185,7 +185,7 @@ int UpdateApplier::show(const QString& feedURL, FeedDictionary&& feed, bool keep
         if (!hidden.isEmpty()) {
             const qsizetype before = feed.tickers->size();
             feed.tickers->removeIf([&](const PNSignRef& sign) {
-                const std::optional<QVariantMap> item = itemOfSign(feed, sign);
+                const FeedItem* item = itemOfSign(feed, sign);
                 return item && isHiddenItem(*item, hidden);
             });
             itemCount -= int(before - feed.tickers->size());

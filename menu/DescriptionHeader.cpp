@@ -20,11 +20,11 @@ QString bounded(const QString& text, qsizetype longest) {
 }
 
 // The first of these fields that has more than white space to show.
-QString firstText(const QVariantMap& dictionary, std::initializer_list<QString> keys) {
+template <typename ItemOrChannel>
+QString firstText(const ItemOrChannel& itemOrChannel, std::initializer_list<QString> keys) {
     for (const QString& key : keys)
-        if (const std::optional<QString> text = fieldText(dictionary.value(key));
-            text && !text->trimmed().isEmpty())
-            return *text;
+        if (const Field* field = itemOrChannel.field(key); field && !field->text.trimmed().isEmpty())
+            return field->text;
     return {};
 }
 
@@ -66,7 +66,9 @@ void clearDescriptionHeader(QWidget* window) {
         setLine(label(window, name), {});
 }
 
-void showDescriptionHeader(QWidget* window, const QVariantMap& itemOrChannel) {
+namespace {
+
+template <typename ItemOrChannel> void showHeader(QWidget* window, const ItemOrChannel& itemOrChannel) {
     setLine(label(window, "webTitleLabel"), bounded(firstText(itemOrChannel, {itemkeys::kTitle}), 500));
     const QString date =
         firstText(itemOrChannel, {itemkeys::kPubDate, itemkeys::kDcDate, itemkeys::kLastBuildDate});
@@ -86,4 +88,13 @@ void showDescriptionHeader(QWidget* window, const QVariantMap& itemOrChannel) {
     setLine(link, address.isEmpty()
                       ? QString()
                       : QStringLiteral("<a href=\"#\">%1</a>").arg(bounded(address, 200).toHtmlEscaped()));
+}
+} // namespace
+
+void showDescriptionHeader(QWidget* window, const FeedItem& itemOrChannel) {
+    showHeader(window, itemOrChannel);
+}
+
+void showDescriptionHeader(QWidget* window, const FeedChannel& itemOrChannel) {
+    showHeader(window, itemOrChannel);
 }

@@ -1,5 +1,5 @@
 #pragma once
-#include <QVariantMap>
+#include "parser/FeedModel.h"
 
 class QWidget;
 
@@ -8,5 +8,6 @@ class QWidget;
 // window's own (webTitleLabel, webDateLabel, webLinkLabel in the interface file);
 // a window without them shows the description alone. A line with nothing to say
 // is hidden, and the link opens through the safe opener.
-void showDescriptionHeader(QWidget* window, const QVariantMap& itemOrChannel);
+void showDescriptionHeader(QWidget* window, const FeedItem& itemOrChannel);
+void showDescriptionHeader(QWidget* window, const FeedChannel& itemOrChannel);
 void clearDescriptionHeader(QWidget* window);

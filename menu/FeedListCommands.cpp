@@ -12,11 +12,11 @@
 #include <QCoreApplication>
 #include <algorithm>
 
-void FeedListCommands::dontShowAgain(const QString& feedURL, int index, const QVariantMap& item) {
+void FeedListCommands::dontShowAgain(const QString& feedURL, int index, const FeedItem& item) {
     // A guid with attributes is hidden by its text. One without text cannot be a
     // hidden item: taking the sign off would only hide the item until the next
     // update, a promise not kept, so nothing changes and the alert says so.
-    const std::optional<QString> guid = fieldText(item.value(itemkeys::kGuid));
+    const std::optional<QString> guid = fieldText(item.guid);
     if (!guid) return platform::beep();
     const PNSignRef taken = store_.hideItem(feedURL, *guid, itemActionString(index, feedURL));
     if (taken)
@@ -58,9 +58,8 @@ void FeedListCommands::unsubscribeFromFeed(const QString& feedURL) {
     store_.storeFeeds(preferences_);
     if (listDidChange_) listDidChange_();
     if (!server || row < 0) return;
-    const QVariantMap channel =
-        store_.feed(feedURL).value_or(FeedDictionary()).channel.value_or(QVariantMap());
-    QString name = channelTitle(channel).simplified();
+    const std::optional<FeedDictionary> feed = store_.feed(feedURL);
+    QString name = feed && feed->channel ? channelTitle(*feed->channel).simplified() : QString();
     if (name.isEmpty()) name = feedURL;
     server->offerUndo(QCoreApplication::translate("FeedListCommands", "Unsubscribed from %1").arg(name),
                       [this, row, record, hiddenItems] { undoUnsubscribe(row, record, hiddenItems); });

@@ -1,5 +1,7 @@
 #pragma once
+#include "parser/FeedModel.h"
 #include <QString>
+
 #include <QVariantMap>
 #include <functional>
 
@@ -16,7 +18,7 @@ class FeedListCommands {
         : store_(store), schedule_(schedule), preferences_(preferences) {}
 
     // Hides the item (by its guid's text) for good and takes its sign off.
-    void dontShowAgain(const QString& feedURL, int index, const QVariantMap& item);
+    void dontShowAgain(const QString& feedURL, int index, const FeedItem& item);
     void setUpdateIntervalTo(const QString& feedURL, const QString& ttl);
     // Takes the feed out of the list and offers, through the host, to put it back
     // as it was (its place, interval and hidden items) for a short while.

@@ -41,7 +41,8 @@ struct Row {
 
 // Puts each row's entry in place when the dictionary has its key; include may
 // leave an entry out whatever the dictionary holds.
-void updateRows(QMenu* menu, const QVariantMap& dictionary, std::initializer_list<Row> rows,
+template <typename ItemOrChannel>
+void updateRows(QMenu* menu, const ItemOrChannel& dictionary, std::initializer_list<Row> rows,
                 const std::function<bool(QAction*)>& include) {
     if (!menu) return;
     int place = 0;
@@ -67,8 +68,8 @@ void updateRows(QMenu* menu, const QVariantMap& dictionary, std::initializer_lis
 struct InfoMenuController::Click {
     int index = -1;
     QString feedURL;
-    QVariantMap item;
-    QVariantMap channel;
+    FeedItem item;
+    FeedChannel channel;
 };
 
 InfoMenuController::InfoMenuController(FeedStore& store, FeedSchedule& schedule,
@@ -154,8 +155,8 @@ std::optional<InfoMenuController::Click> InfoMenuController::clickFor(const QStr
     click.feedURL = parts->feedURL;
     const std::optional<FeedDictionary> feed = store_.feed(click.feedURL);
     if (!feed || !feed->items || click.index < 0 || click.index >= feed->items->size()) return std::nullopt;
-    click.item = feed->items->at(click.index).toMap();
-    click.channel = feed->channel.value_or(QVariantMap());
+    click.item = feed->items->at(click.index);
+    click.channel = feed->channel.value_or(FeedChannel());
     return click;
 }
 
@@ -172,7 +173,7 @@ void InfoMenuController::performAction(const QString& action) {
 
 bool InfoMenuController::openItemLink(const QString& action) {
     const std::optional<Click> click = clickFor(action);
-    const std::optional<QString> link = click ? fieldText(click->item.value(itemkeys::kLink)) : std::nullopt;
+    const std::optional<QString> link = click ? fieldText(click->item.link) : std::nullopt;
     if (!link) {
         platform::beep();
         return false;
@@ -184,7 +185,7 @@ void InfoMenuController::showClick(const Click& click) {
     const Outlets& o = outlets_;
     o.infoMenu->setToolTipsVisible(true);
     o.itemTitleItem->setData(click.index);
-    o.itemTitleItem->setProperty(kClickedItemProperty, click.item);
+    clickedItem_ = click.item;
     o.feedTitleItem->setData(click.feedURL);
 
     const int length = preferences_.titleLength();
@@ -193,16 +194,14 @@ void InfoMenuController::showClick(const Click& click) {
 
     // An item is hidden by its guid's text: a guid without text (attributes
     // only) gives nothing the next update could match, so the entry is not offered.
-    const QString guidKey = itemkeys::kGuid;
-    const bool hideable = fieldText(click.item.value(guidKey)).has_value();
-    updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? click.item : QVariantMap(), guidKey,
+    const bool hideable = click.item.guid.hasText();
+    updateMenuItem(o.dontShowAgainItem, o.infoMenu, 6, hideable ? MenuValue{&click.item.guid} : MenuValue(),
                    nullptr);
 }
 
-void InfoMenuController::updateItemInfo(const QVariantMap& item) {
+void InfoMenuController::updateItemInfo(const FeedItem& item) {
     const Outlets& o = outlets_;
-    const QVariant source = item.value(itemkeys::kSource);
-    const bool sourceHasURL = platform::isDictionary(source) && source.toMap().contains(itemkeys::kURL);
+    const bool sourceHasURL = item.source.attribute(itemkeys::kURL).has_value();
     updateRows(submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Item Info")), item,
                {{o.showFullItemDescriptionItem, itemkeys::kDescription, nullptr},
                 {o.openItemLinkInBrowserItem, itemkeys::kLink, nullptr},
@@ -218,7 +217,7 @@ void InfoMenuController::updateItemInfo(const QVariantMap& item) {
                [&](QAction* entry) { return entry != o.subscribeToSourceItem || sourceHasURL; });
 }
 
-void InfoMenuController::updateFeedInfo(const QVariantMap& channel) {
+void InfoMenuController::updateFeedInfo(const FeedChannel& channel) {
     const Outlets& o = outlets_;
     const bool adoptsTTL = preferences_.useTTL();
     updateRows(submenuTitled(o.infoMenu, QCoreApplication::translate("NewsreelPane", "Feed Info")), channel,

@@ -77,8 +77,8 @@ class InfoMenuController : public QObject {
     // What an action string names now, if the store still has it.
     std::optional<Click> clickFor(const QString& action) const;
     void showClick(const Click& click);
-    void updateItemInfo(const QVariantMap& item);
-    void updateFeedInfo(const QVariantMap& channel);
+    void updateItemInfo(const FeedItem& item);
+    void updateFeedInfo(const FeedChannel& channel);
 
     FeedStore& store_;
     PluginPreferences& preferences_;
@@ -86,6 +86,9 @@ class InfoMenuController : public QObject {
     FeedListCommands commands_;
     DescriptionWindow description_;
     Outlets outlets_;
+    // The item the last click named, kept beside the command context so that a
+    // command can tell that an update has since put another item at its index.
+    FeedItem clickedItem_;
     // The entries the controller takes out of and puts back into its menus: it
     // owns them, so one out of its menu lives on.
     QList<QPointer<QAction>> heldMenuItems_;

@@ -20,34 +20,36 @@ namespace {
 struct CommandContext {
     std::optional<QString> feedURL;
     int index = -1;
-    std::optional<QVariantMap> item;
-    std::optional<QVariantMap> channel;
+    std::optional<FeedItem> item;
+    std::optional<FeedChannel> channel;
 };
 
 // The field that names an item across updates, and its text; none when the
 // item has no guid, link or title text (then only an equal item is the same one).
-std::optional<std::pair<QString, QString>> identityOf(const QVariantMap& item) {
-    for (const QString& key : {itemkeys::kGuid, itemkeys::kLink, itemkeys::kTitle}) {
-        if (const std::optional<QString> text = fieldText(item.value(key)); text && !text->isEmpty())
-            return std::pair{key, *text};
+using ItemIdentity = std::pair<Field FeedItem::*, QString>;
+
+std::optional<ItemIdentity> identityOf(const FeedItem& item) {
+    for (Field FeedItem::*field : {&FeedItem::guid, &FeedItem::link, &FeedItem::title}) {
+        if (const Field& value = item.*field; value.hasText() && !value.text.isEmpty())
+            return ItemIdentity{field, value.text};
     }
     return std::nullopt;
 }
 
-bool isSameItem(const QVariantMap& candidate, const QVariantMap& clicked,
-                const std::optional<std::pair<QString, QString>>& identity) {
+bool isSameItem(const FeedItem& candidate, const FeedItem& clicked,
+                const std::optional<ItemIdentity>& identity) {
     if (!identity) return candidate == clicked;
-    return fieldText(candidate.value(identity->first)) == identity->second;
+    return fieldText(candidate.*identity->first) == identity->second;
 }
 
-CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const FeedStore& store) {
+CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const FeedStore& store,
+                              const FeedItem& clicked) {
     CommandContext context;
     if (!outlets.itemTitleItem || !outlets.feedTitleItem) return context;
     const QVariant url = outlets.feedTitleItem->data();
     if (url.typeId() != QMetaType::QString) return context;
     context.feedURL = url.toString();
     const QVariant index = outlets.itemTitleItem->data();
-    const QVariantMap clicked = outlets.itemTitleItem->property(kClickedItemProperty).toMap();
     const int clickedIndex = index.typeId() == QMetaType::Int ? index.toInt() : -1;
     const auto identity = identityOf(clicked);
 
@@ -55,15 +57,15 @@ CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const 
     if (!feed) return context;
     if (feed->channel) context.channel = *feed->channel;
     if (!feed->items || clickedIndex < 0) return context;
-    const QVariantList& items = *feed->items;
+    const QList<FeedItem>& items = *feed->items;
     // Where it was first: the usual case, and the right one among equal names.
-    if (clickedIndex < items.size() && isSameItem(items.at(clickedIndex).toMap(), clicked, identity)) {
+    if (clickedIndex < items.size() && isSameItem(items.at(clickedIndex), clicked, identity)) {
         context.index = clickedIndex;
-        context.item = items.at(clickedIndex).toMap();
+        context.item = items.at(clickedIndex);
         return context;
     }
     for (qsizetype i = 0; i < items.size(); ++i) {
-        const QVariantMap candidate = items.at(i).toMap();
+        const FeedItem& candidate = items.at(i);
         if (isSameItem(candidate, clicked, identity)) {
             context.index = int(i);
             context.item = candidate;
@@ -73,9 +75,17 @@ CommandContext resolveContext(const InfoMenuController::Outlets& outlets, const 
     return context;
 }
 
-std::optional<QString> textOf(const std::optional<QVariantMap>& dictionary, const QString& key) {
-    if (!dictionary) return std::nullopt;
-    return fieldText(dictionary->value(key));
+template <typename ItemOrChannel>
+std::optional<QString> textOf(const std::optional<ItemOrChannel>& itemOrChannel,
+                              Field ItemOrChannel::*field) {
+    if (!itemOrChannel) return std::nullopt;
+    return fieldText((*itemOrChannel).*field);
+}
+
+std::optional<QString> attributeOf(const std::optional<FeedItem>& item, Field FeedItem::*field,
+                                   const QString& attribute) {
+    if (!item) return std::nullopt;
+    return ((*item).*field).attribute(attribute);
 }
 
 } // namespace
@@ -86,7 +96,7 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
     const Outlets& o = outlets_;
     if (sender == o.closeItem) return;
 
-    const CommandContext context = resolveContext(o, store_);
+    const CommandContext context = resolveContext(o, store_, clickedItem_);
     // Runs a command on a field of the clicked item or channel; a context that no
     // longer resolves, or lacks the field, only sounds the alert.
     const auto withText = [](const std::optional<QString>& text, const auto& command) {
@@ -95,7 +105,7 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
         else
             platform::beep();
     };
-    const auto show = [this](const char* label, const std::optional<QVariantMap>& about) {
+    const auto show = [this](const char* label, const auto& about) {
         return [this, label, &about](const QString& html) {
             description_.showDescription(html, QString::fromLatin1(label));
             if (about) showDescriptionHeader(description_.outlets().webWindow, *about);
@@ -103,35 +113,33 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
     };
 
     if (sender == o.showFullItemDescriptionItem)
-        return withText(textOf(context.item, itemkeys::kDescription),
+        return withText(textOf(context.item, &FeedItem::description),
                         show("Full Item Description", context.item));
     if (sender == o.showFullFeedDescriptionItem)
-        return withText(textOf(context.channel, itemkeys::kDescription),
+        return withText(textOf(context.channel, &FeedChannel::description),
                         show("Full Feed Description", context.channel));
     // The headline at the menu's top stands for its page, as a click on a link does.
     if (sender == o.openItemLinkInBrowserItem || sender == o.itemTitleItem)
-        return withText(textOf(context.item, itemkeys::kLink), openWebLink);
+        return withText(textOf(context.item, &FeedItem::link), openWebLink);
     if (sender == o.openFeedLinkInBrowserItem)
-        return withText(textOf(context.channel, itemkeys::kLink), openWebLink);
+        return withText(textOf(context.channel, &FeedChannel::link), openWebLink);
     if (sender == o.openCommentsPageItem)
-        return withText(textOf(context.item, itemkeys::kComments), openWebLink);
+        return withText(textOf(context.item, &FeedItem::comments), openWebLink);
     if (sender == o.downloadEnclosureItem) {
-        const std::optional<QString> url =
-            context.item ? fieldAttribute(context.item->value(itemkeys::kEnclosure), itemkeys::kURL)
-                         : std::nullopt;
+        const std::optional<QString> url = attributeOf(context.item, &FeedItem::enclosure, itemkeys::kURL);
         return withText(url, openWebLink);
     }
-    if (sender == o.emailAuthorItem) return withText(textOf(context.item, itemkeys::kAuthor), openMailField);
+    if (sender == o.emailAuthorItem) return withText(textOf(context.item, &FeedItem::author), openMailField);
     if (sender == o.emailManagingEditorItem)
-        return withText(textOf(context.channel, itemkeys::kManagingEditor), openMailField);
+        return withText(textOf(context.channel, &FeedChannel::managingEditor), openMailField);
     if (sender == o.emailWebmasterItem)
-        return withText(textOf(context.channel, itemkeys::kWebMaster), openMailField);
+        return withText(textOf(context.channel, &FeedChannel::webMaster), openMailField);
     if (sender == o.dontShowAgainItem) {
         if (!context.item) return platform::beep();
         return commands_.dontShowAgain(*context.feedURL, context.index, *context.item);
     }
     if (sender == o.setUpdateIntervalToItem) {
-        return withText(textOf(context.channel, itemkeys::kTTL),
+        return withText(textOf(context.channel, &FeedChannel::ttl),
                         [&](const QString& ttl) { commands_.setUpdateIntervalTo(*context.feedURL, ttl); });
     }
     if (sender == o.unsubscribeFromFeedItem) {
@@ -139,9 +147,7 @@ void InfoMenuController::doActionableMenuItem(QObject* sender) {
         return commands_.unsubscribeFromFeed(*context.feedURL);
     }
     if (sender == o.subscribeToSourceItem) {
-        const std::optional<QString> url =
-            context.item ? fieldAttribute(context.item->value(itemkeys::kSource), itemkeys::kURL)
-                         : std::nullopt;
+        const std::optional<QString> url = attributeOf(context.item, &FeedItem::source, itemkeys::kURL);
         // A feed that names its source names any URL it likes: only a web address
         // becomes a subscription, fetched and kept for every later start.
         const QString address = url ? url->trimmed() : QString();

@@ -22,13 +22,34 @@ void detachSubmenu(QAction* item) {
 
 } // namespace
 
-bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantMap& usingDictionary,
+MenuValue menuValue(const FeedItem& item, const QString& key) {
+    if (key == itemkeys::kCategories) return {nullptr, item.categories ? &*item.categories : nullptr};
+    return {item.field(key), nullptr};
+}
+
+MenuValue menuValue(const FeedChannel& channel, const QString& key) {
+    if (key == itemkeys::kCategories) return {nullptr, channel.categories ? &*channel.categories : nullptr};
+    return {channel.field(key), nullptr};
+}
+
+bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const FeedItem& usingDictionary,
                     const QString& withKey, const QString* updatingTitleWithPrefix) {
+    return updateMenuItem(item, fromMenu, atIndex, menuValue(usingDictionary, withKey),
+                          updatingTitleWithPrefix);
+}
+
+bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const FeedChannel& usingDictionary,
+                    const QString& withKey, const QString* updatingTitleWithPrefix) {
+    return updateMenuItem(item, fromMenu, atIndex, menuValue(usingDictionary, withKey),
+                          updatingTitleWithPrefix);
+}
+
+bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const MenuValue& value,
+                    const QString* updatingTitleWithPrefix) {
     if (!item || !fromMenu) return false;
-    const auto found = usingDictionary.constFind(withKey);
     const QList<QAction*> entries = fromMenu->actions();
     const bool inMenu = entries.contains(item);
-    if (found == usingDictionary.constEnd()) {
+    if (!value.isPresent()) {
         if (inMenu) fromMenu->removeAction(item);
         return false;
     }
@@ -43,28 +64,26 @@ bool updateMenuItem(QAction* item, QMenu* fromMenu, int atIndex, const QVariantM
     item->setText(literalMenuTitle(prefix));
     detachSubmenu(item);
 
-    const QVariant& value = *found;
-    if (value.typeId() == QMetaType::QString || value.typeId() == QMetaType::QVariantMap) {
-        if (const auto text = fieldText(value)) item->setText(literalMenuTitle(prefix + *text));
-    } else if (value.typeId() == QMetaType::QVariantList) {
-        const QVariantList list = value.toList();
+    if (value.field) {
+        if (value.field->hasText()) item->setText(literalMenuTitle(prefix + value.field->text));
+    } else {
+        const Categories& list = *value.list;
         if (list.size() == 1) {
-            if (const auto text = fieldText(list.first())) item->setText(literalMenuTitle(prefix + *text));
+            if (list.first().hasText()) item->setText(literalMenuTitle(prefix + list.first().text));
         } else if (list.size() > 1) {
             auto* submenu = new QMenu(literalMenuTitle(prefix), fromMenu);
             // A menu of a feed's every value could hold hundreds of thousands of
             // entries, which no one reads and which take the menu ages to build.
             qsizetype shown = 0;
             qsizetype more = 0;
-            for (const QVariant& element : list) {
-                const auto text = fieldText(element);
-                if (!text) continue;
+            for (const Field& element : list) {
+                if (!element.hasText()) continue;
                 if (shown == kMaxSubmenuEntries) {
                     ++more;
                     continue;
                 }
                 // Inert entries: they only list the values.
-                submenu->addAction(literalMenuTitle(*text));
+                submenu->addAction(literalMenuTitle(element.text));
                 ++shown;
             }
             if (more > 0)

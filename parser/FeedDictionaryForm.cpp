@@ -35,8 +35,9 @@ void putOthers(QVariantMap& dictionary, const NamedFields& others) {
 
 QVariantMap dictionaryOfImage(const FeedImage& image) {
     QVariantMap dictionary;
-    for (const auto& [name, text] : {std::pair{itemkeys::kURL, &image.url}, std::pair{itemkeys::kLink, &image.link},
-                                     std::pair{itemkeys::kTitle, &image.title}})
+    for (const auto& [name, text] :
+         {std::pair{itemkeys::kURL, &image.url}, std::pair{itemkeys::kLink, &image.link},
+          std::pair{itemkeys::kTitle, &image.title}})
         if (!text->isNull()) dictionary.insert(name, *text);
     putOthers(dictionary, image.others);
     return dictionary;

@@ -4,8 +4,7 @@
 
 namespace {
 
-template <typename Fields>
-auto* namedIn(Fields& others, QStringView name) {
+template <typename Fields> auto* namedIn(Fields& others, QStringView name) {
     for (auto& other : others)
         if (other.name == name) return &other.value;
     return static_cast<decltype(&others.first().value)>(nullptr);
@@ -95,8 +94,8 @@ Field& FeedChannel::fieldForName(const QString& name) {
 }
 
 bool FeedChannel::isEmpty() const {
-    for (const Field* f : {&title, &link, &description, &ttl, &managingEditor, &webMaster, &language, &copyright,
-                           &pubDate, &dcDate, &lastBuildDate, &generator})
+    for (const Field* f : {&title, &link, &description, &ttl, &managingEditor, &webMaster, &language,
+                           &copyright, &pubDate, &dcDate, &lastBuildDate, &generator})
         if (f->isPresent()) return false;
     return !image && !categories && others.isEmpty();
 }

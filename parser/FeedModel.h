@@ -69,9 +69,7 @@ struct FeedItem {
     // The member an element of this name is stored in; an element of another name
     // goes into others. Names are compared exactly, prefix included.
     Field* knownField(QStringView name);
-    const Field* knownField(QStringView name) const {
-        return const_cast<FeedItem*>(this)->knownField(name);
-    }
+    const Field* knownField(QStringView name) const { return const_cast<FeedItem*>(this)->knownField(name); }
     // The field stored under the element's name, wherever it is kept.
     const Field* field(QStringView name) const;
     // The field stored under name, made empty first when there is none.

@@ -152,8 +152,8 @@ TEST_F(Discovery, EveryFormatIsReadWhateverItsContentTypeSays) {
     runUpdate(http.url("/json"));
     runUpdate(http.url("/rss"));
     EXPECT_EQ(postedTexts(), (QStringList{"First (Atom Site) ", "From JSON (Jay) ", kGoodSign}));
-    EXPECT_EQ(entry(http.url("/json"))->items->at(0).toMap().value("link"), QVariant(http.url("/j/1")));
-    EXPECT_EQ(entry(http.url("/atom"))->channel->value("link"), QVariant(http.url("/")));
+    EXPECT_EQ(entry(http.url("/json"))->items->at(0).link.text, http.url("/j/1"));
+    EXPECT_EQ(entry(http.url("/atom"))->channel->link.text, http.url("/"));
     EXPECT_TRUE(recorder->logLines().isEmpty()) << recorder->logLines().join(u'\n').toStdString();
 }
 

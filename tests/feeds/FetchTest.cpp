@@ -205,7 +205,7 @@ TEST_F(FetchTest, BrokenOrForeignDocumentsFailAndKeepWhatTheFeedShowed) {
         EXPECT_TRUE(lines[0].startsWith(expected)) << lines[0].toStdString();
         EXPECT_EQ(recorder->beeps(), c.beeps);
         ASSERT_TRUE(entry(url)->channel);
-        EXPECT_EQ(entry(url)->channel->value(QStringLiteral("title")), QStringLiteral("Good"));
+        EXPECT_EQ(entry(url)->channel->title.text, QStringLiteral("Good"));
         const QVariantMap status = statusOfRow();
         EXPECT_EQ(status.value("state"), QStringLiteral("failed"));
         EXPECT_EQ(status.value("title"), QStringLiteral("Good")) << "the title of the last success stays";

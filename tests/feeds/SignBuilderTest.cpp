@@ -91,7 +91,7 @@ TEST_F(SignBuilderTest, UntitledItemsShowThePlainTextOfTheirStandIn) {
                                           QStringLiteral("Last (Desk) ")}));
     EXPECT_EQ(actions(), QStringList({"0," + url, "1," + url, "3," + url}));
     // The description window still gets the HTML.
-    EXPECT_EQ(entry(url)->items->at(0).toMap().value(QStringLiteral("description")),
+    EXPECT_EQ(entry(url)->items->at(0).description.text,
               QStringLiteral("<p>Caf&eacute; <b>open</b>\n  late</p>"));
 }
 
@@ -227,35 +227,40 @@ TEST_F(SignBuilderTest, NothingToShowLeavesNoTickersList) {
     EXPECT_FALSE(entry(hidden)->tickers);
 }
 
+FeedItem itemTitled(const QString& title) {
+    FeedItem item;
+    item.title = Field::ofText(title);
+    return item;
+}
+
 TEST(SignText, ShortTitleLengthsAndSurrogatePairs) {
-    const QVariantMap item{{QStringLiteral("title"), QStringLiteral("abcdef")}};
-    const QVariantMap channel{{QStringLiteral("title"), QStringLiteral("xyz")}};
+    const FeedItem item = itemTitled(QStringLiteral("abcdef"));
+    FeedChannel channel;
+    channel.title = Field::ofText(QStringLiteral("xyz"));
     EXPECT_EQ(signText(item, channel, 0).string(), QStringLiteral("... (...) "));
     EXPECT_EQ(signText(item, channel, 2).string(), QStringLiteral("... (...) "));
     EXPECT_EQ(signText(item, channel, 3).string(), QStringLiteral("... (xyz) "));
     EXPECT_EQ(signText(item, channel, -1).string(), QStringLiteral("abcdef (xyz) "));
     // "ab" then a character outside the BMP: a cut after three units would split it.
-    const QVariantMap emoji{{QStringLiteral("title"), QStringLiteral("ab\U0001F4F0cde")}};
+    const FeedItem emoji = itemTitled(QStringLiteral("ab\U0001F4F0cde"));
     EXPECT_EQ(signText(emoji, channel, 6).string(), QStringLiteral("ab... (xyz) "));
     EXPECT_EQ(itemActionString(12, QStringLiteral("http://a.example/f?x=1,2")),
               QStringLiteral("12,http://a.example/f?x=1,2"));
 }
 
-// The channel part is the channel title's text, by the rule every reader of the
-// dictionaries follows: an attributed title shows its text, one without any none.
+// The channel part is the channel title's text: an attributed title shows its
+// text, one without any none.
 TEST(SignText, ChannelPartIsTheTextOfTheChannelsTitle) {
-    const QVariantMap item{{QStringLiteral("title"), QStringLiteral("Item")}};
-    const QVariantMap attributedTitle{
-        {QStringLiteral("title"), QVariantMap{{QStringLiteral("text"), QStringLiteral("City  Desk")},
-                                              {QStringLiteral("lang"), "en"}}}};
+    const FeedItem item = itemTitled(QStringLiteral("Item"));
+    FeedChannel attributedTitle;
+    attributedTitle.title =
+        Field{QStringLiteral("City  Desk"), {{QStringLiteral("lang"), QStringLiteral("en")}}};
     EXPECT_EQ(signText(item, attributedTitle, -1).string(), QStringLiteral("Item (City  Desk) "));
     EXPECT_EQ(signToolTip(item, attributedTitle), QStringLiteral("Item\nCity Desk"));
-    for (const QVariant& textless : {QVariant(QVariantMap{{QStringLiteral("lang"), "en"}}),
-                                     QVariant(QVariantList{"Desk"}), QVariant(7)}) {
-        const QVariantMap channel{{QStringLiteral("title"), textless}};
-        EXPECT_EQ(signText(item, channel, -1).string(), QStringLiteral("Item () "));
-        EXPECT_EQ(signToolTip(item, channel), QStringLiteral("Item"));
-    }
+    FeedChannel textless;
+    textless.title = Field{QString(), {{QStringLiteral("lang"), QStringLiteral("en")}}};
+    EXPECT_EQ(signText(item, textless, -1).string(), QStringLiteral("Item () "));
+    EXPECT_EQ(signToolTip(item, textless), QStringLiteral("Item"));
     // The channel image's sign has no item part: its tip is the title alone.
-    EXPECT_EQ(signToolTip({}, attributedTitle), QStringLiteral("City Desk"));
+    EXPECT_EQ(signToolTip(FeedItem(), attributedTitle), QStringLiteral("City Desk"));
 }

@@ -1,4 +1,5 @@
 #include "feeds/SignText.h"
+#include "parser/FeedDictionaryForm.h"
 #include "tests/menu/MenuFixture.h"
 
 namespace {
@@ -64,7 +65,7 @@ TEST_F(FeedListTest, HiddenItemsAreWhatTheNextUpdateSkips) {
     const QVariantList hiddenItems = store().hiddenItems(kFeed);
     QList<bool> hidden;
     for (const QVariant& item : items)
-        hidden.append(isHiddenItem(item.toMap(), hiddenItems));
+        hidden.append(isHiddenItem(itemOfDictionary(item.toMap()), hiddenItems));
     EXPECT_EQ(hidden, (QList<bool>{true, true, false, false}));
     EXPECT_EQ(recorder->beeps(), 0);
 }

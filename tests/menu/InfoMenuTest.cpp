@@ -1,3 +1,4 @@
+#include "parser/FeedDictionaryForm.h"
 #include "tests/menu/MenuFixture.h"
 
 #include <QTextDocumentFragment>
@@ -209,20 +210,23 @@ TEST_F(MenuTest, EntryUpdaterKeepsPlacesAndDropsStaleTitles) {
     const QString prefix = QStringLiteral("Generator: ");
     const int at = int(menu->actions().indexOf(entry));
     // Present and already in the menu: not moved, whatever index is asked for.
-    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", "G"}}, "generator", &prefix));
+    EXPECT_TRUE(
+        updateMenuItem(entry, menu, 0, channelOfDictionary({{"generator", "G"}}), "generator", &prefix));
     EXPECT_EQ(menu->actions().indexOf(entry), at);
     EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
     // Without a prefix the title stays.
-    EXPECT_TRUE(updateMenuItem(entry, menu, 0, {{"generator", "H"}}, "generator", nullptr));
+    EXPECT_TRUE(
+        updateMenuItem(entry, menu, 0, channelOfDictionary({{"generator", "H"}}), "generator", nullptr));
     EXPECT_EQ(entry->text(), QStringLiteral("Generator: G"));
     // Attributes without text give the bare prefix.
-    EXPECT_TRUE(
-        updateMenuItem(entry, menu, 0, {{"generator", attributes({{"v", "1"}})}}, "generator", &prefix));
+    EXPECT_TRUE(updateMenuItem(entry, menu, 0, channelOfDictionary({{"generator", attributes({{"v", "1"}})}}),
+                               "generator", &prefix));
     EXPECT_EQ(entry->text(), prefix);
-    EXPECT_FALSE(updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    EXPECT_FALSE(updateMenuItem(entry, menu, 0, channelOfDictionary({}), "generator", &prefix));
     EXPECT_FALSE(menu->actions().contains(entry));
-    EXPECT_FALSE(updateMenuItem(entry, menu, 0, {}, "generator", &prefix));
+    EXPECT_FALSE(updateMenuItem(entry, menu, 0, channelOfDictionary({}), "generator", &prefix));
     // Missing and present again: inserted at the index.
-    EXPECT_TRUE(updateMenuItem(entry, menu, 1, {{"generator", "G"}}, "generator", nullptr));
+    EXPECT_TRUE(
+        updateMenuItem(entry, menu, 1, channelOfDictionary({{"generator", "G"}}), "generator", nullptr));
     EXPECT_EQ(menu->actions().indexOf(entry), 1);
 }

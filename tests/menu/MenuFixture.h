@@ -1,5 +1,6 @@
 #pragma once
 #include "core/ItemAction.h"
+#include "parser/FeedDictionaryForm.h"
 #include "menu/MenuEntryUpdater.h"
 #include "platform/ContextMenu.h"
 #include "tests/support/PluginFixture.h"
@@ -29,8 +30,8 @@ class MenuTest : public PluginTest {
         if (!listed) store().append(record(url, 60, true));
         store().prepareEntry(url, nullptr);
         FeedDictionary feed;
-        feed.channel = channel;
-        feed.items = items;
+        feed.channel = channelOfDictionary(channel);
+        feed.items = itemsOfDictionaries(items);
         feed.tickers = tickers;
         store().publish(url, std::move(feed), false, nullptr);
         if (!listed) store().removeRows({int(store().count()) - 1});

@@ -2,6 +2,7 @@
 // the wrong types. Every reader of the feed list passes over what it cannot use,
 // and keeps it: nothing the user had is dropped or rewritten.
 #include "tests/feeds/FeedTestSupport.h"
+#include "parser/FeedDictionaryForm.h"
 
 #include <QAbstractItemModel>
 #include <QTableView>
@@ -59,7 +60,7 @@ TEST_F(PluginTest, FeedRecordsThatAreNotDictionariesAreKeptAndPassedOver) {
 
     // Menu commands on the good feed.
     p.infoMenu().commands().setUpdateIntervalTo(good, QStringLiteral("9"));
-    p.infoMenu().commands().dontShowAgain(good, 0, QVariantMap{{"guid", "g1"}, {"title", "One"}});
+    p.infoMenu().commands().dontShowAgain(good, 0, itemOfDictionary({{"guid", "g1"}, {"title", "One"}}));
     p.infoMenu().commands().subscribeToSource(QStringLiteral("http://127.0.0.1:9/new"));
     EXPECT_EQ(junkKept(), QString());
 
