@@ -1,7 +1,5 @@
 #include "parser/AtomHandlers.h"
 
-#include "parser/FeedDictionaryForm.h"
-
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 #include "parser/ItemFields.h"
@@ -199,22 +197,23 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
     }
     if (rel == u"alternate") {
         int& rank = parent == Role::Feed ? channelLinkRank_ : currentEntry().linkRank;
-        QVariantMap& owner = parent == Role::Feed ? channel_ : currentEntry().item;
+        Field& link = parent == Role::Feed ? channel_.link : currentEntry().item.link;
         if (pageRank(type) > rank) {
             rank = pageRank(type);
-            owner.insert(itemkeys::kLink, href);
+            link = Field::ofText(href);
         }
         return;
     }
     if (parent != Role::Entry) return;
     Entry& entry = currentEntry();
-    if (rel == u"enclosure" && !entry.item.contains(itemkeys::kEnclosure)) {
-        QVariantMap enclosure{{itemkeys::kURL, href}};
+    if (rel == u"enclosure" && !entry.item.enclosure.isPresent()) {
+        Field enclosure;
+        enclosure.attributes.append(Attribute{itemkeys::kURL, href});
         // The link's attributes of these names are the enclosure's own.
         for (const QString& key : {itemkeys::kLength, itemkeys::kType})
             if (const auto given = attributes.constFind(key); given != attributes.cend())
-                enclosure.insert(key, given->toString());
-        entry.item.insert(itemkeys::kEnclosure, enclosure);
+                enclosure.attributes.append(Attribute{key, given->toString()});
+        entry.item.enclosure = std::move(enclosure);
     } else if (rel == u"replies") {
         QString& slot = pageRank(type) == 2 ? entry.commentsPage : entry.commentsOther;
         if (slot.isEmpty()) slot = href;
@@ -225,9 +224,9 @@ void AtomHandlers::addCategory(const QVariantMap& attributes) {
     const QString term = attribute(attributes, "term").trimmed();
     if (term.isEmpty()) return;
     if (parentRole() == Role::Feed)
-        channelCategories_.append(term);
+        channelCategories_.append(Field::ofText(term));
     else
-        currentEntry().categories.append(term);
+        currentEntry().categories.append(Field::ofText(term));
 }
 
 void AtomHandlers::foundCharacters(QStringView text) {
@@ -291,15 +290,15 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
         currentEntry().sourceTitle = text;
     } else if (parent == Role::Feed) {
         if (name == u"title")
-            channel_.insert(itemkeys::kTitle, text);
+            channel_.title = Field::ofText(text);
         else if (name == u"subtitle")
-            channel_.insert(itemkeys::kDescription, capturedHtml());
+            channel_.description = Field::ofText(capturedHtml());
         else if (name == u"rights")
-            channel_.insert(itemkeys::kCopyright, text);
+            channel_.copyright = Field::ofText(text);
         else if (name == u"generator")
-            channel_.insert(itemkeys::kGenerator, text);
+            channel_.generator = Field::ofText(text);
         else if (name == u"updated")
-            channel_.insert(itemkeys::kLastBuildDate, rssDateOfIsoDate(text));
+            channel_.lastBuildDate = Field::ofText(rssDateOfIsoDate(text));
         else if (name == u"logo")
             logo_ = resolvedLink(frame.base, text);
         else if (name == u"icon")
@@ -307,9 +306,9 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     } else if (parent == Role::Entry) {
         Entry& entry = currentEntry();
         if (name == u"title")
-            entry.item.insert(itemkeys::kTitle, text);
+            entry.item.title = Field::ofText(text);
         else if (name == u"id")
-            entry.item.insert(itemkeys::kGuid, text);
+            entry.item.guid = Field::ofText(text);
         else if (name == u"summary")
             entry.summary = capturedHtml();
         else if (name == u"content")
@@ -321,25 +320,24 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     }
 }
 
-QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
-    QVariantMap item = entry.item;
+FeedItem AtomHandlers::itemOf(const Entry& entry) const {
+    FeedItem item = entry.item;
     const QString description = entry.summary.isEmpty() ? entry.content : entry.summary;
-    if (!description.isEmpty()) item.insert(itemkeys::kDescription, description);
+    if (!description.isEmpty()) item.description = Field::ofText(description);
     const QString date = entry.published.isEmpty() ? entry.updated : entry.published;
-    if (!date.isEmpty()) item.insert(itemkeys::kPubDate, rssDateOfIsoDate(date));
+    if (!date.isEmpty()) item.pubDate = Field::ofText(rssDateOfIsoDate(date));
     // An entry without an author of its own has the feed's.
     const Person& person = entry.hasAuthor ? entry.author : feedAuthor_;
     const QString author = rssAuthor(person.name, person.email);
-    if (!author.isEmpty()) item.insert(itemkeys::kAuthor, author);
-    if (!entry.categories.isEmpty()) item.insert(itemkeys::kCategories, entry.categories);
+    if (!author.isEmpty()) item.author = Field::ofText(author);
+    if (!entry.categories.isEmpty()) item.categories = entry.categories;
     const QString comments = entry.commentsPage.isEmpty() ? entry.commentsOther : entry.commentsPage;
-    if (!comments.isEmpty()) item.insert(itemkeys::kComments, comments);
+    if (!comments.isEmpty()) item.comments = Field::ofText(comments);
     if (!entry.sourceSelf.isEmpty()) {
-        QVariantMap source{{itemkeys::kURL, entry.sourceSelf}};
-        if (!entry.sourceTitle.isEmpty()) source.insert(itemkeys::kText, entry.sourceTitle);
-        item.insert(itemkeys::kSource, source);
+        item.source.attributes = {Attribute{itemkeys::kURL, entry.sourceSelf}};
+        if (!entry.sourceTitle.isEmpty()) item.source.text = entry.sourceTitle;
     } else if (!entry.sourceTitle.isEmpty()) {
-        item.insert(itemkeys::kSource, entry.sourceTitle);
+        item.source = Field::ofText(entry.sourceTitle);
     }
     return item;
 }
@@ -347,21 +345,19 @@ QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
 ParsedFeed AtomHandlers::feedDictionary() const {
     ParsedFeed feed;
     if (!sawFeed_) return feed;
-    QVariantMap channel = channel_;
-    if (!channelCategories_.isEmpty()) channel.insert(itemkeys::kCategories, channelCategories_);
+    FeedChannel& channel = feed.channel.emplace(channel_);
+    if (!channelCategories_.isEmpty()) channel.categories = channelCategories_;
     const QString image = logo_.isEmpty() ? icon_ : logo_;
     if (!image.isEmpty()) {
-        QVariantMap imageDictionary{{itemkeys::kURL, image}};
-        if (const auto link = channel_.constFind(itemkeys::kLink); link != channel_.cend())
-            imageDictionary.insert(itemkeys::kLink, *link);
-        channel.insert(itemkeys::kImage, imageDictionary);
+        FeedImage& logo = channel.image.emplace();
+        logo.url = image;
+        if (channel_.link.isPresent()) logo.link = channel_.link.text;
     }
-    feed.channel = channelOfDictionary(channel);
     if (!entries_.empty()) {
         QList<FeedItem> items;
         items.reserve(qsizetype(entries_.size()));
         for (const Entry& entry : entries_)
-            items.append(itemOfDictionary(itemOf(entry)));
+            items.append(itemOf(entry));
         feed.items = std::move(items);
     }
     feed.itemsLeftOut = entriesLeftOut_;

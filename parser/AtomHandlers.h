@@ -8,7 +8,7 @@
 #include <vector>
 
 // The handlers of an Atom 1.0 document's parser events. They make the same feed
-// dictionary as the RSS handlers, so signs, menus and commands work unchanged:
+// channel and items as the RSS handlers, so signs, menus and commands work unchanged:
 // the feed is the channel (title, subtitle as "description", alternate link,
 // updated as "lastBuildDate", rights as "copyright", generator, categories, logo
 // or icon as the image), every entry an item (title, alternate link, id as
@@ -61,13 +61,13 @@ class AtomHandlers : public XmlEventDelegate {
     // What an entry collects before it becomes an item: several of its entries
     // are chosen only once the entry has ended (summary before content).
     struct Entry {
-        QVariantMap item;
+        FeedItem item;
+        int linkRank = 0;
         QString summary, content, published, updated;
         QString commentsPage, commentsOther;
-        QVariantList categories;
+        Categories categories;
         Person author;
         bool hasAuthor = false;
-        int linkRank = 0;
         QString sourceTitle, sourceSelf;
     };
 
@@ -79,7 +79,7 @@ class AtomHandlers : public XmlEventDelegate {
     QString capturedPlainText() const;
     QString capturedHtml() const;
     Role parentRole() const;
-    QVariantMap itemOf(const Entry& entry) const;
+    FeedItem itemOf(const Entry& entry) const;
     // The entry being read: past the bound, a scratch one that is not kept.
     Entry& currentEntry() { return entriesLeftOut_ > 0 ? leftOut_ : entries_.back(); }
 
@@ -93,9 +93,9 @@ class AtomHandlers : public XmlEventDelegate {
     QString captured_;
 
     bool sawFeed_ = false;
-    QVariantMap channel_;
+    FeedChannel channel_;
     int channelLinkRank_ = 0;
-    QVariantList channelCategories_;
+    Categories channelCategories_;
     QString logo_, icon_;
     Person feedAuthor_;
     bool hasFeedAuthor_ = false;
