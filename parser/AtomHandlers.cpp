@@ -13,13 +13,15 @@ namespace {
 
 const QString kXhtmlNamespace = QStringLiteral("http://www.w3.org/1999/xhtml");
 
-QString attribute(const QVariantMap& attributes, const char* name) {
-    return attributes.value(QLatin1String(name)).toString();
+QString attribute(const Attributes& attributes, const char* name) {
+    for (const Attribute& a : attributes)
+        if (a.name == QLatin1String(name)) return a.value;
+    return QString();
 }
 
 // A link relation as a short name: absent means "alternate", and the IANA
 // registry's IRIs name the same relations.
-QString relationOf(const QVariantMap& attributes) {
+QString relationOf(const Attributes& attributes) {
     QString rel = attribute(attributes, "rel").trimmed();
     rel.remove(QStringLiteral("http://www.iana.org/assignments/relation/"));
     return rel.isEmpty() ? QStringLiteral("alternate") : rel.toLower();
@@ -55,16 +57,15 @@ AtomHandlers::Role AtomHandlers::parentRole() const {
 }
 
 void AtomHandlers::didStartElementNs(const QString& name, const QString& namespaceURI,
-                                     const QString& localName, const QVariantMap& attributes) {
+                                     const QString& localName, const Attributes& attributes) {
     Frame frame;
     const bool atom03 = namespaceURI == kNamespace03;
     frame.localName = atom03 && !capturing_ ? atom10Name(localName) : localName;
     frame.atom = namespaceURI == kNamespace || atom03;
     frame.atom03 = atom03;
     frame.base = frames_.empty() ? documentURL_ : frames_.back().base;
-    const auto xmlBase = attributes.constFind(QStringLiteral("xml:base"));
-    if (xmlBase != attributes.cend()) {
-        const QUrl given(xmlBase->toString().trimmed(), QUrl::TolerantMode);
+    if (const QString xmlBase = attributeValue(attributes, u"xml:base"); !xmlBase.isNull()) {
+        const QUrl given(xmlBase.trimmed(), QUrl::TolerantMode);
         frame.base = frame.base.isValid() && !frame.base.isRelative() ? frame.base.resolved(given) : given;
     }
     if (capturing_) {
@@ -73,10 +74,10 @@ void AtomHandlers::didStartElementNs(const QString& name, const QString& namespa
         frame.wrapper = captureDepth_ == 1 && namespaceURI == kXhtmlNamespace && localName == u"div";
         if (captureKind_ == TextKind::Xhtml && !frame.wrapper) {
             captured_ += u'<' + localName;
-            for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
-                if (it.key().startsWith(QLatin1String("xmlns")) || it.key().startsWith(QLatin1String("xml:")))
+            for (const Attribute* a : attributesByName(attributes)) {
+                if (a->name.startsWith(QLatin1String("xmlns")) || a->name.startsWith(QLatin1String("xml:")))
                     continue;
-                captured_ += u' ' + it.key() + QStringLiteral("=\"") + it->toString().toHtmlEscaped() + u'"';
+                captured_ += u' ' + a->name + QStringLiteral("=\"") + a->value.toHtmlEscaped() + u'"';
             }
             captured_ += isVoidElement(localName) ? QStringLiteral("/>") : QStringLiteral(">");
         }
@@ -87,7 +88,7 @@ void AtomHandlers::didStartElementNs(const QString& name, const QString& namespa
     frames_.push_back(std::move(frame));
 }
 
-void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame) {
+void AtomHandlers::startAtomElement(const QString& localName, const Attributes& attributes, Frame& frame) {
     const Role parent = parentRole();
     if (frames_.empty()) {
         if (localName == u"feed") {
@@ -151,7 +152,7 @@ void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap&
 
 // How the text of an element with these attributes is written; false when it is
 // no text to read (base64, or a type that is not text).
-bool AtomHandlers::chooseTextKind(const QVariantMap& attributes, bool atom03) {
+bool AtomHandlers::chooseTextKind(const Attributes& attributes, bool atom03) {
     const QString type = attribute(attributes, "type").trimmed().toLower();
     if (atom03) {
         // Types are MIME types there, text/plain when absent; the mode says whether
@@ -185,7 +186,7 @@ void AtomHandlers::dropUnfinishedEntry() {
         }
 }
 
-void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
+void AtomHandlers::addLink(const Attributes& attributes, const QUrl& base) {
     const QString href = resolvedLink(base, attribute(attributes, "href"));
     if (href.isEmpty()) return;
     const QString rel = relationOf(attributes);
@@ -211,8 +212,8 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
         enclosure.attributes.append(Attribute{itemkeys::kURL, href});
         // The link's attributes of these names are the enclosure's own.
         for (const QString& key : {itemkeys::kLength, itemkeys::kType})
-            if (const auto given = attributes.constFind(key); given != attributes.cend())
-                enclosure.attributes.append(Attribute{key, given->toString()});
+            if (const QString given = attributeValue(attributes, key); !given.isNull())
+                enclosure.attributes.append(Attribute{key, given});
         entry.item.enclosure = std::move(enclosure);
     } else if (rel == u"replies") {
         QString& slot = pageRank(type) == 2 ? entry.commentsPage : entry.commentsOther;
@@ -220,7 +221,7 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
     }
 }
 
-void AtomHandlers::addCategory(const QVariantMap& attributes) {
+void AtomHandlers::addCategory(const Attributes& attributes) {
     const QString term = attribute(attributes, "term").trimmed();
     if (term.isEmpty()) return;
     if (parentRole() == Role::Feed)

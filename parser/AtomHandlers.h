@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QUrl>
-#include <QVariantMap>
 #include <vector>
 
 // The handlers of an Atom 1.0 document's parser events. They make the same feed
@@ -28,9 +27,9 @@ class AtomHandlers : public XmlEventDelegate {
     explicit AtomHandlers(QUrl documentURL) : documentURL_(std::move(documentURL)) {}
 
     bool wantsNamespaces() const override { return true; }
-    void didStartElement(const QString&, const QVariantMap&) override {}
+    void didStartElement(const QString&, const Attributes&) override {}
     void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
-                           const QVariantMap& attributes) override;
+                           const Attributes& attributes) override;
     void foundCharacters(QStringView text) override;
     void foundIgnorableWhitespace(QStringView whitespace) override;
     void didEndElement(const QString& name) override;
@@ -71,11 +70,11 @@ class AtomHandlers : public XmlEventDelegate {
         QString sourceTitle, sourceSelf;
     };
 
-    void startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame);
+    void startAtomElement(const QString& localName, const Attributes& attributes, Frame& frame);
     void endAtomElement(const Frame& frame);
-    bool chooseTextKind(const QVariantMap& attributes, bool atom03);
-    void addLink(const QVariantMap& attributes, const QUrl& base);
-    void addCategory(const QVariantMap& attributes);
+    bool chooseTextKind(const Attributes& attributes, bool atom03);
+    void addLink(const Attributes& attributes, const QUrl& base);
+    void addCategory(const Attributes& attributes);
     QString capturedPlainText() const;
     QString capturedHtml() const;
     Role parentRole() const;

@@ -47,14 +47,6 @@ void settleTextAttributes(FeedItem& item) {
     settleTextAttributes(item.categories);
 }
 
-Field fieldOfAttributes(const QVariantMap& attributes) {
-    Field field;
-    field.attributes.reserve(attributes.size());
-    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
-        field.attributes.append(Attribute{it.key(), it->toString()});
-    return field;
-}
-
 } // namespace
 
 void TextAccumulator::grow(qsizetype needed) {
@@ -98,9 +90,10 @@ void RssHandlers::parserDidStartDocument() {
     stack.clear();
 }
 
-void RssHandlers::storeAttributes(const QString& name, const QVariantMap& attributes) {
-    Field field = fieldOfAttributes(attributes);
-    textAttributeStored_ = textAttributeStored_ || attributes.contains(kText);
+void RssHandlers::storeAttributes(const QString& name, const Attributes& attributes) {
+    // A copy that shares the list: the parser's own is emptied, not changed, at the next start tag.
+    Field field{QString(), attributes};
+    textAttributeStored_ = textAttributeStored_ || hasTextAttribute(field);
     if (name == kCategory) {
         if (std::optional<Categories>* owner = categoryOwner()) {
             if (!*owner) owner->emplace();
@@ -112,7 +105,7 @@ void RssHandlers::storeAttributes(const QString& name, const QVariantMap& attrib
     }
 }
 
-void RssHandlers::didStartElement(const QString& name, const QVariantMap& attributes) {
+void RssHandlers::didStartElement(const QString& name, const Attributes& attributes) {
     if (rootElement_.isNull()) rootElement_ = name;
     if (name == kChannel) {
         channel_ = &channels_.emplace_back();

@@ -3,7 +3,6 @@
 #include "parser/XmlEventParser.h"
 
 #include <QString>
-#include <QVariantMap>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -64,7 +63,7 @@ class RssHandlers : public XmlEventDelegate {
     QString errorDescription;
 
     void parserDidStartDocument() override;
-    void didStartElement(const QString& name, const QVariantMap& attributes) override;
+    void didStartElement(const QString& name, const Attributes& attributes) override;
     void foundCharacters(QStringView text) override;
     void foundIgnorableWhitespace(QStringView whitespace) override;
     void didEndElement(const QString& name) override;
@@ -96,7 +95,7 @@ class RssHandlers : public XmlEventDelegate {
     FeedItem& itemAt(qsizetype index) { return index == kLeftOut ? leftOut_ : items_[index]; }
     std::optional<Categories>* categoryOwner();
     void storeText(const Container& container, const QString& name);
-    void storeAttributes(const QString& name, const QVariantMap& attributes);
+    void storeAttributes(const QString& name, const Attributes& attributes);
 
     // Channels and images at stable addresses: the element stack points into
     // them. One replaced (a second channel or image) stays until the parse ends.

@@ -24,7 +24,7 @@ struct CountingDelegate : XmlEventDelegate {
     int maxDepth = 0;
     bool ended = false;
     QString error;
-    void didStartElement(const QString&, const QVariantMap&) override {
+    void didStartElement(const QString&, const Attributes&) override {
         maxDepth = std::max(maxDepth, ++depth);
     }
     void foundCharacters(QStringView text) override { textChars += std::size_t(text.size()); }
