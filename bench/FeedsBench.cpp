@@ -45,7 +45,7 @@ bool parseOurs(const QByteArray& doc, int chunk) {
         if (!parser.parseChunk(doc.constData() + at, size_t(std::min<qsizetype>(chunk, doc.size() - at))))
             return false;
     parser.finish();
-    const FeedDictionary dictionary = handlers.feedDictionary();
+    const ParsedFeed dictionary = handlers.feedDictionary();
     return ended && dictionary.items && !dictionary.items->isEmpty();
 }
 
@@ -131,7 +131,7 @@ int memoryChild(const QString& path) {
         if (!parser.parseChunk(buffer.data(), size_t(n))) return 1;
     }
     parser.finish();
-    const FeedDictionary dictionary = handlers.feedDictionary();
+    const ParsedFeed dictionary = handlers.feedDictionary();
     if (!dictionary.items) return 1;
     const qint64 peak = statusBytes("VmHWM:");
     if (before < 0 || peak < 0) return 1;

@@ -123,8 +123,8 @@ Outcome read(const QByteArray& doc) {
     const ParsedFeed feed = reader.takeFeed();
     qsizetype shown = 0;
     if (feed.items)
-        for (const QVariant& item : *feed.items)
-            shown += itemHeadline(item.toMap()).size();
+        for (const FeedItem& item : *feed.items)
+            shown += itemHeadline(item).size();
     QString what = outcome == FeedDocumentParser::Outcome::Feed ? QStringLiteral("read") : reader.error();
     if (!reader.repairNote().isEmpty()) what = QStringLiteral("repaired");
     return {cpuSeconds() - start, what + QStringLiteral(" %1").arg(shown)};

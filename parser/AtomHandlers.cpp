@@ -1,7 +1,5 @@
 #include "parser/AtomHandlers.h"
 
-#include "parser/FeedDictionaryForm.h"
-
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 #include "parser/ItemFields.h"
@@ -15,13 +13,15 @@ namespace {
 
 const QString kXhtmlNamespace = QStringLiteral("http://www.w3.org/1999/xhtml");
 
-QString attribute(const QVariantMap& attributes, const char* name) {
-    return attributes.value(QLatin1String(name)).toString();
+QString attribute(const Attributes& attributes, const char* name) {
+    for (const Attribute& a : attributes)
+        if (a.name == QLatin1String(name)) return a.value;
+    return QString();
 }
 
 // A link relation as a short name: absent means "alternate", and the IANA
 // registry's IRIs name the same relations.
-QString relationOf(const QVariantMap& attributes) {
+QString relationOf(const Attributes& attributes) {
     QString rel = attribute(attributes, "rel").trimmed();
     rel.remove(QStringLiteral("http://www.iana.org/assignments/relation/"));
     return rel.isEmpty() ? QStringLiteral("alternate") : rel.toLower();
@@ -57,16 +57,15 @@ AtomHandlers::Role AtomHandlers::parentRole() const {
 }
 
 void AtomHandlers::didStartElementNs(const QString& name, const QString& namespaceURI,
-                                     const QString& localName, const QVariantMap& attributes) {
+                                     const QString& localName, const Attributes& attributes) {
     Frame frame;
     const bool atom03 = namespaceURI == kNamespace03;
     frame.localName = atom03 && !capturing_ ? atom10Name(localName) : localName;
     frame.atom = namespaceURI == kNamespace || atom03;
     frame.atom03 = atom03;
     frame.base = frames_.empty() ? documentURL_ : frames_.back().base;
-    const auto xmlBase = attributes.constFind(QStringLiteral("xml:base"));
-    if (xmlBase != attributes.cend()) {
-        const QUrl given(xmlBase->toString().trimmed(), QUrl::TolerantMode);
+    if (const QString xmlBase = attributeValue(attributes, u"xml:base"); !xmlBase.isNull()) {
+        const QUrl given(xmlBase.trimmed(), QUrl::TolerantMode);
         frame.base = frame.base.isValid() && !frame.base.isRelative() ? frame.base.resolved(given) : given;
     }
     if (capturing_) {
@@ -75,10 +74,10 @@ void AtomHandlers::didStartElementNs(const QString& name, const QString& namespa
         frame.wrapper = captureDepth_ == 1 && namespaceURI == kXhtmlNamespace && localName == u"div";
         if (captureKind_ == TextKind::Xhtml && !frame.wrapper) {
             captured_ += u'<' + localName;
-            for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
-                if (it.key().startsWith(QLatin1String("xmlns")) || it.key().startsWith(QLatin1String("xml:")))
+            for (const Attribute* a : attributesByName(attributes)) {
+                if (a->name.startsWith(QLatin1String("xmlns")) || a->name.startsWith(QLatin1String("xml:")))
                     continue;
-                captured_ += u' ' + it.key() + QStringLiteral("=\"") + it->toString().toHtmlEscaped() + u'"';
+                captured_ += u' ' + a->name + QStringLiteral("=\"") + a->value.toHtmlEscaped() + u'"';
             }
             captured_ += isVoidElement(localName) ? QStringLiteral("/>") : QStringLiteral(">");
         }
@@ -89,7 +88,7 @@ void AtomHandlers::didStartElementNs(const QString& name, const QString& namespa
     frames_.push_back(std::move(frame));
 }
 
-void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame) {
+void AtomHandlers::startAtomElement(const QString& localName, const Attributes& attributes, Frame& frame) {
     const Role parent = parentRole();
     if (frames_.empty()) {
         if (localName == u"feed") {
@@ -153,7 +152,7 @@ void AtomHandlers::startAtomElement(const QString& localName, const QVariantMap&
 
 // How the text of an element with these attributes is written; false when it is
 // no text to read (base64, or a type that is not text).
-bool AtomHandlers::chooseTextKind(const QVariantMap& attributes, bool atom03) {
+bool AtomHandlers::chooseTextKind(const Attributes& attributes, bool atom03) {
     const QString type = attribute(attributes, "type").trimmed().toLower();
     if (atom03) {
         // Types are MIME types there, text/plain when absent; the mode says whether
@@ -187,7 +186,7 @@ void AtomHandlers::dropUnfinishedEntry() {
         }
 }
 
-void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
+void AtomHandlers::addLink(const Attributes& attributes, const QUrl& base) {
     const QString href = resolvedLink(base, attribute(attributes, "href"));
     if (href.isEmpty()) return;
     const QString rel = relationOf(attributes);
@@ -199,35 +198,36 @@ void AtomHandlers::addLink(const QVariantMap& attributes, const QUrl& base) {
     }
     if (rel == u"alternate") {
         int& rank = parent == Role::Feed ? channelLinkRank_ : currentEntry().linkRank;
-        QVariantMap& owner = parent == Role::Feed ? channel_ : currentEntry().item;
+        Field& link = parent == Role::Feed ? channel_.link : currentEntry().item.link;
         if (pageRank(type) > rank) {
             rank = pageRank(type);
-            owner.insert(itemkeys::kLink, href);
+            link = Field::ofText(href);
         }
         return;
     }
     if (parent != Role::Entry) return;
     Entry& entry = currentEntry();
-    if (rel == u"enclosure" && !entry.item.contains(itemkeys::kEnclosure)) {
-        QVariantMap enclosure{{itemkeys::kURL, href}};
+    if (rel == u"enclosure" && !entry.item.enclosure.isPresent()) {
+        Field enclosure;
+        enclosure.attributes.append(Attribute{itemkeys::kURL, href});
         // The link's attributes of these names are the enclosure's own.
         for (const QString& key : {itemkeys::kLength, itemkeys::kType})
-            if (const auto given = attributes.constFind(key); given != attributes.cend())
-                enclosure.insert(key, given->toString());
-        entry.item.insert(itemkeys::kEnclosure, enclosure);
+            if (const QString given = attributeValue(attributes, key); !given.isNull())
+                enclosure.attributes.append(Attribute{key, given});
+        entry.item.enclosure = std::move(enclosure);
     } else if (rel == u"replies") {
         QString& slot = pageRank(type) == 2 ? entry.commentsPage : entry.commentsOther;
         if (slot.isEmpty()) slot = href;
     }
 }
 
-void AtomHandlers::addCategory(const QVariantMap& attributes) {
+void AtomHandlers::addCategory(const Attributes& attributes) {
     const QString term = attribute(attributes, "term").trimmed();
     if (term.isEmpty()) return;
     if (parentRole() == Role::Feed)
-        channelCategories_.append(term);
+        channelCategories_.append(Field::ofText(term));
     else
-        currentEntry().categories.append(term);
+        currentEntry().categories.append(Field::ofText(term));
 }
 
 void AtomHandlers::foundCharacters(QStringView text) {
@@ -291,15 +291,15 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
         currentEntry().sourceTitle = text;
     } else if (parent == Role::Feed) {
         if (name == u"title")
-            channel_.insert(itemkeys::kTitle, text);
+            channel_.title = Field::ofText(text);
         else if (name == u"subtitle")
-            channel_.insert(itemkeys::kDescription, capturedHtml());
+            channel_.description = Field::ofText(capturedHtml());
         else if (name == u"rights")
-            channel_.insert(itemkeys::kCopyright, text);
+            channel_.copyright = Field::ofText(text);
         else if (name == u"generator")
-            channel_.insert(itemkeys::kGenerator, text);
+            channel_.generator = Field::ofText(text);
         else if (name == u"updated")
-            channel_.insert(itemkeys::kLastBuildDate, rssDateOfIsoDate(text));
+            channel_.lastBuildDate = Field::ofText(rssDateOfIsoDate(text));
         else if (name == u"logo")
             logo_ = resolvedLink(frame.base, text);
         else if (name == u"icon")
@@ -307,9 +307,9 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     } else if (parent == Role::Entry) {
         Entry& entry = currentEntry();
         if (name == u"title")
-            entry.item.insert(itemkeys::kTitle, text);
+            entry.item.title = Field::ofText(text);
         else if (name == u"id")
-            entry.item.insert(itemkeys::kGuid, text);
+            entry.item.guid = Field::ofText(text);
         else if (name == u"summary")
             entry.summary = capturedHtml();
         else if (name == u"content")
@@ -321,25 +321,24 @@ void AtomHandlers::endAtomElement(const Frame& frame) {
     }
 }
 
-QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
-    QVariantMap item = entry.item;
+FeedItem AtomHandlers::itemOf(const Entry& entry) const {
+    FeedItem item = entry.item;
     const QString description = entry.summary.isEmpty() ? entry.content : entry.summary;
-    if (!description.isEmpty()) item.insert(itemkeys::kDescription, description);
+    if (!description.isEmpty()) item.description = Field::ofText(description);
     const QString date = entry.published.isEmpty() ? entry.updated : entry.published;
-    if (!date.isEmpty()) item.insert(itemkeys::kPubDate, rssDateOfIsoDate(date));
+    if (!date.isEmpty()) item.pubDate = Field::ofText(rssDateOfIsoDate(date));
     // An entry without an author of its own has the feed's.
     const Person& person = entry.hasAuthor ? entry.author : feedAuthor_;
     const QString author = rssAuthor(person.name, person.email);
-    if (!author.isEmpty()) item.insert(itemkeys::kAuthor, author);
-    if (!entry.categories.isEmpty()) item.insert(itemkeys::kCategories, entry.categories);
+    if (!author.isEmpty()) item.author = Field::ofText(author);
+    if (!entry.categories.isEmpty()) item.categories = entry.categories;
     const QString comments = entry.commentsPage.isEmpty() ? entry.commentsOther : entry.commentsPage;
-    if (!comments.isEmpty()) item.insert(itemkeys::kComments, comments);
+    if (!comments.isEmpty()) item.comments = Field::ofText(comments);
     if (!entry.sourceSelf.isEmpty()) {
-        QVariantMap source{{itemkeys::kURL, entry.sourceSelf}};
-        if (!entry.sourceTitle.isEmpty()) source.insert(itemkeys::kText, entry.sourceTitle);
-        item.insert(itemkeys::kSource, source);
+        item.source.attributes = {Attribute{itemkeys::kURL, entry.sourceSelf}};
+        if (!entry.sourceTitle.isEmpty()) item.source.text = entry.sourceTitle;
     } else if (!entry.sourceTitle.isEmpty()) {
-        item.insert(itemkeys::kSource, entry.sourceTitle);
+        item.source = Field::ofText(entry.sourceTitle);
     }
     return item;
 }
@@ -347,21 +346,19 @@ QVariantMap AtomHandlers::itemOf(const Entry& entry) const {
 ParsedFeed AtomHandlers::feedDictionary() const {
     ParsedFeed feed;
     if (!sawFeed_) return feed;
-    QVariantMap channel = channel_;
-    if (!channelCategories_.isEmpty()) channel.insert(itemkeys::kCategories, channelCategories_);
+    FeedChannel& channel = feed.channel.emplace(channel_);
+    if (!channelCategories_.isEmpty()) channel.categories = channelCategories_;
     const QString image = logo_.isEmpty() ? icon_ : logo_;
     if (!image.isEmpty()) {
-        QVariantMap imageDictionary{{itemkeys::kURL, image}};
-        if (const auto link = channel_.constFind(itemkeys::kLink); link != channel_.cend())
-            imageDictionary.insert(itemkeys::kLink, *link);
-        channel.insert(itemkeys::kImage, imageDictionary);
+        FeedImage& logo = channel.image.emplace();
+        logo.url = image;
+        if (channel_.link.isPresent()) logo.link = channel_.link.text;
     }
-    feed.channel = channelOfDictionary(channel);
     if (!entries_.empty()) {
         QList<FeedItem> items;
         items.reserve(qsizetype(entries_.size()));
         for (const Entry& entry : entries_)
-            items.append(itemOfDictionary(itemOf(entry)));
+            items.append(itemOf(entry));
         feed.items = std::move(items);
     }
     feed.itemsLeftOut = entriesLeftOut_;

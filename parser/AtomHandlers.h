@@ -4,11 +4,10 @@
 
 #include <QString>
 #include <QUrl>
-#include <QVariantMap>
 #include <vector>
 
 // The handlers of an Atom 1.0 document's parser events. They make the same feed
-// dictionary as the RSS handlers, so signs, menus and commands work unchanged:
+// channel and items as the RSS handlers, so signs, menus and commands work unchanged:
 // the feed is the channel (title, subtitle as "description", alternate link,
 // updated as "lastBuildDate", rights as "copyright", generator, categories, logo
 // or icon as the image), every entry an item (title, alternate link, id as
@@ -28,9 +27,9 @@ class AtomHandlers : public XmlEventDelegate {
     explicit AtomHandlers(QUrl documentURL) : documentURL_(std::move(documentURL)) {}
 
     bool wantsNamespaces() const override { return true; }
-    void didStartElement(const QString&, const QVariantMap&) override {}
+    void didStartElement(const QString&, const Attributes&) override {}
     void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
-                           const QVariantMap& attributes) override;
+                           const Attributes& attributes) override;
     void foundCharacters(QStringView text) override;
     void foundIgnorableWhitespace(QStringView whitespace) override;
     void didEndElement(const QString& name) override;
@@ -61,25 +60,25 @@ class AtomHandlers : public XmlEventDelegate {
     // What an entry collects before it becomes an item: several of its entries
     // are chosen only once the entry has ended (summary before content).
     struct Entry {
-        QVariantMap item;
+        FeedItem item;
+        int linkRank = 0;
         QString summary, content, published, updated;
         QString commentsPage, commentsOther;
-        QVariantList categories;
+        Categories categories;
         Person author;
         bool hasAuthor = false;
-        int linkRank = 0;
         QString sourceTitle, sourceSelf;
     };
 
-    void startAtomElement(const QString& localName, const QVariantMap& attributes, Frame& frame);
+    void startAtomElement(const QString& localName, const Attributes& attributes, Frame& frame);
     void endAtomElement(const Frame& frame);
-    bool chooseTextKind(const QVariantMap& attributes, bool atom03);
-    void addLink(const QVariantMap& attributes, const QUrl& base);
-    void addCategory(const QVariantMap& attributes);
+    bool chooseTextKind(const Attributes& attributes, bool atom03);
+    void addLink(const Attributes& attributes, const QUrl& base);
+    void addCategory(const Attributes& attributes);
     QString capturedPlainText() const;
     QString capturedHtml() const;
     Role parentRole() const;
-    QVariantMap itemOf(const Entry& entry) const;
+    FeedItem itemOf(const Entry& entry) const;
     // The entry being read: past the bound, a scratch one that is not kept.
     Entry& currentEntry() { return entriesLeftOut_ > 0 ? leftOut_ : entries_.back(); }
 
@@ -93,9 +92,9 @@ class AtomHandlers : public XmlEventDelegate {
     QString captured_;
 
     bool sawFeed_ = false;
-    QVariantMap channel_;
+    FeedChannel channel_;
     int channelLinkRank_ = 0;
-    QVariantList channelCategories_;
+    Categories channelCategories_;
     QString logo_, icon_;
     Person feedAuthor_;
     bool hasFeedAuthor_ = false;

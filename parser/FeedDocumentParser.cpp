@@ -96,9 +96,9 @@ class FeedDocumentParser::XmlRoot : public XmlEventDelegate {
 
     bool readsRss() const { return format == Format::Rss; }
     bool wantsNamespaces() const override { return true; }
-    void didStartElement(const QString&, const QVariantMap&) override {}
+    void didStartElement(const QString&, const Attributes&) override {}
     void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
-                           const QVariantMap& attributes) override {
+                           const Attributes& attributes) override {
         if (format == Format::Unknown) {
             rootName = name;
             if ((namespaceURI == AtomHandlers::kNamespace || namespaceURI == AtomHandlers::kNamespace03) &&
@@ -182,7 +182,7 @@ class FeedDocumentParser::XmlRoot : public XmlEventDelegate {
   private:
     // An element inside a description: from the first, the description's text
     // so far and all that follows is kept as HTML.
-    void startMarkup(const QString& shown, const QVariantMap& attributes) {
+    void startMarkup(const QString& shown, const Attributes& attributes) {
         if (!inMarkup_) {
             markup_ = rss.stringSoFar.view().toString().toHtmlEscaped();
             inMarkup_ = true;
@@ -191,9 +191,9 @@ class FeedDocumentParser::XmlRoot : public XmlEventDelegate {
         names_.push_back(shown);
         ++markupDepth_;
         markup_ += u'<' + shown;
-        for (auto it = attributes.cbegin(); it != attributes.cend(); ++it) {
-            if (it.key().startsWith(QLatin1String("xmlns"))) continue;
-            markup_ += u' ' + it.key() + QStringLiteral("=\"") + it->toString().toHtmlEscaped() + u'"';
+        for (const Attribute* a : attributesByName(attributes)) {
+            if (a->name.startsWith(QLatin1String("xmlns"))) continue;
+            markup_ += u' ' + a->name + QStringLiteral("=\"") + a->value.toHtmlEscaped() + u'"';
         }
         markup_ += u'>';
     }

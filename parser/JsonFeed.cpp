@@ -1,7 +1,5 @@
 #include "parser/JsonFeed.h"
 
-#include "parser/FeedDictionaryForm.h"
-
 #include "parser/FeedText.h"
 #include "parser/HtmlText.h"
 #include "parser/ItemFields.h"
@@ -24,8 +22,12 @@ QString textOf(const QJsonObject& object, const char* key) {
     return value.isString() ? value.toString() : QString();
 }
 
-void putText(QVariantMap& map, const QString& key, const QString& text) {
-    if (!text.trimmed().isEmpty()) map.insert(key, text);
+// A text that is all white space is no text.
+void putText(Field& field, const QString& text) {
+    if (!text.trimmed().isEmpty()) field = Field::ofText(text);
+}
+void putText(QString& slot, const QString& text) {
+    if (!text.trimmed().isEmpty()) slot = text;
 }
 
 // Version 1.1 has "authors"; version 1 had one "author".
@@ -43,50 +45,50 @@ QString authorOf(const QJsonObject& object) {
     return rssAuthor(textOf(author, "name"), email);
 }
 
-QVariantMap itemOf(const QJsonObject& object, const QUrl& base) {
-    QVariantMap item;
+FeedItem itemOf(const QJsonObject& object, const QUrl& base) {
+    FeedItem item;
     const QJsonValue id = object.value(QLatin1String("id"));
     // Version 1 allowed numbers as ids.
     if (id.isString() || id.isDouble())
-        putText(item, itemkeys::kGuid,
-                id.isString() ? id.toString() : QString::number(id.toDouble(), 'g', 17));
-    putText(item, itemkeys::kLink, resolvedLink(base, textOf(object, "url")));
-    putText(item, itemkeys::kTitle, textOf(object, "title").trimmed());
+        putText(item.guid, id.isString() ? id.toString() : QString::number(id.toDouble(), 'g', 17));
+    putText(item.link, resolvedLink(base, textOf(object, "url")));
+    putText(item.title, textOf(object, "title").trimmed());
     const QString html = textOf(object, "content_html");
     const QString text = textOf(object, "content_text");
     const QString summary = textOf(object, "summary");
     if (!html.trimmed().isEmpty())
-        item.insert(itemkeys::kDescription, html);
+        item.description = Field::ofText(html);
     else if (!text.trimmed().isEmpty())
-        item.insert(itemkeys::kDescription, htmlOfPlainText(text.trimmed()));
+        item.description = Field::ofText(htmlOfPlainText(text.trimmed()));
     else if (!summary.trimmed().isEmpty())
-        item.insert(itemkeys::kDescription, htmlOfPlainText(summary.trimmed()));
+        item.description = Field::ofText(htmlOfPlainText(summary.trimmed()));
     // An untitled item reads as its summary, then its text, then its HTML's text.
-    if (!item.contains(itemkeys::kTitle)) {
+    if (!item.title.isPresent()) {
         QString standIn = summary.simplified();
         if (standIn.isEmpty()) standIn = text.simplified();
         if (standIn.isEmpty()) standIn = plainTextOfHtml(html);
-        if (!standIn.isEmpty()) item.insert(itemkeys::kHeadlineStandIn, standIn);
+        if (!standIn.isEmpty()) item.headlineStandIn = standIn;
     }
     QString date = textOf(object, "date_published");
     if (date.trimmed().isEmpty()) date = textOf(object, "date_modified");
-    putText(item, itemkeys::kPubDate, date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
-    putText(item, itemkeys::kAuthor, authorOf(object));
-    QVariantList categories;
+    putText(item.pubDate, date.trimmed().isEmpty() ? QString() : rssDateOfIsoDate(date));
+    putText(item.author, authorOf(object));
+    Categories categories;
     for (const QJsonValue& tag : object.value(QLatin1String("tags")).toArray())
         if (tag.isString() && !tag.toString().trimmed().isEmpty())
-            categories.append(tag.toString().trimmed());
-    if (!categories.isEmpty()) item.insert(itemkeys::kCategories, categories);
+            categories.append(Field::ofText(tag.toString().trimmed()));
+    if (!categories.isEmpty()) item.categories = std::move(categories);
     for (const QJsonValue& value : object.value(QLatin1String("attachments")).toArray()) {
         const QJsonObject attachment = value.toObject();
         const QString url = resolvedLink(base, textOf(attachment, "url"));
         if (url.isEmpty()) continue;
-        QVariantMap enclosure{{itemkeys::kURL, url}};
-        putText(enclosure, itemkeys::kType, textOf(attachment, "mime_type"));
+        Attributes& enclosure = item.enclosure.attributes;
+        enclosure.append(Attribute{itemkeys::kURL, url});
+        if (const QString type = textOf(attachment, "mime_type"); !type.trimmed().isEmpty())
+            enclosure.append(Attribute{itemkeys::kType, type});
         const QJsonValue size = attachment.value(QLatin1String("size_in_bytes"));
         if (size.isDouble() && size.toDouble() >= 0)
-            enclosure.insert(itemkeys::kLength, QString::number(qint64(size.toDouble())));
-        item.insert(itemkeys::kEnclosure, enclosure);
+            enclosure.append(Attribute{itemkeys::kLength, QString::number(qint64(size.toDouble()))});
         break;
     }
     return item;
@@ -128,28 +130,27 @@ JsonFeedResult readJsonFeed(const QByteArray& document, const QUrl& documentURL,
         result.reason = QStringLiteral("a JSON document that is not a JSON Feed");
         return result;
     }
-    QVariantMap channel;
-    putText(channel, itemkeys::kTitle, textOf(root, "title").trimmed());
+    FeedChannel& channel = result.feed.channel.emplace();
+    putText(channel.title, textOf(root, "title").trimmed());
     const QString home = resolvedLink(documentURL, textOf(root, "home_page_url"));
-    putText(channel, itemkeys::kLink, home);
-    putText(channel, itemkeys::kDescription, htmlOfPlainText(textOf(root, "description").trimmed()));
-    putText(channel, itemkeys::kLanguage, textOf(root, "language").trimmed());
+    putText(channel.link, home);
+    putText(channel.description, htmlOfPlainText(textOf(root, "description").trimmed()));
+    putText(channel.language, textOf(root, "language").trimmed());
     QString icon = resolvedLink(documentURL, textOf(root, "icon"));
     if (icon.isEmpty()) icon = resolvedLink(documentURL, textOf(root, "favicon"));
     if (!icon.isEmpty()) {
-        QVariantMap image{{itemkeys::kURL, icon}};
-        putText(image, itemkeys::kLink, home);
-        channel.insert(itemkeys::kImage, image);
+        FeedImage& image = channel.image.emplace();
+        image.url = icon;
+        putText(image.link, home);
     }
-    result.feed.channel = channelOfDictionary(channel);
     const QJsonArray items = root.value(QLatin1String("items")).toArray();
-    QVariantList list;
+    QList<FeedItem> list;
     for (const QJsonValue& value : items)
         if (value.isObject()) {
-            QVariantMap item = itemOf(value.toObject(), documentURL);
-            if (!item.isEmpty()) list.append(item); // nothing of it could be read
+            FeedItem item = itemOf(value.toObject(), documentURL);
+            if (!item.isEmpty()) list.append(std::move(item)); // nothing of it could be read
         }
-    if (!list.isEmpty()) result.feed.items = itemsOfDictionaries(list);
+    if (!list.isEmpty()) result.feed.items = std::move(list);
     result.feed.itemsLeftOut = bound.itemsLeftOut;
     result.kind = JsonFeedResult::Feed;
     return result;

@@ -1,6 +1,5 @@
 #include "parser/RssHandlers.h"
 
-#include "parser/FeedDictionaryForm.h"
 #include "parser/ItemFields.h"
 
 #include <algorithm>
@@ -12,23 +11,40 @@ namespace {
 const QString kChannel = QStringLiteral("channel");
 const QString kItem = QStringLiteral("item");
 const QString kRss = QStringLiteral("rss");
-using itemkeys::kCategories;
 using itemkeys::kCategory;
 using itemkeys::kImage;
 using itemkeys::kText;
 
-// The owner's category list, made (replacing any other entry of that name) when
-// asked to; nothing when there is none.
-QVariantList* categoryList(QVariantMap& owner, bool create) {
-    auto it = owner.find(kCategories);
-    if (it == owner.end()) {
-        if (!create) return nullptr;
-        it = owner.insert(kCategories, QVariantList());
-    } else if (it->typeId() != QMetaType::QVariantList) {
-        if (!create) return nullptr;
-        *it = QVariantList();
-    }
-    return static_cast<QVariantList*>(it->data());
+bool hasTextAttribute(const Field& field) {
+    return std::any_of(field.attributes.cbegin(), field.attributes.cend(),
+                       [](const Attribute& a) { return a.name == kText; });
+}
+
+// An element's attribute named "text" is its text when it has none of its own;
+// either way it is no attribute of the field.
+void settleTextAttribute(Field& field) {
+    for (qsizetype i = 0; i < field.attributes.size(); ++i)
+        if (field.attributes[i].name == kText) {
+            if (!field.hasText()) field.text = field.attributes[i].value;
+            field.attributes.remove(i);
+            return;
+        }
+}
+
+void settleTextAttributes(std::optional<Categories>& categories) {
+    if (categories)
+        for (Field& category : *categories)
+            settleTextAttribute(category);
+}
+
+void settleTextAttributes(FeedItem& item) {
+    for (Field* f :
+         {&item.title, &item.link, &item.guid, &item.description, &item.contentEncoded, &item.pubDate,
+          &item.dcDate, &item.comments, &item.author, &item.enclosure, &item.source})
+        settleTextAttribute(*f);
+    for (NamedField& other : item.others)
+        settleTextAttribute(other.value);
+    settleTextAttributes(item.categories);
 }
 
 } // namespace
@@ -41,32 +57,32 @@ void TextAccumulator::grow(qsizetype needed) {
     capacity_ = capacity;
 }
 
-QVariantMap* RssHandlers::newContainer() {
-    return &containers_.emplace_back();
+FeedItem* RssHandlers::lastItem() {
+    if (itemsLeftOut_ > 0) return &leftOut_;
+    return items_.isEmpty() ? nullptr : &items_.last();
 }
 
 // Categories met before the first item belong to the channel, later ones to the
 // last item. Before any channel there is no owner and they are dropped.
-QVariantMap* RssHandlers::categoryOwner() const {
-    if (QVariantMap* item = lastItem()) return item;
-    return channel_;
+std::optional<Categories>* RssHandlers::categoryOwner() {
+    if (FeedItem* item = lastItem()) return &item->categories;
+    return channel_ ? &channel_->categories : nullptr;
 }
 
 ParsedFeed RssHandlers::feedDictionary() const {
     ParsedFeed feed;
     if (channel_) {
-        QVariantMap channel = *channel_;
-        if (channelImage_) channel.insert(kImage, *channelImage_);
-        feed.channel = channelOfDictionary(channel);
+        feed.channel = *channel_;
+        if (channelImage_) feed.channel->image = *channelImage_;
     }
-    if (hasItems_) {
-        QList<FeedItem> items;
-        items.reserve(qsizetype(items_.size()));
-        for (const QVariantMap* item : items_)
-            items.append(itemOfDictionary(*item));
-        feed.items = std::move(items);
-    }
+    if (hasItems_) feed.items = items_;
     feed.itemsLeftOut = itemsLeftOut_;
+    if (textAttributeStored_) {
+        if (feed.channel) settleTextAttributes(feed.channel->categories);
+        if (feed.items)
+            for (FeedItem& item : *feed.items)
+                settleTextAttributes(item);
+    }
     return feed;
 }
 
@@ -74,36 +90,50 @@ void RssHandlers::parserDidStartDocument() {
     stack.clear();
 }
 
-void RssHandlers::didStartElement(const QString& name, const QVariantMap& attributes) {
+void RssHandlers::storeAttributes(const QString& name, const Attributes& attributes) {
+    // A copy that shares the list: the parser's own is emptied, not changed, at the next start tag.
+    Field field{QString(), attributes};
+    textAttributeStored_ = textAttributeStored_ || hasTextAttribute(field);
+    if (name == kCategory) {
+        if (std::optional<Categories>* owner = categoryOwner()) {
+            if (!*owner) owner->emplace();
+            if (!field.attributes.isEmpty()) (*owner)->append(std::move(field));
+        }
+    } else if (FeedItem* item = lastItem()) {
+        // Attributes always go to the last item, whichever container is open.
+        item->fieldForName(name) = std::move(field);
+    }
+}
+
+void RssHandlers::didStartElement(const QString& name, const Attributes& attributes) {
     if (rootElement_.isNull()) rootElement_ = name;
     if (name == kChannel) {
-        channel_ = newContainer();
+        channel_ = &channels_.emplace_back();
         channelImage_ = nullptr;
-        stack.push_back(channel_);
+        stack.push_back({channel_, nullptr, -1});
     } else if (name == kItem) {
         hasItems_ = true;
-        if (qsizetype(items_.size()) < kMaxItemsPerFeed) {
-            items_.push_back(newContainer());
-            stack.push_back(items_.back());
+        if (items_.size() < kMaxItemsPerFeed) {
+            items_.emplace_back();
+            stack.push_back({nullptr, nullptr, items_.size() - 1});
         } else {
             ++itemsLeftOut_;
-            leftOut_.clear();
-            stack.push_back(&leftOut_);
+            leftOut_ = FeedItem();
+            stack.push_back({nullptr, nullptr, kLeftOut});
         }
     } else if (name == kImage) {
         // Before any channel an image has nowhere to go: it and its children are
-        // collected into a container that nothing keeps.
-        QVariantMap* image = newContainer();
-        if (channel_) channelImage_ = image; // stored under "image" when handed on
-        stack.push_back(image);
+        // collected into one that nothing keeps.
+        FeedImage* image = &images_.emplace_back();
+        if (channel_) channelImage_ = image; // the channel's when handed on
+        stack.push_back({nullptr, image, -1});
     } else if (name == kCategory) {
-        if (QVariantMap* owner = categoryOwner()) {
-            QVariantList* list = categoryList(*owner, true);
-            if (!attributes.isEmpty()) list->append(QVariant(attributes));
+        if (std::optional<Categories>* owner = categoryOwner()) {
+            if (!*owner) owner->emplace();
+            if (!attributes.isEmpty()) storeAttributes(name, attributes);
         }
     } else if (!attributes.isEmpty()) {
-        // Attributes always go to the last item, whichever container is open.
-        if (QVariantMap* item = lastItem()) item->insert(name, attributes);
+        storeAttributes(name, attributes);
     }
     stringSoFar.reset();
 }
@@ -116,6 +146,22 @@ void RssHandlers::foundIgnorableWhitespace(QStringView) {
     stringSoFar.appendBlank();
 }
 
+// A repeated element (a text input's title after the channel's own) keeps the
+// first text; an item's element that carried attributes takes the text it
+// encloses, whenever that comes.
+void RssHandlers::storeText(const Container& container, const QString& name) {
+    if (container.channel) {
+        Field& field = container.channel->fieldForName(name);
+        if (!field.isPresent()) field.text = stringSoFar.take();
+    } else if (container.image) {
+        if (QString* known = container.image->knownText(name); known && !known->isNull()) return;
+        container.image->storeText(name, stringSoFar.take());
+    } else {
+        Field& field = itemAt(container.item).fieldForName(name);
+        if (!field.isPresent() || !field.attributes.isEmpty()) field.text = stringSoFar.take();
+    }
+}
+
 void RssHandlers::didEndElement(const QString& name) {
     const bool container = name == kChannel || name == kItem || name == kImage;
     if (stringSoFar.has()) {
@@ -123,37 +169,29 @@ void RssHandlers::didEndElement(const QString& name) {
             stringSoFar.reset(); // white space between child elements: dropped uncopied
         } else if (name == kCategory) {
             QString text = stringSoFar.take();
-            if (QVariantMap* owner = categoryOwner()) {
-                if (QVariantList* list = categoryList(*owner, false)) {
-                    QVariant* last = list->isEmpty() ? nullptr : &list->last();
-                    if (last && last->typeId() == QMetaType::QVariantMap &&
-                        !static_cast<const QVariantMap*>(last->constData())->contains(kText))
-                        static_cast<QVariantMap*>(last->data())->insert(kText, std::move(text));
-                    else
-                        list->append(std::move(text));
-                }
+            if (std::optional<Categories>* owner = categoryOwner(); owner && *owner) {
+                Categories& list = **owner;
+                Field* last = list.isEmpty() ? nullptr : &list.last();
+                if (last && !last->attributes.isEmpty() && !last->hasText() && !hasTextAttribute(*last))
+                    last->text = std::move(text);
+                else
+                    list.append(Field::ofText(std::move(text)));
             }
         } else if (!stack.empty()) {
-            QVariantMap& current = *stack.back();
-            auto entry = current.lowerBound(name);
-            if (entry == current.end() || entry.key() != name)
-                current.insert(entry, name, stringSoFar.take()); // one search: the hint is the place
-            else if (entry->typeId() == QMetaType::QVariantMap)
-                static_cast<QVariantMap*>(entry->data())->insert(kText, stringSoFar.take());
-            // A repeated element (a text input's title after the channel's own)
-            // keeps the first text.
-            stringSoFar.reset();
-        } else {
-            stringSoFar.reset();
+            storeText(stack.back(), name);
         }
+        stringSoFar.reset();
     }
     if (container && !stack.empty()) stack.pop_back();
 }
 
 void RssHandlers::dropUnfinishedItem() {
-    if (items_.empty() || std::find(stack.begin(), stack.end(), items_.back()) == stack.end()) return;
-    items_.pop_back();
-    hasItems_ = hasItems_ && !items_.empty();
+    const qsizetype last = items_.size() - 1;
+    if (last < 0 ||
+        std::none_of(stack.begin(), stack.end(), [last](const Container& open) { return open.item == last; }))
+        return;
+    items_.removeLast();
+    hasItems_ = hasItems_ && !items_.isEmpty();
 }
 
 void RssHandlers::parseErrorOccurred(const QString& description) {

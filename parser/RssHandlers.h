@@ -3,7 +3,6 @@
 #include "parser/XmlEventParser.h"
 
 #include <QString>
-#include <QVariantMap>
 #include <cstring>
 #include <deque>
 #include <functional>
@@ -53,8 +52,8 @@ class TextAccumulator {
 
 // The handlers of one feed's parser events: element names "channel", "item" and
 // "image" open containers, "category" builds a list, every other element's text is
-// stored under its name in the open container. Containers are built in place as
-// the plain dictionaries the feed dictionary holds, so finishing copies nothing.
+// stored under its name in the open container. Containers are the typed channel,
+// image and items, filled in place, so handing the feed on copies nothing.
 class RssHandlers : public XmlEventDelegate {
   public:
     // Called for parserDidEndDocument: the sign builder.
@@ -64,14 +63,14 @@ class RssHandlers : public XmlEventDelegate {
     QString errorDescription;
 
     void parserDidStartDocument() override;
-    void didStartElement(const QString& name, const QVariantMap& attributes) override;
+    void didStartElement(const QString& name, const Attributes& attributes) override;
     void foundCharacters(QStringView text) override;
     void foundIgnorableWhitespace(QStringView whitespace) override;
     void didEndElement(const QString& name) override;
     void parseErrorOccurred(const QString& description) override;
     void parserDidEndDocument() override;
 
-    // What has been parsed so far (the dictionaries are shared, not copied).
+    // What has been parsed so far (the items are shared, not copied).
     ParsedFeed feedDictionary() const;
     // The document's first element as written; null before it.
     const QString& rootElement() const { return rootElement_; }
@@ -79,27 +78,39 @@ class RssHandlers : public XmlEventDelegate {
     // was the last one, so no other item moves).
     void dropUnfinishedItem();
 
+    // An open container: a channel, an image, or an item by its index (kLeftOut
+    // for the scratch item past the bound).
+    struct Container {
+        FeedChannel* channel = nullptr;
+        FeedImage* image = nullptr;
+        qsizetype item = -1;
+    };
+    static constexpr qsizetype kLeftOut = -2;
     // The element stack: the open containers, the current one last.
-    std::vector<QVariantMap*> stack;
+    std::vector<Container> stack;
     TextAccumulator stringSoFar;
 
   private:
-    QVariantMap* newContainer();
-    QVariantMap* lastItem() const {
-        if (itemsLeftOut_ > 0) return &leftOut_;
-        return items_.empty() ? nullptr : items_.back();
-    }
-    QVariantMap* categoryOwner() const;
-    // Every container made, at stable addresses: the element stack points into it.
-    // One replaced (a second channel or image) stays until the parse ends.
-    std::deque<QVariantMap> containers_;
-    QVariantMap* channel_ = nullptr;
-    QVariantMap* channelImage_ = nullptr; // the "image" entry of channel_
-    std::vector<QVariantMap*> items_;
+    FeedItem* lastItem();
+    FeedItem& itemAt(qsizetype index) { return index == kLeftOut ? leftOut_ : items_[index]; }
+    std::optional<Categories>* categoryOwner();
+    void storeText(const Container& container, const QString& name);
+    void storeAttributes(const QString& name, const Attributes& attributes);
+
+    // Channels and images at stable addresses: the element stack points into
+    // them. One replaced (a second channel or image) stays until the parse ends.
+    std::deque<FeedChannel> channels_;
+    std::deque<FeedImage> images_;
+    FeedChannel* channel_ = nullptr;
+    FeedImage* channelImage_ = nullptr; // the image of channel_
+    QList<FeedItem> items_;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
-    // Items past the bound are read into this one scratch container, emptied at
-    // each, so that what they hold goes nowhere.
-    mutable QVariantMap leftOut_;
+    // Items past the bound are read into this one scratch item, emptied at each,
+    // so that what they hold goes nowhere.
+    FeedItem leftOut_;
     qsizetype itemsLeftOut_ = 0;
+    // An element's attribute named "text" stands for its text until the element
+    // has one of its own; set when one was stored, to be settled on hand-off.
+    bool textAttributeStored_ = false;
     QString rootElement_;
 };

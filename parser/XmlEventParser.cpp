@@ -437,6 +437,7 @@ struct XmlEventParser::Context {
     QString text;
     QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     NameCache names;
+    Attributes attributes; // of the start tag being reported
     HtmlEntitiesInAttributes htmlInAttributes;
 
     QStringView decode(const xmlChar* bytes, int length) {
@@ -515,7 +516,10 @@ struct XmlEventParser::Context {
             return;
         }
         Context& c = *current->context_;
-        QVariantMap map; // stays empty, and allocates nothing, for an element without attributes
+        // One list serves every start tag; an element without attributes gets an
+        // empty one.
+        Attributes& map = c.attributes;
+        map.clear();
         if (attributeCount > 0 || namespaceCount > 0) {
             std::size_t bytes = 0;
             for (int i = 0; i < attributeCount; ++i)
@@ -535,15 +539,19 @@ struct XmlEventParser::Context {
     // The attributes and namespace declarations of a start tag, their values
     // expanded; false when that passed a bound (the parse is stopped then).
     static bool attributesOf(void* ctx, int namespaceCount, const xmlChar** namespaces, int attributeCount,
-                             const xmlChar** attributes, QVariantMap& map) {
+                             const xmlChar** attributes, Attributes& map) {
         XmlEventParser& parser = *current;
         AttributeExpander expander(static_cast<xmlParserCtxtPtr>(ctx), parser.context_->entityLookups,
                                    parser.limits_.maxEntityLookups);
         for (int i = 0; i < namespaceCount; ++i) {
+            // Declared prefixes are names of the dictionary too: "xmlns:p" is cached as
+            // the prefixed name p of the literal below, whose address never changes.
+            static constexpr xmlChar kXmlns[] = "xmlns";
             const xmlChar* declared = namespaces[2 * i];
-            const QString key =
-                declared ? QStringLiteral("xmlns:") + fromXmlString(declared) : QStringLiteral("xmlns");
-            map.insert(key, namespaces[2 * i + 1] ? fromXmlString(namespaces[2 * i + 1]) : QString());
+            const QString& key =
+                declared ? parser.context_->name(kXmlns, declared) : parser.context_->name(nullptr, kXmlns);
+            map.append(
+                Attribute{key, namespaces[2 * i + 1] ? fromXmlString(namespaces[2 * i + 1]) : QString()});
         }
         for (int i = 0; i < attributeCount; ++i) {
             const xmlChar** a = attributes + 5 * i;
@@ -557,7 +565,8 @@ struct XmlEventParser::Context {
             }
             const std::size_t grown = expander.expandedBytes();
             if (grown > written && !parser.countText(grown - written)) return false;
-            map[parser.context_->name(a[1], a[0])] = std::move(*value);
+            // Well-formed XML repeats no attribute, and recovering libxml2 drops a repeat.
+            map.append(Attribute{parser.context_->name(a[1], a[0]), std::move(*value)});
         }
         return true;
     }

@@ -1,10 +1,12 @@
 #pragma once
+#include "parser/FeedModel.h"
 #include "parser/StartTagGuard.h"
 
 #include <QString>
-#include <QVariantMap>
+#include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 // What an XML event parser reports, in document order, on the thread that feeds it.
 class XmlEventDelegate {
@@ -13,8 +15,10 @@ class XmlEventDelegate {
     virtual void parserDidStartDocument() {}
     // The name as written, prefix included, handed as one shared copy per name for
     // the whole parse (keys made from it cost no memory of their own); attributes
-    // is empty when the element has none.
-    virtual void didStartElement(const QString& name, const QVariantMap& attributes) = 0;
+    // is empty when the element has none. Attributes come in the order written,
+    // namespace declarations first, their names shared copies as element names
+    // are; the list is valid only during the call (a copy of it is cheap).
+    virtual void didStartElement(const QString& name, const Attributes& attributes) = 0;
     // Readers of a vocabulary defined by its namespace (Atom) say so, and then hear
     // didStartElementNs in place of didStartElement: the same name and attributes,
     // with the element's namespace URI (empty for none) and local name besides.
@@ -22,7 +26,7 @@ class XmlEventDelegate {
     // "xml:" always names the XML namespace (xml:base, xml:lang).
     virtual bool wantsNamespaces() const { return false; }
     virtual void didStartElementNs(const QString& name, const QString& namespaceURI, const QString& localName,
-                                   const QVariantMap& attributes) {
+                                   const Attributes& attributes) {
         (void)namespaceURI;
         (void)localName;
         didStartElement(name, attributes);
@@ -37,6 +41,24 @@ class XmlEventDelegate {
     // its end within every bound).
     virtual void parserDidEndDocument() = 0;
 };
+
+// The value of the attribute of that name; null when there is none.
+inline QString attributeValue(const Attributes& attributes, QStringView name) {
+    for (const Attribute& a : attributes)
+        if (a.name == name) return a.value;
+    return QString();
+}
+
+// The attributes ordered by name, as markup made of them has always written them.
+inline std::vector<const Attribute*> attributesByName(const Attributes& attributes) {
+    std::vector<const Attribute*> sorted;
+    sorted.reserve(std::size_t(attributes.size()));
+    for (const Attribute& a : attributes)
+        sorted.push_back(&a);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Attribute* a, const Attribute* b) { return a->name < b->name; });
+    return sorted;
+}
 
 // What one document may cost. Past any of them the parse stops with a fatal error.
 struct XmlParseLimits {

@@ -1,6 +1,7 @@
 // Every tests/parser/format-fixtures/NAME (.xml, .json, .html) is read by the
 // format reader in small chunks, as if fetched from FIXTURE_URL, and what it
 // made compared with NAME.expected.json beside it.
+#include "parser/FeedDictionaryForm.h"
 #include "parser/FeedDocumentParser.h"
 #include "parser/ItemHeadline.h"
 #include "parser/RssTitles.h"
@@ -32,8 +33,8 @@ QJsonObject readFixture(const QByteArray& document, int chunkSize) {
     // What each item's sign and menu headline show; empty for an item without a sign.
     if (feed.items) {
         QJsonArray headlines;
-        for (const QVariant& item : *feed.items)
-            headlines.append(itemHeadline(item.toMap()));
+        for (const FeedItem& item : *feed.items)
+            headlines.append(itemHeadline(item));
         dump.insert(QStringLiteral("headlines"), headlines);
     }
     return dump;
@@ -85,9 +86,10 @@ TEST(FormatReader, ReadsRssFixturesAsTheRssHandlersDo) {
             plainRssTitles(alone);
             if (file == "whitespace-and-mixed-text.xml") {
                 // A description holding elements is its markup, not the text after them.
-                alone.channel->remove(QStringLiteral("b"));
-                alone.channel->insert(QStringLiteral("description"),
-                                      QStringLiteral("before <b>bold</b> after"));
+                QVariantMap channel = dictionaryOfChannel(*alone.channel);
+                channel.remove(QStringLiteral("b"));
+                channel.insert(QStringLiteral("description"), QStringLiteral("before <b>bold</b> after"));
+                alone.channel = channelOfDictionary(channel);
             }
             EXPECT_EQ(feedDump(reader.takeFeed()), feedDump(alone)) << file;
         } else if (outcome == Outcome::Feed) {

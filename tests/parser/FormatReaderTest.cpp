@@ -159,7 +159,7 @@ TEST(FormatReader, BytesThatAreNotUtf8AreReadAsTheWebReadsThem) {
             FeedDocumentParser reader(kURL);
             reader.setFallbackEncoding(charset);
             ASSERT_EQ(readWhole(reader, undeclared, piece), FeedDocumentParser::Outcome::Feed) << charset;
-            EXPECT_EQ(reader.takeFeed().channel->value(QStringLiteral("title")), expected) << charset;
+            EXPECT_EQ(reader.takeFeed().channel->title.text, expected) << charset;
             EXPECT_TRUE(reader.repairNote().isEmpty()) << "reading as Windows-1252 is the rule, not a repair";
         }
     }
@@ -167,14 +167,14 @@ TEST(FormatReader, BytesThatAreNotUtf8AreReadAsTheWebReadsThem) {
     koi.setFallbackEncoding("KOI8-R");
     ASSERT_EQ(readWhole(koi, "<rss><channel><title>\xf0\xd2\xc9\xd7\xc5\xd4</title></channel></rss>"),
               FeedDocumentParser::Outcome::Feed);
-    EXPECT_EQ(koi.takeFeed().channel->value(QStringLiteral("title")), QStringLiteral("Привет"));
+    EXPECT_EQ(koi.takeFeed().channel->title.text, QStringLiteral("Привет"));
 
     // Said to be UTF-8, the valid text stays and each bad byte is U+FFFD.
     FeedDocumentParser said(kURL);
     said.setFallbackEncoding("utf-8");
     ASSERT_EQ(readWhole(said, "<rss><channel><title>caf\xc3\xa9 \xe9t\xe9</title></channel></rss>"),
               FeedDocumentParser::Outcome::Feed);
-    EXPECT_EQ(said.takeFeed().channel->value(QStringLiteral("title")), QStringLiteral("café \ufffdt\ufffd"));
+    EXPECT_EQ(said.takeFeed().channel->title.text, QStringLiteral("café \ufffdt\ufffd"));
     EXPECT_TRUE(said.repairNote().startsWith(QStringLiteral("Input is not proper UTF-8")))
         << said.repairNote().toStdString();
 }

@@ -24,7 +24,7 @@ struct CountingDelegate : XmlEventDelegate {
     int maxDepth = 0;
     bool ended = false;
     QString error;
-    void didStartElement(const QString&, const QVariantMap&) override {
+    void didStartElement(const QString&, const Attributes&) override {
         maxDepth = std::max(maxDepth, ++depth);
     }
     void foundCharacters(QStringView text) override { textChars += std::size_t(text.size()); }
@@ -69,8 +69,7 @@ TEST(ParserLimits, ExternalEntitiesNamingLocalFilesAreNeverOpened) {
         }
         const ParsedFeed feed = parse.get();
         if (feed.channel) {
-            EXPECT_EQ(feed.channel->value(QStringLiteral("title")).toString().remove(u'a').remove(u'b'),
-                      QString());
+            EXPECT_EQ(QString(feed.channel->title.text).remove(u'a').remove(u'b'), QString());
         }
     }
 }
@@ -183,7 +182,7 @@ TEST(ParserLimits, StartTagsPastTheirBoundsAreRefusedBeforeTheParserReadsThem) {
             EXPECT_TRUE(error.contains(QLatin1String(c.reason))) << error.toStdString();
             if (c.keeps) {
                 ASSERT_TRUE(feed.channel);
-                EXPECT_EQ(feed.channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+                EXPECT_EQ(feed.channel->title.text, QStringLiteral("kept"));
             }
         }
     }
@@ -209,7 +208,7 @@ TEST(ParserLimits, StartTagGuardCountsOnlyRealStartTags) {
         const auto [feed, error] = parsedInPieces(document, piece);
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
         ASSERT_TRUE(feed.items);
-        EXPECT_EQ(feed.items->value(0).toMap().value(QStringLiteral("title")), QString::fromLatin1(fake));
+        EXPECT_EQ(feed.items->value(0).title.text, QString::fromLatin1(fake));
     }
 }
 
@@ -230,7 +229,7 @@ TEST(ParserLimits, BinaryGarbageAndInvalidUtf8FailCleanly) {
     EXPECT_TRUE(parser.errorDescription().contains(QStringLiteral("UTF-8")))
         << parser.errorDescription().toStdString();
     ASSERT_TRUE(handlers.feedDictionary().channel);
-    EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")), QStringLiteral("kept"));
+    EXPECT_EQ(handlers.feedDictionary().channel->title.text, QStringLiteral("kept"));
 }
 
 // The look-ahead for a reference's ";" stops at the longest reference, so that

@@ -14,8 +14,12 @@ struct Recorder : XmlEventDelegate {
     QList<QVariantMap> attributes;
     QString error;
     bool ended = false;
-    void didStartElement(const QString&, const QVariantMap& a) override {
-        if (!a.isEmpty()) attributes.append(a);
+    void didStartElement(const QString&, const Attributes& a) override {
+        if (a.isEmpty()) return;
+        QVariantMap map;
+        for (const Attribute& attribute : a)
+            map.insert(attribute.name, attribute.value);
+        attributes.append(map);
     }
     void foundCharacters(QStringView t) override { text += t; }
     void foundIgnorableWhitespace(QStringView) override {}

@@ -1,6 +1,7 @@
 // How every reader of the item and channel dictionaries gets a field's text and
 // an item's headline. Keys are spelled out: the host and the settings see them so.
 #include "parser/ItemFields.h"
+#include "parser/FeedDictionaryForm.h"
 #include "parser/ItemHeadline.h"
 #include "tests/parser/ParserTestSupport.h"
 
@@ -91,6 +92,6 @@ TEST(ItemHeadline, TitleElseStandInElseDescriptionElseContent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        EXPECT_EQ(itemHeadline(c.item), c.headline);
+        EXPECT_EQ(itemHeadline(itemOfDictionary(c.item)), c.headline);
     }
 }

@@ -1,6 +1,8 @@
 // The parser's tests run with a core application only: no widgets, no network.
 #include "tests/parser/ParserTestSupport.h"
 
+#include "parser/FeedDictionaryForm.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QJsonArray>
@@ -27,8 +29,11 @@ MessageRecorder::~MessageRecorder() {
 
 QJsonObject feedDump(const ParsedFeed& feed) {
     QJsonObject dump;
-    if (feed.channel) dump.insert(QStringLiteral("channel"), QJsonObject::fromVariantMap(*feed.channel));
-    if (feed.items) dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(*feed.items));
+    if (feed.channel)
+        dump.insert(QStringLiteral("channel"),
+                    QJsonObject::fromVariantMap(dictionaryOfChannel(*feed.channel)));
+    if (feed.items)
+        dump.insert(QStringLiteral("items"), QJsonArray::fromVariantList(itemDictionaries(*feed.items)));
     return dump;
 }
 

@@ -12,7 +12,6 @@ TEST(TransportCharset, HeldBackUntilTheDeclarationIsWholeWhateverTheChunks) {
         parser.setFallbackEncoding("Shift_JIS");
         parseInPieces(parser, body, chunk);
         ASSERT_TRUE(parser.finish()) << parser.errorDescription().toStdString();
-        EXPECT_EQ(handlers.feedDictionary().channel->value(QStringLiteral("title")),
-                  QStringLiteral("日本語の表示"));
+        EXPECT_EQ(handlers.feedDictionary().channel->title.text, QStringLiteral("日本語の表示"));
     }
 }
