@@ -27,15 +27,19 @@ class OutlineCollector : public XmlEventDelegate {
   public:
     QStringList urls;
     QString rootName;
-    void didStartElement(const QString& name, const QVariantMap& attributes) override {
+    void didStartElement(const QString& name, const Attributes& attributes) override {
         if (rootName.isEmpty()) rootName = name;
         if (name != u"outline") return;
-        // Some writers spell it "xmlurl".
-        for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
-            if (it.key().compare(QLatin1String("xmlUrl"), Qt::CaseInsensitive) == 0) {
-                urls.append(it->toString());
-                return;
+        // Some writers spell it "xmlurl"; the usual spelling wins when both are there.
+        const Attribute* found = nullptr;
+        for (const Attribute& a : attributes) {
+            if (a.name == u"xmlUrl") {
+                found = &a;
+                break;
             }
+            if (!found && a.name.compare(QLatin1String("xmlUrl"), Qt::CaseInsensitive) == 0) found = &a;
+        }
+        if (found) urls.append(found->value);
     }
     void foundCharacters(QStringView) override {}
     void foundIgnorableWhitespace(QStringView) override {}
