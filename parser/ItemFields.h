@@ -2,8 +2,6 @@
 #include "parser/FeedModel.h"
 
 #include <QString>
-#include <QVariant>
-#include <QVariantMap>
 #include <optional>
 
 // The names under which a reader stores a channel's and an item's fields, and
@@ -46,47 +44,17 @@ inline const QString kType = QStringLiteral("type");
 inline const QString kHeadlineStandIn = QStringLiteral("#headline");
 } // namespace itemkeys
 
-// The text of a stored field: a text as it is, or the "text" of an attribute
-// dictionary (an element that carried attributes). Anything else has no text.
-inline std::optional<QString> fieldText(const QVariant& value) {
-    if (value.typeId() == QMetaType::QString) return value.toString();
-    if (value.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap attributes = value.toMap();
-        const auto text = attributes.constFind(itemkeys::kText);
-        if (text != attributes.constEnd() && text->typeId() == QMetaType::QString) return text->toString();
-    }
-    return std::nullopt;
-}
-
-// The same text, or the empty text for a field without one (or no field): what
-// a reader shows where a field may be missing.
-inline QString fieldTextOrEmpty(const QVariant& value) {
-    return fieldText(value).value_or(QString());
-}
-
-// The channel's title as shown beside its items, in the menu and in the feed's
-// status; empty when the channel has none.
-inline QString channelTitle(const QVariantMap& channel) {
-    return fieldTextOrEmpty(channel.value(itemkeys::kTitle));
-}
-
-// An attribute of a field that carried attributes, such as an enclosure's "url".
-inline std::optional<QString> fieldAttribute(const QVariant& value, const QString& attribute) {
-    if (value.typeId() != QMetaType::QVariantMap) return std::nullopt;
-    const QVariantMap attributes = value.toMap();
-    const auto found = attributes.constFind(attribute);
-    if (found == attributes.constEnd() || found->typeId() != QMetaType::QString) return std::nullopt;
-    return found->toString();
-}
-
-// The same readings of a typed field.
+// The text of a field, none when its element had none.
 inline std::optional<QString> fieldText(const Field& field) {
     if (!field.hasText()) return std::nullopt;
     return field.text;
 }
+// The same, or the empty text: what a reader shows where a field may be missing.
 inline QString fieldTextOrEmpty(const Field& field) {
     return field.hasText() ? field.text : QString();
 }
+// The channel's title as shown beside its items, in the menu and in the feed's
+// status; empty when the channel has none.
 inline QString channelTitle(const FeedChannel& channel) {
     return fieldTextOrEmpty(channel.title);
 }

@@ -1,5 +1,5 @@
-// How every reader of the item and channel dictionaries gets a field's text and
-// an item's headline. Keys are spelled out: the host and the settings see them so.
+// How every reader of the items and channels gets a field's text and an item's
+// headline.
 #include "parser/ItemFields.h"
 #include "parser/FeedDictionaryForm.h"
 #include "parser/ItemHeadline.h"
@@ -19,41 +19,36 @@ QVariantMap attributed(std::initializer_list<std::pair<QString, QVariant>> pairs
 
 } // namespace
 
-TEST(FieldText, IsATextOrAnAttributedElementsTextAndNothingElse) {
+TEST(FieldText, IsTheElementsTextAndNothingElse) {
+    const QString url = QStringLiteral("http://127.0.0.1/a.mp3");
     struct Case {
         const char* what;
-        QVariant value;
+        Field value;
         std::optional<QString> text;
     };
     const Case cases[] = {
-        {"a text", QStringLiteral("Desk"), QStringLiteral("Desk")},
+        {"a text", Field::ofText(QStringLiteral("Desk")), QStringLiteral("Desk")},
         // An element written empty is there, with no text: a guid "" is still a guid.
-        {"an empty text", QString(), QString()},
-        {"attributes with a text", attributed({{"text", "Desk"}, {"url", "http://127.0.0.1/"}}),
+        {"an empty text", Field::ofText(QStringLiteral("")), QString()},
+        {"attributes with a text", Field{QStringLiteral("Desk"), {{QStringLiteral("url"), url}}},
          QStringLiteral("Desk")},
-        {"attributes only", attributed({{"url", "http://127.0.0.1/"}}), std::nullopt},
-        {"a text that is not one", attributed({{"text", QVariantList{"Desk"}}}), std::nullopt},
-        {"a list", QVariantList{QStringLiteral("Desk")}, std::nullopt},
-        {"a number", 42, std::nullopt},
-        {"bytes", QByteArray("Desk"), std::nullopt},
-        {"nothing", QVariant(), std::nullopt},
+        // An attribute named "text" is an attribute, not the element's text.
+        {"attributes only", Field{QString(), {{QStringLiteral("text"), QStringLiteral("Desk")}}},
+         std::nullopt},
+        {"nothing", Field(), std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         EXPECT_EQ(fieldText(c.value), c.text);
         EXPECT_EQ(fieldTextOrEmpty(c.value), c.text.value_or(QString()));
-        // The channel's title is read by the same rule.
-        EXPECT_EQ(channelTitle({{QStringLiteral("title"), c.value}}), c.text.value_or(QString()));
+        FeedChannel channel;
+        channel.title = c.value;
+        EXPECT_EQ(channelTitle(channel), c.text.value_or(QString()));
     }
-    EXPECT_EQ(channelTitle({{QStringLiteral("description"), QStringLiteral("no title")}}), QString());
-}
-
-TEST(FieldText, AttributesAreTextsOfAnAttributedElementOnly) {
-    const QVariant enclosure = attributed({{"url", "http://127.0.0.1/a.mp3"}, {"length", 12}});
-    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("url")), QStringLiteral("http://127.0.0.1/a.mp3"));
-    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("length")), std::nullopt) << "not a text";
-    EXPECT_EQ(fieldAttribute(enclosure, QStringLiteral("type")), std::nullopt);
-    EXPECT_EQ(fieldAttribute(QStringLiteral("http://127.0.0.1/a.mp3"), QStringLiteral("url")), std::nullopt);
+    const Field enclosure{QString(), {{QStringLiteral("url"), url}, {QStringLiteral("length"), "12"}}};
+    EXPECT_EQ(enclosure.attribute(u"url"), url);
+    EXPECT_EQ(enclosure.attribute(u"type"), std::nullopt);
+    EXPECT_EQ(Field::ofText(url).attribute(u"url"), std::nullopt);
 }
 
 TEST(ItemHeadline, TitleElseStandInElseDescriptionElseContent) {
