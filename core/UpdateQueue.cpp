@@ -11,9 +11,10 @@ void UpdateQueue::enqueue(Job job) {
 bool UpdateQueue::enqueue(const QString& key, Job job) {
     std::lock_guard guard(mutex_);
     if (stopping_) return false;
-    if (!key.isEmpty())
-        for (const Waiting& waiting : jobs_)
-            if (waiting.key == key) return false;
+    if (!key.isEmpty()) {
+        if (waitingKeys_.contains(key)) return false;
+        waitingKeys_.insert(key);
+    }
     ++outstanding_;
     jobs_.push_back({key, std::move(job)});
     // The worker is started lazily: a plug-in that never updates owns no thread.
@@ -27,6 +28,7 @@ void UpdateQueue::dropWaiting() {
     if (jobs_.empty()) return;
     outstanding_ -= int(jobs_.size());
     jobs_.clear();
+    waitingKeys_.clear();
     // Nothing runs to end the stretch of work: whoever waits for idle hears it now.
     if (outstanding_ == 0 && !stopping_ && idleHandler_) idleHandler_();
 }
@@ -49,6 +51,7 @@ void UpdateQueue::shutdown() {
         cancelled_ = true;
         outstanding_ -= int(jobs_.size());
         jobs_.clear();
+        waitingKeys_.clear();
         worker = std::move(worker_);
         wake_.notify_all();
     }
@@ -63,6 +66,7 @@ void UpdateQueue::run() {
             wake_.wait(guard, [this] { return stopping_ || !jobs_.empty(); });
             if (stopping_) return;
             job = std::move(jobs_.front().job);
+            if (!jobs_.front().key.isEmpty()) waitingKeys_.remove(jobs_.front().key);
             jobs_.pop_front();
         }
         job();

@@ -1,4 +1,5 @@
 #pragma once
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -58,6 +59,8 @@ class UpdateQueue {
         Job job;
     };
     std::deque<Waiting> jobs_;
+    // The keys of jobs_, so that a round of n timers does not scan the queue n times.
+    QSet<QString> waitingKeys_;
     std::function<void()> idleHandler_;
     std::thread worker_;
     bool stopping_ = false;

@@ -82,6 +82,8 @@ class NewsreelPlugin : public QObject,
     // One whole update of the feed on this thread, then its result applied, as
     // the queue's job and the main thread do it between them.
     void runUpdateNow(const QString& feedURL);
+    // The hand-over of results to the main thread.
+    platform::MainThreadMailbox& mainThread() { return mainThread_; }
     InfoMenuController& infoMenu() { return menu_; }
     PaneController& pane() { return pane_; }
     bool isActive() const { return active_; }
