@@ -1,7 +1,7 @@
 #pragma once
 #include "core/ItemAction.h"
-#include "parser/FeedDictionaryForm.h"
 #include "menu/MenuEntryUpdater.h"
+#include "parser/FeedDictionaryForm.h"
 #include "platform/ContextMenu.h"
 #include "tests/support/PluginFixture.h"
 

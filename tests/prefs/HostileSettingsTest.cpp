@@ -1,8 +1,8 @@
 // Settings of the wrong shape: feed records that are not dictionaries, values of
 // the wrong types. Every reader of the feed list passes over what it cannot use,
 // and keeps it: nothing the user had is dropped or rewritten.
-#include "tests/feeds/FeedTestSupport.h"
 #include "parser/FeedDictionaryForm.h"
+#include "tests/feeds/FeedTestSupport.h"
 
 #include <QAbstractItemModel>
 #include <QTableView>
