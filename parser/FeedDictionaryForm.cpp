@@ -50,6 +50,15 @@ FeedImage imageOfDictionary(const QVariantMap& dictionary) {
     return image;
 }
 
+// Every field member and every other element under its name.
+template <typename Entry> QVariantMap dictionaryOfFields(const Entry& entry) {
+    QVariantMap dictionary;
+    for (const FieldMember<Entry>& member : Entry::fieldMembers())
+        put(dictionary, member.name, entry.*member.field);
+    putOthers(dictionary, entry.others);
+    return dictionary;
+}
+
 } // namespace
 
 QVariant valueOfField(const Field& field) {
@@ -75,43 +84,16 @@ Field fieldOfValue(const QVariant& value) {
 }
 
 QVariantMap dictionaryOfItem(const FeedItem& item) {
-    using namespace itemkeys;
-    QVariantMap dictionary;
-    put(dictionary, kTitle, item.title);
-    put(dictionary, kLink, item.link);
-    put(dictionary, kGuid, item.guid);
-    put(dictionary, kDescription, item.description);
-    put(dictionary, kContentEncoded, item.contentEncoded);
-    put(dictionary, kPubDate, item.pubDate);
-    put(dictionary, kDcDate, item.dcDate);
-    put(dictionary, kComments, item.comments);
-    put(dictionary, kAuthor, item.author);
-    put(dictionary, kEnclosure, item.enclosure);
-    put(dictionary, kSource, item.source);
+    QVariantMap dictionary = dictionaryOfFields(item);
     if (item.categories) dictionary.insert(kCategories, categoryValues(*item.categories));
     if (!item.headlineStandIn.isNull()) dictionary.insert(kHeadlineStandIn, item.headlineStandIn);
-    putOthers(dictionary, item.others);
     return dictionary;
 }
 
 QVariantMap dictionaryOfChannel(const FeedChannel& channel) {
-    using namespace itemkeys;
-    QVariantMap dictionary;
-    put(dictionary, kTitle, channel.title);
-    put(dictionary, kLink, channel.link);
-    put(dictionary, kDescription, channel.description);
-    put(dictionary, kTTL, channel.ttl);
-    put(dictionary, kManagingEditor, channel.managingEditor);
-    put(dictionary, kWebMaster, channel.webMaster);
-    put(dictionary, kLanguage, channel.language);
-    put(dictionary, kCopyright, channel.copyright);
-    put(dictionary, kPubDate, channel.pubDate);
-    put(dictionary, kDcDate, channel.dcDate);
-    put(dictionary, kLastBuildDate, channel.lastBuildDate);
-    put(dictionary, kGenerator, channel.generator);
+    QVariantMap dictionary = dictionaryOfFields(channel);
     if (channel.image) dictionary.insert(kImage, dictionaryOfImage(*channel.image));
     if (channel.categories) dictionary.insert(kCategories, categoryValues(*channel.categories));
-    putOthers(dictionary, channel.others);
     return dictionary;
 }
 

@@ -10,41 +10,60 @@ template <typename Fields> auto* namedIn(Fields& others, QStringView name) {
     return static_cast<decltype(&others.first().value)>(nullptr);
 }
 
-} // namespace
-
-Field* FeedItem::knownField(QStringView name) {
-    using namespace itemkeys;
-    if (name == kTitle) return &title;
-    if (name == kLink) return &link;
-    if (name == kGuid) return &guid;
-    if (name == kDescription) return &description;
-    if (name == kPubDate) return &pubDate;
-    if (name == kAuthor) return &author;
-    if (name == kEnclosure) return &enclosure;
-    if (name == kSource) return &source;
-    if (name == kComments) return &comments;
-    if (name == kContentEncoded) return &contentEncoded;
-    if (name == kDcDate) return &dcDate;
+// The lookups an item and a channel share, over their own lists of members.
+template <typename Entry> Field* knownIn(Entry& entry, QStringView name) {
+    for (const FieldMember<Entry>& member : Entry::fieldMembers())
+        if (name == member.name) return &(entry.*member.field);
     return nullptr;
 }
 
+template <typename Entry> const Field* fieldIn(const Entry& entry, QStringView name) {
+    if (const Field* known = entry.knownField(name)) return known->isPresent() ? known : nullptr;
+    return namedIn(entry.others, name);
+}
+
+template <typename Entry> Field& fieldForNameIn(Entry& entry, const QString& name) {
+    if (Field* known = entry.knownField(name)) return *known;
+    if (Field* other = namedIn(entry.others, name)) return *other;
+    entry.others.append(NamedField{name, {}});
+    return entry.others.last().value;
+}
+
+template <typename Entry> bool noFieldPresent(const Entry& entry) {
+    for (const FieldMember<Entry>& member : Entry::fieldMembers())
+        if ((entry.*member.field).isPresent()) return false;
+    return entry.others.isEmpty();
+}
+
+} // namespace
+
+const FieldMembers<FeedItem>& FeedItem::fieldMembers() {
+    using namespace itemkeys;
+    // The most common elements first: this is looked up at every element's end.
+    static const FieldMembers<FeedItem> members{
+        {kTitle, &FeedItem::title},         {kLink, &FeedItem::link},
+        {kGuid, &FeedItem::guid},           {kDescription, &FeedItem::description},
+        {kPubDate, &FeedItem::pubDate},     {kAuthor, &FeedItem::author},
+        {kEnclosure, &FeedItem::enclosure}, {kSource, &FeedItem::source},
+        {kComments, &FeedItem::comments},   {kContentEncoded, &FeedItem::contentEncoded},
+        {kDcDate, &FeedItem::dcDate}};
+    return members;
+}
+
+Field* FeedItem::knownField(QStringView name) {
+    return knownIn(*this, name);
+}
+
 const Field* FeedItem::field(QStringView name) const {
-    if (const Field* known = knownField(name)) return known->isPresent() ? known : nullptr;
-    return namedIn(others, name);
+    return fieldIn(*this, name);
 }
 
 Field& FeedItem::fieldForName(const QString& name) {
-    if (Field* known = knownField(name)) return *known;
-    if (Field* other = namedIn(others, name)) return *other;
-    others.append(NamedField{name, {}});
-    return others.last().value;
+    return fieldForNameIn(*this, name);
 }
 
 bool FeedItem::isEmpty() const {
-    for (const Field* f : {&title, &link, &guid, &description, &contentEncoded, &pubDate, &dcDate, &comments,
-                           &author, &enclosure, &source})
-        if (f->isPresent()) return false;
-    return !categories && headlineStandIn.isNull() && others.isEmpty();
+    return noFieldPresent(*this) && !categories && headlineStandIn.isNull();
 }
 
 QString* FeedImage::knownText(QStringView name) {
@@ -64,38 +83,35 @@ void FeedImage::storeText(const QString& name, QString text) {
     others.append(NamedField{name, Field::ofText(std::move(text))});
 }
 
-Field* FeedChannel::knownField(QStringView name) {
+const FieldMembers<FeedChannel>& FeedChannel::fieldMembers() {
     using namespace itemkeys;
-    if (name == kTitle) return &title;
-    if (name == kLink) return &link;
-    if (name == kDescription) return &description;
-    if (name == kTTL) return &ttl;
-    if (name == kLanguage) return &language;
-    if (name == kPubDate) return &pubDate;
-    if (name == kLastBuildDate) return &lastBuildDate;
-    if (name == kGenerator) return &generator;
-    if (name == kCopyright) return &copyright;
-    if (name == kManagingEditor) return &managingEditor;
-    if (name == kWebMaster) return &webMaster;
-    if (name == kDcDate) return &dcDate;
-    return nullptr;
+    static const FieldMembers<FeedChannel> members{{kTitle, &FeedChannel::title},
+                                                   {kLink, &FeedChannel::link},
+                                                   {kDescription, &FeedChannel::description},
+                                                   {kTTL, &FeedChannel::ttl},
+                                                   {kLanguage, &FeedChannel::language},
+                                                   {kPubDate, &FeedChannel::pubDate},
+                                                   {kLastBuildDate, &FeedChannel::lastBuildDate},
+                                                   {kGenerator, &FeedChannel::generator},
+                                                   {kCopyright, &FeedChannel::copyright},
+                                                   {kManagingEditor, &FeedChannel::managingEditor},
+                                                   {kWebMaster, &FeedChannel::webMaster},
+                                                   {kDcDate, &FeedChannel::dcDate}};
+    return members;
+}
+
+Field* FeedChannel::knownField(QStringView name) {
+    return knownIn(*this, name);
 }
 
 const Field* FeedChannel::field(QStringView name) const {
-    if (const Field* known = knownField(name)) return known->isPresent() ? known : nullptr;
-    return namedIn(others, name);
+    return fieldIn(*this, name);
 }
 
 Field& FeedChannel::fieldForName(const QString& name) {
-    if (Field* known = knownField(name)) return *known;
-    if (Field* other = namedIn(others, name)) return *other;
-    others.append(NamedField{name, {}});
-    return others.last().value;
+    return fieldForNameIn(*this, name);
 }
 
 bool FeedChannel::isEmpty() const {
-    for (const Field* f : {&title, &link, &description, &ttl, &managingEditor, &webMaster, &language,
-                           &copyright, &pubDate, &dcDate, &lastBuildDate, &generator})
-        if (f->isPresent()) return false;
-    return !image && !categories && others.isEmpty();
+    return noFieldPresent(*this) && !image && !categories;
 }

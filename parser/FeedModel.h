@@ -43,6 +43,13 @@ struct NamedField {
 };
 using NamedFields = QList<NamedField>;
 
+// A field member of an item or channel and the element name it is stored under.
+template <typename Entry> struct FieldMember {
+    QString name;
+    Field Entry::*field;
+};
+template <typename Entry> using FieldMembers = QList<FieldMember<Entry>>;
+
 // A list of categories: one entry per category element, in document order.
 using Categories = QList<Field>;
 
@@ -68,6 +75,8 @@ struct FeedItem {
 
     // The member an element of this name is stored in; an element of another name
     // goes into others. Names are compared exactly, prefix included.
+    // Every member above of type Field, with its element's name.
+    static const FieldMembers<FeedItem>& fieldMembers();
     Field* knownField(QStringView name);
     const Field* knownField(QStringView name) const { return const_cast<FeedItem*>(this)->knownField(name); }
     // The field stored under the element's name, wherever it is kept.
@@ -109,6 +118,7 @@ struct FeedChannel {
     std::optional<Categories> categories;
     NamedFields others;
 
+    static const FieldMembers<FeedChannel>& fieldMembers();
     Field* knownField(QStringView name);
     const Field* knownField(QStringView name) const {
         return const_cast<FeedChannel*>(this)->knownField(name);
