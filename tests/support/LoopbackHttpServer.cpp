@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -108,6 +109,10 @@ void LoopbackHttpServer::acceptLoop() {
         if (::poll(&p, 1, 20) <= 0) continue;
         const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (socket < 0) continue;
+        // As web servers do: a response's head and body go out at once, not
+        // the body held back until the client acknowledges the head.
+        const int on = 1;
+        ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         ++accepted_;
         std::lock_guard guard(mutex_);
         connections_.emplace_back([this, socket] {
