@@ -109,8 +109,8 @@ void LoopbackHttpServer::acceptLoop() {
         if (::poll(&p, 1, 20) <= 0) continue;
         const int socket = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (socket < 0) continue;
-        // As web servers do: a response's head and body go out at once, not
-        // the body held back until the client acknowledges the head.
+        // As web servers do: the body follows the head without waiting for the
+        // client to acknowledge the head.
         const int on = 1;
         ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         ++accepted_;
