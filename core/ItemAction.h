@@ -2,12 +2,14 @@
 #include "platform/Values.h"
 
 #include <QString>
+#include <QStringBuilder>
 #include <optional>
 
 // What a text sign carries back when clicked, and what finds that sign again
 // when its item is hidden: the item index, ",", the feed URL.
 inline QString itemActionString(qsizetype index, const QString& feedURL) {
-    return QString::number(index) + u',' + feedURL;
+    // Built in one allocation of its exact size: every sign keeps one.
+    return QString(QString::number(index) % u',' % feedURL);
 }
 
 struct ItemActionParts {

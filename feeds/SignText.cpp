@@ -4,6 +4,7 @@
 #include "parser/ItemHeadline.h"
 
 #include <QColor>
+#include <QStringBuilder>
 
 bool isHiddenItem(const FeedItem& item, const QVariantList& hiddenItems) {
     return item.guid.hasText() && hiddenItems.contains(QVariant(item.guid.text));
@@ -13,7 +14,8 @@ PNAttributedString signText(const FeedItem& item, const FeedChannel& channel, in
     const QString itemPart = shortenedTitle(itemHeadline(item), titleLength);
     const QString channelPart = shortenedTitle(channelTitle(channel), titleLength);
 
-    PNAttributedString text(itemPart + QStringLiteral(" (") + channelPart + QStringLiteral(") "));
+    // Sign texts are kept as long as the sign is shown: built at their exact size.
+    PNAttributedString text(QString(itemPart % u" (" % channelPart % u") "));
     const int divider = int(itemPart.size());
     text.addFont(0, divider, PNAttributedString::Font::Standard);
     text.addFont(divider, text.length() - divider, PNAttributedString::Font::Small);
@@ -28,5 +30,5 @@ QString signToolTip(const FeedItem& item, const FeedChannel& channel) {
     const QString itemPart = itemHeadline(item).simplified();
     const QString channelPart = channelTitle(channel).simplified();
     if (channelPart.isEmpty()) return itemPart;
-    return itemPart.isEmpty() ? channelPart : itemPart + u'\n' + channelPart;
+    return itemPart.isEmpty() ? channelPart : QString(itemPart % u'\n' % channelPart);
 }

@@ -516,11 +516,14 @@ struct XmlEventParser::Context {
             return;
         }
         Context& c = *current->context_;
-        // One list serves every start tag; an element without attributes gets an
-        // empty one.
+        // An element without attributes gets the empty list, which allocates
+        // nothing. Another gets a list of its exact size: the delegate may keep it
+        // with the item for as long as the item is shown, and a list reused from
+        // the tag before would keep that tag's capacity.
         Attributes& map = c.attributes;
-        map.clear();
+        map = Attributes();
         if (attributeCount > 0 || namespaceCount > 0) {
+            map.reserve(attributeCount + namespaceCount);
             std::size_t bytes = 0;
             for (int i = 0; i < attributeCount; ++i)
                 bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);

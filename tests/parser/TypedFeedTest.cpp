@@ -65,6 +65,10 @@ TEST(TypedFeed, RssFieldsFollowTheGenericRule) {
 
     // An attribute's name is one string for the whole parse, shared by every item.
     EXPECT_EQ(first.enclosure.attributes[0].name.constData(), last.enclosure.attributes[0].name.constData());
+    // Items stay for as long as they are shown: an element's attributes take no
+    // more room than they need, whatever the start tags before them held.
+    EXPECT_EQ(first.guid.attributes.capacity(), 1);
+    EXPECT_EQ(last.enclosure.attributes.capacity(), 1);
 
     // However the bytes come, the values are the same.
     const ParsedFeed trickled = parsedInPieces(kDocument, 1);
