@@ -6,6 +6,7 @@
 #include "platform/SystemLog.h"
 #include "platform/Values.h"
 
+#include <algorithm>
 #include <cmath>
 
 FeedSchedule::FeedSchedule(Tick tick) : tick_(std::make_shared<Tick>(std::move(tick))) {}
@@ -48,6 +49,7 @@ void FeedSchedule::start(const QVariantList& records, bool firstUpdateNow) {
     stop();
     timers_.emplace();
     timers_->reserve(records.size());
+    Timers firings;
     for (qsizetype i = 0; i < records.size(); ++i) {
         const QVariantMap record = records.at(i).toMap();
         if (!platform::boolValue(record.value(recordkeys::kEnabled)) ||
@@ -61,11 +63,50 @@ void FeedSchedule::start(const QVariantList& records, bool firstUpdateNow) {
         // A record whose "url" is absent or not text is keyed by the empty text.
         auto timer = makeTimer(seconds, platform::textValue(record.value(recordkeys::kURL)));
         timers_->append(timer);
-        if (firstUpdateNow) timer->fire();
+        if (firstUpdateNow) firings.append(timer);
     }
+    fireInTurns(firings);
+}
+
+void FeedSchedule::fireInTurns(const Timers& timers) {
+    if (!pendingFirings_.isEmpty()) {
+        pendingFirings_ += timers; // fired in their turn, after those waiting
+        return;
+    }
+    pendingFirings_ = timers;
+    fireOneTurn();
+    if (pendingFirings_.isEmpty()) return;
+    // The timer of a finished round may be the one whose action is running (a
+    // host refreshing when told of idleness): it is kept until the round after.
+    retiredTurn_ = std::move(nextTurn_);
+    nextTurn_ = platform::Timer::scheduledTimerWithTimeInterval(
+        0,
+        [this](platform::Timer& turn) {
+            fireOneTurn();
+            if (!pendingFirings_.isEmpty()) return;
+            turn.invalidate();
+            if (pendingFiringsDone_) pendingFiringsDone_();
+        },
+        {}, true);
+}
+
+void FeedSchedule::fireOneTurn() {
+    const qsizetype count = std::min(kFiringsPerTurn, pendingFirings_.size());
+    const Timers now = pendingFirings_.first(count);
+    pendingFirings_.remove(0, count);
+    for (const auto& timer : now)
+        timer->fire(); // one invalidated meanwhile (its feed removed) fires nothing
+}
+
+void FeedSchedule::replacePending(const std::shared_ptr<platform::Timer>& from,
+                                  const std::shared_ptr<platform::Timer>& to) {
+    for (auto& pending : pendingFirings_)
+        if (pending == from) pending = to;
 }
 
 void FeedSchedule::stop() {
+    pendingFirings_.clear();
+    if (nextTurn_) nextTurn_->invalidate();
     if (!timers_) return;
     for (auto& timer : *timers_)
         if (timer) timer->invalidate();
@@ -76,7 +117,7 @@ void FeedSchedule::add(const QString& feedURL, double seconds) {
     if (!timers_) return;
     auto timer = makeTimer(seconds, feedURL);
     timers_->append(timer);
-    timer->fire();
+    fireInTurns({timer});
 }
 
 void FeedSchedule::remove(const QString& feedURL) {
@@ -92,7 +133,9 @@ void FeedSchedule::setPeriod(const QString& feedURL, double seconds) {
     auto& timer = (*timers_)[i];
     if (timer->timeInterval() == seconds) return;
     timer->invalidate();
-    timer = makeTimer(seconds, feedURL);
+    auto replaced = makeTimer(seconds, feedURL);
+    replacePending(timer, replaced);
+    timer = std::move(replaced);
 }
 
 void FeedSchedule::rename(const QString& from, const QString& to) {
@@ -101,16 +144,19 @@ void FeedSchedule::rename(const QString& from, const QString& to) {
         if (timer && timer->isValid() && timer->userInfo().toString() == from) {
             const double seconds = timer->timeInterval();
             timer->invalidate();
-            timer = makeTimer(seconds, to);
+            auto renamed = makeTimer(seconds, to);
+            replacePending(timer, renamed);
+            timer = std::move(renamed);
         }
 }
 
 void FeedSchedule::fireAll() {
     if (!timers_) return;
-    // A copy: a firing may change the list.
-    const Timers list = *timers_;
-    for (const auto& timer : list)
-        if (timer) timer->fire();
+    Timers firings;
+    firings.reserve(timers_->size());
+    for (const auto& timer : *timers_)
+        if (timer) firings.append(timer);
+    fireInTurns(firings);
 }
 
 QDateTime FeedSchedule::nextFireDate(const QString& feedURL) const {

@@ -31,8 +31,14 @@ NewsreelPlugin::NewsreelPlugin(QObject* parent)
         ++undelivered_;
         mainThread_.post([this] {
             --undelivered_;
-            reportIdle();
+            // The worker may catch up with a long list's firings between two turns:
+            // idle is told once the last of them is handed over too.
+            if (!schedule_.firingsPending()) reportIdle();
         });
+    });
+    schedule_.setPendingFiringsDone([this] {
+        // Those firings may have handed nothing over (their feeds waiting already).
+        if (!updatesRunning()) reportIdle();
     });
 }
 

@@ -45,7 +45,9 @@ class NewsreelPlugin : public QObject,
     // Until the last result is applied and idleness reported, on the main thread.
     // The queue is asked first: its idle report is counted as undelivered before
     // the queue stops being busy.
-    bool updatesRunning() const override { return queue_.busy() || undelivered_.load() > 0; }
+    bool updatesRunning() const override {
+        return queue_.busy() || undelivered_.load() > 0 || schedule_.firingsPending();
+    }
 
     // ---- Feed status ----
     QVariantList sourceStatus() const override { return status_.sourceStatus(); }

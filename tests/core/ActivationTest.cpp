@@ -144,3 +144,81 @@ TEST_F(Activation, TimersFireOnTheirPeriodAndCanBeFiredByHand) {
     timer->fire();
     EXPECT_EQ(fired, after) << "an invalidated timer does not fire";
 }
+
+namespace {
+QVariantList enabledRecords(int count, const QString& prefix = QStringLiteral("file:///nowhere/")) {
+    QVariantList records;
+    for (int i = 0; i < count; ++i)
+        records.append(QVariantMap{{QStringLiteral("url"), prefix + QString::number(i) + ".xml"},
+                                   {QStringLiteral("interval"), 30},
+                                   {QStringLiteral("enabled"), true}});
+    return records;
+}
+} // namespace
+
+// A long list's first firings are spread over turns of the event loop, in list
+// order; what happens to a feed meanwhile happens to the firing it waits for.
+TEST(FeedScheduleTurns, ALongListFiresInListOrderOverSeveralTurns) {
+    QStringList ticks;
+    FeedSchedule schedule([&](const QString& url) { ticks.append(url); });
+    int done = 0;
+    schedule.setPendingFiringsDone([&] { ++done; });
+    const int count = 2 * int(FeedSchedule::kFiringsPerTurn) + 50;
+    const QVariantList records = enabledRecords(count);
+    schedule.start(records);
+    ASSERT_TRUE(schedule.timers());
+    EXPECT_EQ(schedule.timers()->size(), count) << "every timer exists at once";
+    EXPECT_EQ(ticks.size(), FeedSchedule::kFiringsPerTurn);
+    EXPECT_TRUE(schedule.firingsPending());
+
+    // Removed while waiting: never fires. Renamed: fires under its new address.
+    // Added meanwhile: fires after the ones waiting.
+    schedule.remove(QStringLiteral("file:///nowhere/150.xml"));
+    schedule.rename(QStringLiteral("file:///nowhere/160.xml"), QStringLiteral("file:///moved/160.xml"));
+    schedule.add(QStringLiteral("file:///new.xml"), 60);
+    EXPECT_EQ(ticks.size(), FeedSchedule::kFiringsPerTurn) << "an added feed does not jump the queue";
+
+    ASSERT_TRUE(waitUntil([&] { return !schedule.firingsPending(); }));
+    EXPECT_EQ(done, 1);
+    QStringList expected;
+    for (int i = 0; i < count; ++i)
+        if (i != 150)
+            expected.append(i == 160 ? QStringLiteral("file:///moved/160.xml")
+                                     : QStringLiteral("file:///nowhere/%1.xml").arg(i));
+    expected.append(QStringLiteral("file:///new.xml"));
+    EXPECT_EQ(ticks, expected);
+
+    // A refresh of the whole list is spread the same way; a stop ends it.
+    ticks.clear();
+    schedule.fireAll();
+    EXPECT_EQ(ticks.size(), FeedSchedule::kFiringsPerTurn);
+    schedule.stop();
+    EXPECT_FALSE(schedule.firingsPending());
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(ticks.size(), FeedSchedule::kFiringsPerTurn) << "nothing fires after the stop";
+    EXPECT_EQ(done, 1);
+
+    // A short list fires whole at once, as it always did.
+    schedule.start(enabledRecords(3));
+    EXPECT_EQ(ticks.size(), FeedSchedule::kFiringsPerTurn + 3);
+    EXPECT_FALSE(schedule.firingsPending());
+}
+
+// The host hears of idleness once, when every feed of a long list was updated,
+// not when the worker catches up with the firings of one turn.
+TEST_F(Activation, ALongListIsIdleOnlyOnceEveryFeedWasUpdated) {
+    const int count = int(FeedSchedule::kFiringsPerTurn) + 20;
+    server.settings.insert("feeds", enabledRecords(count));
+    NewsreelPlugin& p = setUpPlugin();
+    // The worker waits until the first turn's firings are all handed over.
+    p.feedUpdater().updateLock().lock();
+    p.activate();
+    EXPECT_TRUE(p.updatesRunning());
+    p.feedUpdater().updateLock().unlock();
+    ASSERT_TRUE(waitUntil([&] { return server.idleReports.load() > 0; }, 20000));
+    EXPECT_FALSE(p.updatesRunning());
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(server.idleReports.load(), 1);
+    for (int row = 0; row < count; ++row)
+        EXPECT_EQ(p.pane().sourceStatusOfRow(row).value("state"), QStringLiteral("failed")) << row;
+}
