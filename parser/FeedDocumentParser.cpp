@@ -352,7 +352,7 @@ FeedDocumentParser::Outcome FeedDocumentParser::feedOfRoot(bool recovered) {
     switch (format_) {
     case Format::Rss:
         if (recovered) root_->rss.dropUnfinishedItem();
-        feed_ = root_->rss.feedDictionary();
+        feed_ = root_->rss.takeFeedDictionary();
         plainRssTitles(feed_);
         return Outcome::Feed;
     case Format::Atom:

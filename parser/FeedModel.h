@@ -15,6 +15,9 @@ struct Attribute {
     QString value;
     bool operator==(const Attribute&) const = default;
 };
+// Kept values are Qt values, optional ones and lists of them, moved by their
+// bytes: a growing list of thousands of items moves them in one piece.
+Q_DECLARE_TYPEINFO(Attribute, Q_RELOCATABLE_TYPE);
 using Attributes = QList<Attribute>;
 
 struct Field {
@@ -35,12 +38,14 @@ struct Field {
 
     static Field ofText(QString text) { return Field{std::move(text), {}}; }
 };
+Q_DECLARE_TYPEINFO(Field, Q_RELOCATABLE_TYPE);
 
 struct NamedField {
     QString name;
     Field value;
     bool operator==(const NamedField&) const = default;
 };
+Q_DECLARE_TYPEINFO(NamedField, Q_RELOCATABLE_TYPE);
 using NamedFields = QList<NamedField>;
 
 // A field member of an item or channel and the element name it is stored under.
@@ -86,6 +91,7 @@ struct FeedItem {
     bool isEmpty() const;
     bool operator==(const FeedItem&) const = default;
 };
+Q_DECLARE_TYPEINFO(FeedItem, Q_RELOCATABLE_TYPE);
 
 // A channel's image: texts only, as its child elements left them.
 struct FeedImage {

@@ -3,6 +3,7 @@
 #include "parser/ItemFields.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -70,12 +71,22 @@ std::optional<Categories>* RssHandlers::categoryOwner() {
 }
 
 ParsedFeed RssHandlers::feedDictionary() const {
+    return feedWithItems(items_);
+}
+
+ParsedFeed RssHandlers::takeFeedDictionary() {
+    ParsedFeed feed = feedWithItems(std::exchange(items_, {}));
+    hasItems_ = false;
+    return feed;
+}
+
+ParsedFeed RssHandlers::feedWithItems(QList<FeedItem> items) const {
     ParsedFeed feed;
     if (channel_) {
         feed.channel = *channel_;
         if (channelImage_) feed.channel->image = *channelImage_;
     }
-    if (hasItems_) feed.items = items_;
+    if (hasItems_) feed.items = std::move(items);
     feed.itemsLeftOut = itemsLeftOut_;
     if (textAttributeStored_) {
         if (feed.channel) settleTextAttributes(feed.channel->categories);

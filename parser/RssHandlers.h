@@ -72,6 +72,9 @@ class RssHandlers : public XmlEventDelegate {
 
     // What has been parsed so far (the items are shared, not copied).
     ParsedFeed feedDictionary() const;
+    // What was parsed, once the document ended: the items are handed over, so
+    // that what is done to them next (plain titles) copies none of them.
+    ParsedFeed takeFeedDictionary();
     // The document's first element as written; null before it.
     const QString& rootElement() const { return rootElement_; }
     // A document cut off inside an item: that item, still open, goes (its index
@@ -104,6 +107,7 @@ class RssHandlers : public XmlEventDelegate {
     FeedChannel* channel_ = nullptr;
     FeedImage* channelImage_ = nullptr; // the image of channel_
     QList<FeedItem> items_;
+    ParsedFeed feedWithItems(QList<FeedItem> items) const;
     bool hasItems_ = false; // an "items" list exists (the first item has begun)
     // Items past the bound are read into this one scratch item, emptied at each,
     // so that what they hold goes nowhere.
