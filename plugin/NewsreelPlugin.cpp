@@ -31,9 +31,10 @@ NewsreelPlugin::NewsreelPlugin(QObject* parent)
         ++undelivered_;
         mainThread_.post([this] {
             --undelivered_;
-            // The worker may catch up with a long list's firings between two turns:
-            // idle is told once the last of them is handed over too.
-            if (!schedule_.firingsPending()) reportIdle();
+            // The worker may catch up with a long list's firings between two turns,
+            // and the next turn's firings may have set it working again before this
+            // report arrives: idle is told once nothing is left, and then only once.
+            if (!updatesRunning()) reportIdle();
         });
     });
     schedule_.setPendingFiringsDone([this] {
