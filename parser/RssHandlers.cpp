@@ -23,10 +23,13 @@ bool hasTextAttribute(const Field& field) {
 
 // An element's attribute named "text" is its text when it has none of its own;
 // either way it is no attribute of the field.
+// Read through a const view: lists shared between items are copied only for
+// the field that changes.
 void settleTextAttribute(Field& field) {
-    for (qsizetype i = 0; i < field.attributes.size(); ++i)
-        if (field.attributes[i].name == kText) {
-            if (!field.hasText()) field.text = field.attributes[i].value;
+    const Attributes& attributes = field.attributes;
+    for (qsizetype i = 0; i < attributes.size(); ++i)
+        if (attributes.at(i).name == kText) {
+            if (!field.hasText()) field.text = attributes.at(i).value;
             field.attributes.remove(i);
             return;
         }

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 XmlEventDelegate::~XmlEventDelegate() = default;
@@ -423,6 +424,53 @@ class NameCache {
     std::deque<Entry> entries_;
 };
 
+// Feeds repeat the same attributes tag after tag (every guid's isPermaLink,
+// every category's domain): a start tag whose attributes were all seen together
+// before gets the list made then, shared, so the items that keep it keep one copy.
+// Only short lists without references are remembered, and only so many of them:
+// a document of unique tags costs a lookup a tag and no more memory.
+class RepeatedAttributes {
+  public:
+    static constexpr std::size_t kMaxValueBytes = 96;
+    static constexpr std::size_t kMaxLists = 64;
+
+    // The list made before for these attributes, or null, when they may be kept;
+    // the key is kept for remember().
+    const Attributes* find(int count, const xmlChar** attributes) {
+        key_.clear();
+        std::size_t valueBytes = 0;
+        for (int i = 0; i < count; ++i) {
+            const xmlChar** a = attributes + 5 * i;
+            const auto* begin = reinterpret_cast<const char*>(a[3]);
+            const std::size_t length = std::size_t(a[4] - a[3]);
+            valueBytes += length;
+            if (valueBytes > kMaxValueBytes || std::memchr(begin, '&', length)) return failKey();
+            // No name or value holds a NUL: the key reads back one way only.
+            if (a[1]) key_.append(reinterpret_cast<const char*>(a[1])).append(1, ':');
+            key_.append(reinterpret_cast<const char*>(a[0])).append(1, '\0');
+            key_.append(begin, length).append(1, '\0');
+        }
+        keyUsable_ = true;
+        const auto found = lists_.find(key_);
+        return found == lists_.end() ? nullptr : &found->second;
+    }
+
+    void remember(const Attributes& list) {
+        if (keyUsable_ && lists_.size() < kMaxLists) lists_.emplace(key_, list);
+        keyUsable_ = false;
+    }
+
+  private:
+    const Attributes* failKey() {
+        keyUsable_ = false;
+        return nullptr;
+    }
+
+    std::string key_;
+    bool keyUsable_ = false;
+    std::unordered_map<std::string, Attributes> lists_;
+};
+
 } // namespace
 
 // libxml2 hands its callbacks the parser context, and for entity content a
@@ -437,6 +485,7 @@ struct XmlEventParser::Context {
     QString text;
     QStringDecoder utf8{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     NameCache names;
+    RepeatedAttributes repeated;
     Attributes attributes; // of the start tag being reported
     HtmlEntitiesInAttributes htmlInAttributes;
 
@@ -523,12 +572,19 @@ struct XmlEventParser::Context {
         Attributes& map = c.attributes;
         map = Attributes();
         if (attributeCount > 0 || namespaceCount > 0) {
-            map.reserve(attributeCount + namespaceCount);
             std::size_t bytes = 0;
             for (int i = 0; i < attributeCount; ++i)
                 bytes += std::size_t(attributes[5 * i + 4] - attributes[5 * i + 3]);
             if (!current->countText(bytes)) return;
-            if (!attributesOf(ctx, namespaceCount, namespaces, attributeCount, attributes, map)) return;
+            const Attributes* seen =
+                namespaceCount == 0 ? c.repeated.find(attributeCount, attributes) : nullptr;
+            if (seen) {
+                map = *seen;
+            } else {
+                map.reserve(attributeCount + namespaceCount);
+                if (!attributesOf(ctx, namespaceCount, namespaces, attributeCount, attributes, map)) return;
+                if (namespaceCount == 0) c.repeated.remember(map);
+            }
         }
         if (d->wantsNamespaces()) {
             // Most names have no prefix: the local name is the name, found once.

@@ -92,3 +92,45 @@ TEST(TypedFeed, AnUnfinishedItemGoesAndEarlierOnesStay) {
     handlers.dropUnfinishedItem();
     EXPECT_EQ(handlers.feedDictionary().items->size(), 1);
 }
+
+// Items that repeat a start tag's attributes share one list of them; an item
+// that changes its own leaves the others as the document wrote them.
+TEST(TypedFeed, RepeatedAttributesAreOneListAndEachItemKeepsItsOwnValues) {
+    QByteArray document = "<rss><channel>";
+    const QByteArray repeated = "<guid isPermaLink=\"false\">g</guid><source url=\"s\" text=\"T\"/>"
+                                "<category domain=\"d&amp;e\">c</category>";
+    const QByteArray longUrl(120, 'u');
+    document += "<item>" + repeated + "</item>";
+    document += "<item><guid isPermaLink=\"false\">g</guid><source url=\"s\" text=\"T\">own</source></item>";
+    // More different lists than are remembered, and lists too long to be.
+    for (int i = 0; i < 100; ++i)
+        document += "<item><enclosure url=\"" + QByteArray::number(i) + "\"/><thumb url=\"" + longUrl +
+                    "\" length=\"" + QByteArray::number(i) + "\"/></item>";
+    document += "<item>" + repeated + "</item></channel></rss>";
+    const ParsedFeed feed = parsedInPieces(document, 4096);
+    ASSERT_TRUE(feed.items);
+    ASSERT_EQ(feed.items->size(), 103);
+    const FeedItem& first = feed.items->front();
+    const FeedItem& last = feed.items->back();
+
+    EXPECT_EQ(first.guid.attributes.constData(), feed.items->at(1).guid.attributes.constData());
+    EXPECT_EQ(first.guid.attributes.constData(), last.guid.attributes.constData())
+        << "a list seen early is still found after many others";
+    // The first item's "text" attribute became its text and left its list; the
+    // later items' lists were not changed with it.
+    for (const FeedItem* item : {&first, &last}) {
+        EXPECT_EQ(item->source.text, QStringLiteral("T"));
+        EXPECT_EQ(item->source.attributes, (Attributes{{QStringLiteral("url"), QStringLiteral("s")}}));
+        ASSERT_TRUE(item->categories);
+        EXPECT_EQ(item->categories->at(0).attribute(u"domain"), QStringLiteral("d&e"));
+    }
+    EXPECT_EQ(feed.items->at(1).source.text, QStringLiteral("own"));
+    for (int i = 0; i < 100; ++i) {
+        const FeedItem& item = feed.items->at(2 + i);
+        EXPECT_EQ(item.enclosure.attribute(u"url"), QString::number(i));
+        const Field* thumb = item.field(u"thumb");
+        ASSERT_TRUE(thumb);
+        EXPECT_EQ(thumb->attribute(u"url"), QString::fromLatin1(longUrl));
+        EXPECT_EQ(thumb->attribute(u"length"), QString::number(i));
+    }
+}
